@@ -1,0 +1,21 @@
+// The main window's nine child controls: creation, placement and the seek bar's range.
+#ifndef PARLOMIX_CONTROLS_H
+#define PARLOMIX_CONTROLS_H
+
+#include <windows.h>
+
+#include "app/layout.h"
+#include "settings/option_data.h"
+
+enum {
+    IDC_SEEK_BAR = 1, IDC_ALWAYS_TOP = 2, IDC_PLAY_MODE = 3, IDC_REV_UPDOWN = 4, IDC_REV_BOX = 5,
+    IDC_PITCH_UPDOWN = 6, IDC_PITCH_BOX = 7, IDC_STEP_UPDOWN = 8, IDC_STEP_BOX = 9
+};
+
+HWND CreateSeekBar(HWND window);
+void CreateOptionControls(HWND window, const OptionData *options);
+void PlaceControls(HWND window, const Layout *layout);
+// Range 0..length with a tick every 600 s, thumb at `position`.
+void SetSeekBar(HWND seekBar, int32_t position, int32_t length);
+
+#endif

@@ -1,0 +1,1 @@
+// Placeholder so that audio_core has a source until the parsers arrive.

@@ -1,0 +1,20 @@
+// PlayState describes the open file as the library last reported it; fileOpen says whether a
+// file is open at all. Both are program-wide records kept by the main window.
+#ifndef PARLOMIX_PLAY_STATE_H
+#define PARLOMIX_PLAY_STATE_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "playback/vbmp3.h"
+
+struct PlayState {
+    int32_t state;         // 0 stopped, 1 playing, 2 paused
+    int32_t position;      // whole seconds
+    int32_t seekPosition;  // target of the last REW/FF step; where operation 13 goes
+    Vbmp3FileInfo fileInfo;  // its last 4 bytes are the length
+};
+static_assert(offsetof(PlayState, fileInfo) == 12 && sizeof(PlayState) == 284,
+              "PlayState layout");
+
+#endif

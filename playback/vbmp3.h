@@ -1,0 +1,48 @@
+// The audio library's interface: the twelve calls that Parlomix.exe imports from vbmp3.dll.
+// Shared by the program (playback/) and the library itself (audio/); includes no windows.h.
+#ifndef PARLOMIX_VBMP3_H
+#define PARLOMIX_VBMP3_H
+
+#include <stdint.h>
+
+#ifdef VBMP3_BUILDING
+#define VBMP3_API __declspec(dllexport)
+#else
+#define VBMP3_API __declspec(dllimport)
+#endif
+#define VBMP3_CALL __stdcall
+
+// The block that vbmp3_open fills. The program reads only `length`, the whole playing time.
+struct Vbmp3FileInfo {
+    int32_t format;      // 1 WAV, 2 MP3
+    int32_t sampleRate;  // Hz of the decoded audio
+    int32_t channels;    // of the decoded audio (1 or 2)
+    int32_t bitRate;     // average, in kbit/s
+    char reserved[252];  // zero
+    int32_t length;      // whole seconds
+};
+static_assert(sizeof(Vbmp3FileInfo) == 272, "vbmp3 information block is 272 bytes");
+static_assert(__builtin_offsetof(Vbmp3FileInfo, length) == 268, "length is the last 4 bytes");
+
+enum { VBMP3_STOPPED = 0, VBMP3_PLAYING = 1, VBMP3_PAUSED = 2 };
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+VBMP3_API int32_t VBMP3_CALL vbmp3_init(void);
+VBMP3_API int32_t VBMP3_CALL vbmp3_free(void);
+VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info);
+VBMP3_API int32_t VBMP3_CALL vbmp3_close(void);
+VBMP3_API int32_t VBMP3_CALL vbmp3_play(void);
+VBMP3_API int32_t VBMP3_CALL vbmp3_pause(void);
+VBMP3_API int32_t VBMP3_CALL vbmp3_restart(void);
+VBMP3_API int32_t VBMP3_CALL vbmp3_stop(void);
+VBMP3_API int32_t VBMP3_CALL vbmp3_seek(int32_t seconds);
+VBMP3_API int32_t VBMP3_CALL vbmp3_getState(int32_t *position);
+VBMP3_API int32_t VBMP3_CALL vbmp3_setPitch(int32_t pitch);
+VBMP3_API int32_t VBMP3_CALL vbmp3_getPitch(void);
+#ifdef __cplusplus
+}
+#endif
+
+#endif

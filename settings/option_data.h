@@ -1,0 +1,53 @@
+// OptionData is the whole content of parlomix_opt: 4244 bytes, little-endian int32 fields and
+// eight 524-byte history entries, with no header or padding. The byte image is the file format.
+#ifndef PARLOMIX_OPTION_DATA_H
+#define PARLOMIX_OPTION_DATA_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "app/file_spec.h"
+
+enum { HISTORY_SLOTS = 8 };
+
+struct HistoryEntry {
+    char path[FILE_SPEC_TEXT];
+    char name[FILE_SPEC_TEXT];
+    int32_t position;  // remembered playing position, whole seconds
+};
+static_assert(sizeof(HistoryEntry) == 524, "HistoryEntry is 524 bytes");
+static_assert(offsetof(HistoryEntry, name) == 260 && offsetof(HistoryEntry, position) == 520,
+              "HistoryEntry begins with the FileSpec fields");
+
+struct OptionData {
+    int32_t alwaysOnTop;
+    int32_t playMode;
+    int32_t pitch;
+    int32_t pitchStep;
+    int32_t revSeconds;
+    int32_t rewSeconds;
+    int32_t ffSeconds;
+    int32_t windowLeft;
+    int32_t windowTop;
+    int32_t windowRight;
+    int32_t windowBottom;
+    int32_t historyCount;
+    HistoryEntry history[HISTORY_SLOTS];
+    int32_t resumePosition;
+};
+static_assert(sizeof(OptionData) == 4244, "parlomix_opt is 4244 bytes");
+static_assert(offsetof(OptionData, alwaysOnTop) == 0 && offsetof(OptionData, playMode) == 4 &&
+                  offsetof(OptionData, pitch) == 8 && offsetof(OptionData, pitchStep) == 12 &&
+                  offsetof(OptionData, revSeconds) == 16 && offsetof(OptionData, rewSeconds) == 20 &&
+                  offsetof(OptionData, ffSeconds) == 24 && offsetof(OptionData, windowLeft) == 28 &&
+                  offsetof(OptionData, windowTop) == 32 && offsetof(OptionData, windowRight) == 36 &&
+                  offsetof(OptionData, windowBottom) == 40 &&
+                  offsetof(OptionData, historyCount) == 44 && offsetof(OptionData, history) == 48 &&
+                  offsetof(OptionData, resumePosition) == 4240,
+              "OptionData field offsets");
+
+// Zeroes the whole record, then sets pitch 100, pitchStep 1, revSeconds 1, rewSeconds 4,
+// ffSeconds 4, windowRight 260, windowBottom 162 and resumePosition 1.
+void SetDefaultOptionData(OptionData *options);
+
+#endif
