@@ -15,6 +15,8 @@ enum {
 HWND CreateSeekBar(HWND window);
 void CreateOptionControls(HWND window, const OptionData *options);
 void PlaceControls(HWND window, const Layout *layout);
+// Makes the window topmost or not, without moving or resizing it.
+void ApplyAlwaysOnTop(HWND window, int32_t alwaysOnTop);
 // Range 0..length with a tick every 600 s, thumb at `position`.
 void SetSeekBar(HWND seekBar, int32_t position, int32_t length);
 

@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include "app/layout.h"
 #include "playback/play_state.h"
 
 void DrawStatusLine(HDC dc, const RECT *statusRect, const PlayState *playState);
+// The labels "PITCH", "REV" and "REW_FF" under the seek bar, in the context's own font.
+void DrawValueLabels(HDC dc, const Layout *layout);
 
 #endif

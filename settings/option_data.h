@@ -50,4 +50,9 @@ static_assert(offsetof(OptionData, alwaysOnTop) == 0 && offsetof(OptionData, pla
 // ffSeconds 4, windowRight 260, windowBottom 162 and resumePosition 1.
 void SetDefaultOptionData(OptionData *options);
 
+// Brings values that only a damaged or hand-edited file can hold back into range: the history
+// count into 0..8, pitch into 50..300, the three step values into 0..9, and every counted
+// history string terminated within its field. Values the program writes itself are unchanged.
+void RepairOptionData(OptionData *options);
+
 #endif

@@ -1,0 +1,27 @@
+// The main window's layout arithmetic: every rectangle follows the default font's height h and
+// average character width a, so the window scales with the font and the DPI.
+#include "app/layout.h"
+
+static void Set(LayoutRect *r, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    r->left = left;
+    r->top = top;
+    r->right = right;
+    r->bottom = bottom;
+}
+
+void ComputeLayout(int32_t w, int32_t h, int32_t a, Layout *layout) {
+    // The check boxes sit two and a half lines below the value row's top; kept in floating
+    // point and truncated so that odd heights round the same way every time.
+    const int32_t t = (int32_t)(3.0 * h + 2.5 * h);
+    LayoutRect *r = layout->rects;
+    Set(&r[LAYOUT_STATUS], 0, 0, w, h);
+    Set(&r[LAYOUT_SEEK_BAR], 0, h, w, 3 * h);
+    Set(&r[LAYOUT_ALWAYS_TOP], 0, t, 14 * a, t + h);
+    Set(&r[LAYOUT_PLAY_MODE], 14 * a, t, w, t + h);
+    Set(&r[LAYOUT_PITCH_BOX], 0, 4 * h, 4 * a, t);
+    Set(&r[LAYOUT_PITCH_UPDOWN], 4 * a, 4 * h, 6 * a, t);
+    Set(&r[LAYOUT_REV_BOX], 6 * a, 4 * h, 9 * a, t);
+    Set(&r[LAYOUT_REV_UPDOWN], 9 * a, 4 * h, 11 * a, t);
+    Set(&r[LAYOUT_STEP_BOX], 11 * a, 4 * h, 14 * a, t);
+    Set(&r[LAYOUT_STEP_UPDOWN], 14 * a, 4 * h, 16 * a, t);
+}

@@ -1,0 +1,22 @@
+// Drawing the status line and the three value labels with plain text output.
+#include "app/status_line.h"
+
+#include "app/status_text.h"
+
+void DrawStatusLine(HDC dc, const RECT *statusRect, const PlayState *playState) {
+    char text[STATUS_TEXT_SIZE];
+    int length = FormatStatusText(text, sizeof text, playState->state, playState->position,
+                                  playState->fileInfo.length);
+    HGDIOBJ previous = SelectObject(dc, GetStockObject(SYSTEM_FIXED_FONT));
+    // Opaque, so each line covers the one before without erasing.
+    SetBkMode(dc, OPAQUE);
+    TextOutA(dc, statusRect->left, statusRect->top, text, length);
+    SelectObject(dc, previous);
+}
+
+void DrawValueLabels(HDC dc, const Layout *layout) {
+    int top = layout->rects[LAYOUT_SEEK_BAR].bottom;
+    TextOutA(dc, layout->rects[LAYOUT_PITCH_BOX].left, top, "PITCH", 5);
+    TextOutA(dc, layout->rects[LAYOUT_REV_BOX].left, top, "REV", 3);
+    TextOutA(dc, layout->rects[LAYOUT_STEP_BOX].left, top, "REW_FF", 6);
+}

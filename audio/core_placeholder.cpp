@@ -1,1 +1,0 @@
-// Placeholder so that audio_core has a source until the parsers arrive.

@@ -1,0 +1,63 @@
+// HTML Help through hhctrl.ocx, reached by name so that no import library is needed and a
+// system without it still runs; and the About box.
+#include "help/help_viewer.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "res/resource.h"
+#include "settings/settings_file.h"
+
+typedef HWND(WINAPI *HtmlHelpProc)(HWND, LPCSTR, UINT, DWORD_PTR);
+
+enum { HH_DISPLAY_TOPIC_ = 0x0000, HH_INITIALIZE_ = 0x001C, HH_UNINITIALIZE_ = 0x001D };
+
+static HtmlHelpProc htmlHelp;
+static bool loadTried;
+
+static HWND CallHtmlHelp(HWND owner, const char *file, UINT command, DWORD_PTR data) {
+    if (!loadTried) {
+        loadTried = true;
+        HMODULE module = LoadLibraryA("hhctrl.ocx");
+        if (module) htmlHelp = (HtmlHelpProc)(void *)GetProcAddress(module, "HtmlHelpA");
+    }
+    return htmlHelp ? htmlHelp(owner, file, command, data) : NULL;
+}
+
+HelpViewer::HelpViewer() {
+    directory[0] = '\0';
+    helpPath[0] = '\0';
+    CallHtmlHelp(NULL, NULL, HH_INITIALIZE_, 0);
+}
+
+HelpViewer::~HelpViewer() { CallHtmlHelp(NULL, NULL, HH_UNINITIALIZE_, 0); }
+
+void HelpViewer::Show(HWND owner) {
+    GetProgramDirectory(directory);
+    // A directory whose help path would not fit has no help file that can be named.
+    if (!ComposeSettingsPath(directory, "help.chm", helpPath, sizeof helpPath)) return;
+    CallHtmlHelp(owner, helpPath, HH_DISPLAY_TOPIC_, 0);
+}
+
+static INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+void ShowAboutBox(HWND owner) {
+    HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(owner, GWLP_HINSTANCE);
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutDlgProc, 0);
+}

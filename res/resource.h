@@ -1,0 +1,45 @@
+// Resource and command ids of Parlomix: menus, accelerators, dialogs, icon, strings and the
+// controls of the two settings dialogs.
+#ifndef PARLOMIX_RESOURCE_H
+#define PARLOMIX_RESOURCE_H
+
+#define IDD_OPERATION_SETTINGS 103
+#define IDR_MAIN_MENU 104
+#define IDR_ACCELERATORS 107
+#define IDI_PARLOMIX 114
+#define IDD_ASSIGNMENT 119
+#define IDD_ABOUT 123
+#define IDS_APP_TITLE 124
+
+#define IDM_EXIT 40005
+#define IDM_ABOUT 40006
+#define IDM_HELP 40010
+#define IDM_OPEN 40015
+#define IDM_PLAY_PAUSE 40020
+#define IDM_STOP 40021
+#define IDM_REW 40022
+#define IDM_FF 40023
+#define IDM_PITCH_UP 40026
+#define IDM_PITCH_DOWN 40027
+#define IDM_OPERATION_SETTINGS 40030
+#define IDM_HISTORY_DELETE 40100
+#define IDM_HISTORY_FIRST 41000
+#define IDM_HISTORY_LAST 41007
+
+// Operation settings dialog (103)
+#define IDC_CHANGE 1003
+#define IDC_OPERATION_LIST 1019
+#define IDC_CLOSE 1022
+// Assignment dialog (119)
+#define IDC_ALT 1009
+#define IDC_CTRL 1010
+#define IDC_SHIFT 1011
+#define IDC_WIN 1012
+#define IDC_KEY_LIST 1021
+#define IDC_BUTTON_LIST 1025
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+#endif

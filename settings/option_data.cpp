@@ -1,0 +1,34 @@
+// Default options and the repair of a damaged options record after it is read.
+#include "settings/option_data.h"
+
+#include <string.h>
+
+void SetDefaultOptionData(OptionData *options) {
+    memset(options, 0, sizeof *options);
+    options->pitch = 100;
+    options->pitchStep = 1;
+    options->revSeconds = 1;
+    options->rewSeconds = 4;
+    options->ffSeconds = 4;
+    options->windowRight = 260;
+    options->windowBottom = 162;
+    options->resumePosition = 1;
+}
+
+static int32_t Clamp(int32_t value, int32_t low, int32_t high) {
+    return value < low ? low : value > high ? high : value;
+}
+
+void RepairOptionData(OptionData *options) {
+    options->historyCount = Clamp(options->historyCount, 0, HISTORY_SLOTS);
+    options->pitch = Clamp(options->pitch, 50, 300);
+    options->revSeconds = Clamp(options->revSeconds, 0, 9);
+    options->rewSeconds = Clamp(options->rewSeconds, 0, 9);
+    options->ffSeconds = Clamp(options->ffSeconds, 0, 9);
+    // Strings of the counted entries are used as C strings: make sure each ends in its field.
+    for (int32_t i = 0; i < options->historyCount; ++i) {
+        HistoryEntry *e = &options->history[i];
+        e->path[sizeof e->path - 1] = '\0';
+        e->name[sizeof e->name - 1] = '\0';
+    }
+}

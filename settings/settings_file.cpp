@@ -1,0 +1,118 @@
+// Reading and writing the two settings files with their error boxes, and the load and save
+// steps of the main window.
+#include "settings/settings_file.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "app/show_error.h"
+#include "input/tables.h"
+#include "settings/history.h"
+
+OptionData optionData;
+KeyData KeyDataTable[KEY_DATA_ROWS];
+char programDirectory[PROGRAM_DIRECTORY_SIZE];
+
+static const char kSetupReadError[] = "Setup file read error.\nLoad default settings and cleate file.";
+
+static void FileBox(HWND owner, const char *text) { MessageBoxA(owner, text, "error", MB_OK); }
+
+void GetProgramDirectory(char directory[PROGRAM_DIRECTORY_SIZE]) {
+    char module[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameA(NULL, module, sizeof module);
+    // A truncated module path would name the wrong directory: then there is none.
+    if (n == 0 || n >= MAX_PATH) {
+        directory[0] = '\0';
+        return;
+    }
+    ProgramDirectoryFromModulePath(module, directory);
+}
+
+int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const char *directory,
+                     const char *name) {
+    char path[SETTINGS_PATH_SIZE];
+    FILE *file = ComposeSettingsPath(directory, name, path, sizeof path) ? fopen(path, "rb") : NULL;
+    if (!file) {
+        FileBox(owner, "fopen");
+        return 0;
+    }
+    size_t got = fread(buffer, (size_t)size, (size_t)count, file);
+    fclose(file);
+    if (got < (size_t)count) {
+        FileBox(owner, "fread");
+        return 0;
+    }
+    return 1;
+}
+
+int WriteSettingsFile(HWND owner, const void *buffer, int size, int count, const char *directory,
+                      const char *name) {
+    char path[SETTINGS_PATH_SIZE];
+    char temporary[SETTINGS_PATH_SIZE + 8];
+    if (!ComposeSettingsPath(directory, name, path, sizeof path)) {
+        FileBox(owner, "fopen");
+        return 0;
+    }
+    snprintf(temporary, sizeof temporary, "%s.new", path);
+    FILE *file = fopen(temporary, "wb");
+    if (!file) {
+        FileBox(owner, "fopen");
+        return 0;
+    }
+    size_t put = fwrite(buffer, (size_t)size, (size_t)count, file);
+    bool flushed = fflush(file) == 0;
+    bool closed = fclose(file) == 0;
+    if (put < (size_t)count || !flushed || !closed) {
+        DeleteFileA(temporary);
+        FileBox(owner, "fwrite");
+        return 0;
+    }
+    // The old file is replaced only by a complete new one.
+    if (!MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(temporary);
+        FileBox(owner, "fopen");
+        return 0;
+    }
+    return 1;
+}
+
+void LoadSettings(HWND window) {
+    GetProgramDirectory(programDirectory);
+    if (ReadSettingsFile(window, &optionData, sizeof optionData, 1, programDirectory,
+                         OPTION_FILE_NAME)) {
+        RepairOptionData(&optionData);
+    } else {
+        ShowError(window, kSetupReadError);
+        SetDefaultOptionData(&optionData);
+        WriteSettingsFile(window, &optionData, sizeof optionData, 1, programDirectory,
+                          OPTION_FILE_NAME);
+    }
+    if (!ReadSettingsFile(window, KeyDataTable, sizeof KeyDataTable[0], KEY_DATA_ROWS,
+                          programDirectory, KEY_FILE_NAME)) {
+        ShowError(window, kSetupReadError);
+        SetDefaultKeyData(KeyDataTable);
+        WriteSettingsFile(window, KeyDataTable, sizeof KeyDataTable[0], KEY_DATA_ROWS,
+                          programDirectory, KEY_FILE_NAME);
+    }
+}
+
+void SaveSettings(HWND window, bool placementAndHistory) {
+    if (placementAndHistory) {
+        WINDOWPLACEMENT placement;
+        memset(&placement, 0, sizeof placement);
+        placement.length = sizeof placement;
+        if (GetWindowPlacement(window, &placement)) {
+            optionData.windowLeft = placement.rcNormalPosition.left;
+            optionData.windowTop = placement.rcNormalPosition.top;
+            optionData.windowRight = placement.rcNormalPosition.right;
+            optionData.windowBottom = placement.rcNormalPosition.bottom;
+        }
+        StoreHistory(&optionData);
+    }
+    if (!WriteSettingsFile(window, &optionData, sizeof optionData, 1, programDirectory,
+                           OPTION_FILE_NAME))
+        ShowError(window, "Cannot save file");
+    if (!WriteSettingsFile(window, KeyDataTable, sizeof KeyDataTable[0], KEY_DATA_ROWS,
+                           programDirectory, KEY_FILE_NAME))
+        ShowError(window, "Cannot save file");
+}

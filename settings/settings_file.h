@@ -1,0 +1,37 @@
+// The two settings files beside the executable: parlomix_opt (OptionData) and parlomix_key
+// (the six KeyData rows). Read once when the main window is created, written once at close.
+#ifndef PARLOMIX_SETTINGS_FILE_H
+#define PARLOMIX_SETTINGS_FILE_H
+
+#include <windows.h>
+
+#include "input/key_data.h"
+#include "settings/option_data.h"
+#include "settings/settings_path.h"
+
+extern OptionData optionData;
+extern KeyData KeyDataTable[KEY_DATA_ROWS];
+extern char programDirectory[PROGRAM_DIRECTORY_SIZE];
+
+#define OPTION_FILE_NAME "parlomix_opt"
+#define KEY_FILE_NAME "parlomix_key"
+
+void GetProgramDirectory(char directory[PROGRAM_DIRECTORY_SIZE]);
+
+// Reads `count` items of `size` bytes into `buffer`; on failure shows "fopen" or "fread"
+// (caption "error") owned by `owner` and returns 0.
+int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const char *directory,
+                     const char *name);
+// Writes them; on failure shows "fopen" or "fwrite" and returns 0. The old file stays whole
+// until the new one is complete: the data goes to a temporary file that then replaces it.
+int WriteSettingsFile(HWND owner, const void *buffer, int size, int count, const char *directory,
+                      const char *name);
+
+// Start-up: program directory, options, bindings, each falling back to defaults that are
+// written at once.
+void LoadSettings(HWND window);
+// Close: the stored rectangle and history are taken from the window only when `placementAndHistory`
+// is true (creation reached the steps that applied them); both files are written.
+void SaveSettings(HWND window, bool placementAndHistory);
+
+#endif

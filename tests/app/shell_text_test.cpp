@@ -1,0 +1,110 @@
+// The shell's window-free pieces: the bare name of a path, the layout arithmetic and the texts
+// of the status line and the title.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+#include "app/file_spec.h"
+#include "app/layout.h"
+#include "app/status_text.h"
+
+static std::string NameOf(const char *path) {
+    FileSpec spec;
+    memset(&spec, 0xAA, sizeof spec);  // garbage in the name must not survive
+    memset(spec.path, 0, sizeof spec.path);
+    strncpy(spec.path, path, sizeof spec.path - 1);
+    SetFileSpecName(&spec);
+    return spec.name;
+}
+
+TEST(SetFileSpecName, KeepsEveryDotButSplitsAtTheLastSeparator) {
+    EXPECT_EQ(NameOf("D:\\rec\\a.b.mp3"), "a.b.mp3");
+    EXPECT_EQ(NameOf("memo.wav"), "memo.wav");
+    EXPECT_EQ(NameOf("D:memo.wav"), "memo.wav");
+    EXPECT_EQ(NameOf("D:/rec/sub/x.wav"), "x.wav");
+    EXPECT_EQ(NameOf("\\\\server\\share\\y.mp3"), "y.mp3");
+    EXPECT_EQ(NameOf("D:\\rec\\"), "");
+    EXPECT_EQ(NameOf(""), "");
+}
+
+TEST(SetFileSpecName, TrailByteOfADoubleByteCharacterIsNoSeparator) {
+    // 表 is 0x95 0x5C in code page 932: its second byte is the code of the backslash.
+    EXPECT_EQ(NameOf("D:\\rec\\\x95\x5c.wav"), "\x95\x5c.wav");
+    EXPECT_EQ(NameOf("D:\\\x95\x5c\\\x95\x5c\x95\x5c.wav"), "\x95\x5c\x95\x5c.wav");
+    // ソ (0x83 0x5C) at the end of a folder name.
+    EXPECT_EQ(NameOf("C:\\\x83\x5c\\a.mp3"), "a.mp3");
+}
+
+TEST(SetFileSpecName, UnterminatedPathStaysWithinItsField) {
+    FileSpec spec;
+    memset(spec.path, 'x', sizeof spec.path);  // 260 bytes, no terminator
+    memset(spec.name, 0x55, sizeof spec.name);
+    SetFileSpecName(&spec);
+    EXPECT_EQ(strlen(spec.name), 259u);
+    EXPECT_EQ(spec.name[259], '\0');
+}
+
+TEST(ComputeLayout, FollowsTheFontMetrics) {
+    Layout layout;
+    ComputeLayout(252, 16, 7, &layout);
+    const LayoutRect expected[LAYOUT_COUNT] = {
+        {0, 0, 252, 16},  {0, 16, 252, 48},  {0, 88, 98, 104}, {98, 88, 252, 104},
+        {0, 64, 28, 88},  {28, 64, 42, 88},  {42, 64, 63, 88}, {63, 64, 77, 88},
+        {77, 64, 98, 88}, {98, 64, 112, 88},
+    };
+    for (int i = 0; i < LAYOUT_COUNT; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(layout.rects[i].left, expected[i].left);
+        EXPECT_EQ(layout.rects[i].top, expected[i].top);
+        EXPECT_EQ(layout.rects[i].right, expected[i].right);
+        EXPECT_EQ(layout.rects[i].bottom, expected[i].bottom);
+    }
+}
+
+TEST(ComputeLayout, OddHeightTruncatesTheCheckBoxRow) {
+    Layout layout;
+    ComputeLayout(300, 13, 6, &layout);
+    EXPECT_EQ(layout.rects[LAYOUT_ALWAYS_TOP].top, 71);  // 3*13 + 32.5
+    EXPECT_EQ(layout.rects[LAYOUT_ALWAYS_TOP].bottom, 84);
+    EXPECT_EQ(layout.rects[LAYOUT_PITCH_BOX].bottom, 71);
+}
+
+static std::string Status(int32_t state, int32_t position, int32_t length) {
+    char text[STATUS_TEXT_SIZE];
+    int n = FormatStatusText(text, sizeof text, state, position, length);
+    EXPECT_EQ((size_t)n, strlen(text));
+    return text;
+}
+
+TEST(StatusText, StateWordsAndTimes) {
+    EXPECT_EQ(Status(0, 0, 0), "STOP      00:00:00 / 00:00:00");
+    EXPECT_EQ(Status(1, 61, 3725), "PLAYING   00:01:01 / 01:02:05");
+    EXPECT_EQ(Status(2, 59, 60), "PAUSE     00:00:59 / 00:01:00");
+    EXPECT_EQ(Status(0, 0, 0).size(), 29u);
+}
+
+TEST(StatusText, LongTimesAreShownWhole) {
+    EXPECT_EQ(Status(1, 360000, 360000), "PLAYING   100:00:00 / 100:00:00");
+    // 1000 hours and more no longer fit the historical 32 bytes, and must not be cut.
+    EXPECT_EQ(Status(2, 3600000, 7199999), "PAUSE     1000:00:00 / 1999:59:59");
+    EXPECT_EQ(Status(1, 2147483647, 2147483647), "PLAYING   596523:14:07 / 596523:14:07");
+}
+
+TEST(StatusText, NeverWritesPastASmallBuffer) {
+    char text[12];
+    memset(text, 0x7F, sizeof text);
+    FormatStatusText(text, 8, 1, 3725, 3725);
+    EXPECT_STREQ(text, "PLAYING");
+    EXPECT_EQ(text[8], 0x7F);
+}
+
+TEST(TitleText, NameDashDisplayName) {
+    char title[TITLE_TEXT_SIZE];
+    FormatTitleText(title, sizeof title, "memo.wav", "Parlomix");
+    EXPECT_STREQ(title, "memo.wav - Parlomix");
+    std::string name(259, 'n');
+    FormatTitleText(title, sizeof title, name.c_str(), "Parlomix");
+    EXPECT_EQ(std::string(title), name + " - Parlomix");
+}

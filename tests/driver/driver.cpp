@@ -1,0 +1,294 @@
+// Implementation of the test driver over plain Win32 calls.
+#include "tests/driver/driver.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace driver {
+
+std::string Env(const char *name) {
+    const char *v = getenv(name);
+    return v ? v : "";
+}
+
+std::string UnixToWindows(const std::string &unixPath) {
+    std::string out = "Z:";
+    for (char c : unixPath) out += c == '/' ? '\\' : c;
+    return out;
+}
+
+std::string DistFolder() { return UnixToWindows(Env("PARLOMIX_DIST")); }
+std::string SourceFolder() { return UnixToWindows(Env("PARLOMIX_SOURCE")); }
+
+static void MakeFolders(const std::string &path) {
+    for (size_t i = 3; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), NULL);
+    }
+}
+
+static void RemoveTree(const std::string &path) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string full = path + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else {
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(full.c_str());
+            }
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string WorkFolder(const std::string &sub) {
+    std::string base = UnixToWindows(Env("PARLOMIX_WORK"));
+    if (base == "Z:") {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        base = std::string(temp) + "parlomix-test";
+    }
+    std::string folder = base + "\\" + sub;
+    RemoveTree(folder);
+    MakeFolders(folder);
+    return folder;
+}
+
+std::string Install(const std::string &sub) {
+    std::string folder = WorkFolder(sub);
+    std::string dist = DistFolder();
+    for (const char *name : {"Parlomix.exe", "vbmp3.dll", "duvarore.dll", "help.chm"}) {
+        CopyFileA((dist + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE);
+    }
+    return folder;
+}
+
+bool FileExists(const std::string &path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<unsigned char> ReadBytes(const std::string &path) {
+    std::vector<unsigned char> bytes;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) return bytes;
+    unsigned char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    fclose(f);
+    return bytes;
+}
+
+bool WriteBytes(const std::string &path, const void *data, size_t size) {
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = fwrite(data, 1, size, f) == size;
+    return fclose(f) == 0 && ok;
+}
+
+void Sleep(DWORD ms) { ::Sleep(ms); }
+
+std::string WindowText(HWND window) {
+    char text[1024] = "";
+    // WM_GETTEXT rather than GetWindowText, which does not ask windows of other processes.
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, NULL);
+    return text;
+}
+
+struct BoxSearch {
+    DWORD pid;
+    HWND found;
+};
+
+static BOOL CALLBACK FindBoxProc(HWND window, LPARAM lParam) {
+    BoxSearch *search = (BoxSearch *)lParam;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    // A message box: a dialog whose static text has the id 0xFFFF.
+    if (strcmp(className, "#32770") == 0 && GetDlgItem(window, 0xFFFF)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND FindBox(DWORD pid) {
+    BoxSearch search = {pid, NULL};
+    EnumWindows(FindBoxProc, (LPARAM)&search);
+    return search.found;
+}
+
+bool WaitForBox(DWORD pid, Box *box, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND window = FindBox(pid);
+        if (window) {
+            box->window = window;
+            box->title = WindowText(window);
+            box->text = WindowText(GetDlgItem(window, 0xFFFF));
+            return true;
+        }
+        if (GetTickCount() - start > timeoutMs) return false;
+        ::Sleep(50);
+    }
+}
+
+void AnswerBox(const Box &box, int buttonId) {
+    PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 (LPARAM)GetDlgItem(box.window, buttonId));
+    // Wait until the box is gone, so the next search does not find it again.
+    DWORD start = GetTickCount();
+    while (IsWindow(box.window) && IsWindowVisible(box.window) && GetTickCount() - start < 5000)
+        ::Sleep(20);
+}
+
+struct MainSearch {
+    DWORD pid;
+    HWND found;
+};
+
+static BOOL CALLBACK FindMainProc(HWND window, LPARAM lParam) {
+    MainSearch *search = (MainSearch *)lParam;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (pid == search->pid && strcmp(className, "Parlomix") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindMainWindow(DWORD pid, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MainSearch search = {pid, NULL};
+        EnumWindows(FindMainProc, (LPARAM)&search);
+        if (search.found) return search.found;
+        if (GetTickCount() - start > timeoutMs) return NULL;
+        ::Sleep(50);
+    }
+}
+
+std::vector<Box> AnswerBoxesUntilQuiet(DWORD pid, DWORD quietMs, DWORD timeoutMs) {
+    std::vector<Box> boxes;
+    DWORD start = GetTickCount();
+    DWORD lastEvent = start;
+    while (GetTickCount() - start < timeoutMs) {
+        HWND box = FindBox(pid);
+        if (box) {
+            Box b;
+            b.window = box;
+            b.title = WindowText(box);
+            b.text = WindowText(GetDlgItem(box, 0xFFFF));
+            boxes.push_back(b);
+            AnswerBox(b);
+            lastEvent = GetTickCount();
+            continue;
+        }
+        HWND main = FindMainWindow(pid, 0);
+        if (main && IsWindowVisible(main) && GetTickCount() - lastEvent >= quietMs) break;
+        ::Sleep(50);
+    }
+    return boxes;
+}
+
+static std::vector<char> EnvironmentWithHome(const char *unixHome) {
+    std::vector<char> block;
+    char *strings = GetEnvironmentStringsA();
+    for (const char *p = strings; *p; p += strlen(p) + 1) {
+        if (_strnicmp(p, "HOME=", 5) == 0) continue;
+        block.insert(block.end(), p, p + strlen(p) + 1);
+    }
+    FreeEnvironmentStringsA(strings);
+    std::string home = std::string("HOME=") + unixHome;
+    block.insert(block.end(), home.begin(), home.end());
+    block.push_back('\0');
+    block.push_back('\0');
+    return block;
+}
+
+bool Start(const std::string &folder, const std::string &arguments, Program *program,
+           const char *unixHome) {
+    std::string exe = folder + "\\Parlomix.exe";
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    program->folder = folder;
+    program->window = NULL;
+    std::vector<char> environment;
+    if (unixHome) environment = EnvironmentWithHome(unixHome);
+    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0,
+                        unixHome ? environment.data() : NULL, folder.c_str(), &startup,
+                        &program->process))
+        return false;
+    WaitForInputIdle(program->process.hProcess, 10000);
+    return true;
+}
+
+int WaitForExit(Program *program, DWORD timeoutMs) {
+    if (!program->process.hProcess) return -1;
+    if (WaitForSingleObject(program->process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        Kill(program);
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(program->process.hProcess, &code);
+    CloseHandle(program->process.hProcess);
+    CloseHandle(program->process.hThread);
+    program->process = PROCESS_INFORMATION();
+    return (int)code;
+}
+
+std::vector<Box> Close(Program *program, DWORD timeoutMs) {
+    std::vector<Box> boxes;
+    HWND window = program->window ? program->window : FindMainWindow(program->process.dwProcessId, 2000);
+    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+    DWORD start = GetTickCount();
+    while (program->process.hProcess &&
+           WaitForSingleObject(program->process.hProcess, 50) == WAIT_TIMEOUT) {
+        if (GetTickCount() - start > timeoutMs) {
+            Kill(program);
+            return boxes;
+        }
+        HWND box = FindBox(program->process.dwProcessId);
+        if (box) {
+            Box b;
+            b.window = box;
+            b.title = WindowText(box);
+            b.text = WindowText(GetDlgItem(box, 0xFFFF));
+            boxes.push_back(b);
+            AnswerBox(b);
+        }
+    }
+    WaitForExit(program, 1000);
+    return boxes;
+}
+
+void Kill(Program *program) {
+    if (!program->process.hProcess) return;
+    TerminateProcess(program->process.hProcess, 99);
+    WaitForSingleObject(program->process.hProcess, 5000);
+    CloseHandle(program->process.hProcess);
+    CloseHandle(program->process.hThread);
+    program->process = PROCESS_INFORMATION();
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 10000, &result);
+    return (LRESULT)result;
+}
+
+}  // namespace driver

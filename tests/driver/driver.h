@@ -1,0 +1,72 @@
+// The test driver: installs the real Parlomix.exe into a scratch folder, starts it, answers its
+// message boxes, talks to its main window and reads what it leaves behind. Every wait has a
+// timeout, so a broken program fails its test instead of hanging it.
+#ifndef PARLOMIX_TEST_DRIVER_H
+#define PARLOMIX_TEST_DRIVER_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace driver {
+
+// The product folder (Parlomix.exe and its DLLs) and a per-test scratch folder, as Windows paths.
+std::string DistFolder();
+std::string WorkFolder(const std::string &sub);
+std::string SourceFolder();
+// A unix path from the environment, as a Windows path on drive Z:.
+std::string UnixToWindows(const std::string &unixPath);
+std::string Env(const char *name);
+
+// A fresh folder holding a copy of the program and its two libraries (and help.chm if built).
+std::string Install(const std::string &sub);
+
+bool FileExists(const std::string &path);
+std::vector<unsigned char> ReadBytes(const std::string &path);
+bool WriteBytes(const std::string &path, const void *data, size_t size);
+
+struct Box {
+    HWND window = NULL;
+    std::string title;
+    std::string text;
+};
+
+// Finds a visible message box (dialog class #32770) of process `pid` within `timeoutMs`.
+bool WaitForBox(DWORD pid, Box *box, DWORD timeoutMs = 10000);
+// Presses its first button (OK).
+void AnswerBox(const Box &box, int buttonId = IDOK);
+
+// Answers every message box of `pid` that shows up until the main window is visible and no
+// box has appeared for `quietMs`; returns the boxes in order.
+std::vector<Box> AnswerBoxesUntilQuiet(DWORD pid, DWORD quietMs = 1500, DWORD timeoutMs = 20000);
+
+struct Program {
+    PROCESS_INFORMATION process = {};
+    HWND window = NULL;
+    std::string folder;
+};
+
+// Starts folder\Parlomix.exe with `arguments` (already quoted as needed). `unixHome`, when
+// given, replaces HOME for the program: a HOME without the sound sink's .asoundrc leaves Wine
+// without any sound device.
+bool Start(const std::string &folder, const std::string &arguments, Program *program,
+           const char *unixHome = nullptr);
+// The top-level window of class "Parlomix" that belongs to the program.
+HWND FindMainWindow(DWORD pid, DWORD timeoutMs = 10000);
+// Waits for the process to end; returns its exit code or -1 on timeout (then it is killed).
+int WaitForExit(Program *program, DWORD timeoutMs = 15000);
+// Sends the close request and answers boxes that the close shows; returns them.
+std::vector<Box> Close(Program *program, DWORD timeoutMs = 15000);
+void Kill(Program *program);
+
+// Sends a message through the window's queue and lets it be handled.
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+std::string WindowText(HWND window);
+
+// Seconds waited so far helpers.
+void Sleep(DWORD ms);
+
+}  // namespace driver
+
+#endif

@@ -1,0 +1,209 @@
+// The real Parlomix.exe under Wine: first start without settings, the saved window rectangle,
+// the single-instance rule, swallowed messages and a start without any sound device.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "input/tables.h"
+#include "settings/option_data.h"
+#include "tests/driver/driver.h"
+
+using driver::Box;
+using driver::Program;
+
+static const char kSetupError[] = "Setup file read error.\nLoad default settings and cleate file.";
+
+static std::vector<std::string> Texts(const std::vector<Box> &boxes) {
+    std::vector<std::string> texts;
+    for (const Box &b : boxes) texts.push_back(b.title + "|" + b.text);
+    return texts;
+}
+
+static OptionData ReadOptions(const std::string &folder) {
+    OptionData o;
+    memset(&o, 0, sizeof o);
+    std::vector<unsigned char> bytes = driver::ReadBytes(folder + "\\parlomix_opt");
+    EXPECT_EQ(bytes.size(), sizeof o);
+    if (bytes.size() == sizeof o) memcpy(&o, bytes.data(), sizeof o);
+    return o;
+}
+
+// Starts the program in `folder` and waits until its window is up and no box is showing.
+static std::vector<Box> StartQuietly(const std::string &folder, const std::string &args, Program *p,
+                                     const char *home = nullptr) {
+    EXPECT_TRUE(driver::Start(folder, args, p, home));
+    std::vector<Box> boxes = driver::AnswerBoxesUntilQuiet(p->process.dwProcessId);
+    p->window = driver::FindMainWindow(p->process.dwProcessId, 5000);
+    EXPECT_NE(p->window, (HWND)NULL);
+    return boxes;
+}
+
+static std::string MenuText(HMENU menu, int position) {
+    char text[256] = "";
+    GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
+    return text;
+}
+
+TEST(Shell, FirstStartWritesDefaultsAndShowsTheJapaneseMenu) {
+    std::string folder = driver::Install("first");
+    Program p;
+    std::vector<Box> boxes = StartQuietly(folder, "", &p);
+    std::vector<std::string> expected = {"error|fopen", std::string("Parlomix ERROR|") + kSetupError,
+                                         "error|fopen", std::string("Parlomix ERROR|") + kSetupError};
+    EXPECT_EQ(Texts(boxes), expected);
+
+    // The defaults are on disk at once, before any close.
+    OptionData defaults;
+    SetDefaultOptionData(&defaults);
+    std::vector<unsigned char> opt = driver::ReadBytes(folder + "\\parlomix_opt");
+    ASSERT_EQ(opt.size(), 4244u);
+    EXPECT_EQ(memcmp(opt.data(), &defaults, sizeof defaults), 0);
+    KeyData keys[KEY_DATA_ROWS];
+    SetDefaultKeyData(keys);
+    std::vector<unsigned char> key = driver::ReadBytes(folder + "\\parlomix_key");
+    ASSERT_EQ(key.size(), 120u);
+    EXPECT_EQ(memcmp(key.data(), keys, sizeof keys), 0);
+
+    EXPECT_EQ(driver::WindowText(p.window), "Parlomix");
+    HMENU menu = GetMenu(p.window);
+    ASSERT_NE(menu, (HMENU)NULL);
+    EXPECT_EQ(GetMenuItemCount(menu), 4);
+    EXPECT_EQ(MenuText(menu, 0), "ファイル(&F)");
+    EXPECT_EQ(MenuText(menu, 3), "ヘルプ(&H)");
+    HMENU file = GetSubMenu(menu, 0);
+    EXPECT_EQ(GetMenuItemCount(file), 3);
+    EXPECT_EQ(MenuText(file, 0), "開く(&O)...");
+    EXPECT_EQ(MenuText(file, 2), "終了(&X)");
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 1), 5), 40027u);
+    EXPECT_EQ(MenuText(GetSubMenu(menu, 2), 0), "操作設定(&S)...");
+    EXPECT_EQ(MenuText(GetSubMenu(menu, 3), 0), "ヘルプ(&H)\tF1");
+
+    EXPECT_TRUE(driver::Close(&p).empty());
+    EXPECT_EQ(driver::WaitForExit(&p), 0);
+    // A normal close rewrites both files: the same defaults, with the window's real rectangle.
+    OptionData saved = ReadOptions(folder);
+    EXPECT_EQ(saved.pitch, 100);
+    EXPECT_EQ(saved.resumePosition, 1);
+    EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_key").size(), 120u);
+}
+
+TEST(Shell, CloseAndRestartKeepsAMovedWindowRectangle) {
+    std::string folder = driver::Install("rectangle");
+    Program p;
+    StartQuietly(folder, "", &p);
+    ASSERT_TRUE(MoveWindow(p.window, 120, 90, 333, 222, TRUE));
+    driver::Sleep(200);
+    EXPECT_TRUE(driver::Close(&p).empty());
+    OptionData saved = ReadOptions(folder);
+    EXPECT_EQ(saved.windowLeft, 120);
+    EXPECT_EQ(saved.windowTop, 90);
+    EXPECT_EQ(saved.windowRight, 453);
+    EXPECT_EQ(saved.windowBottom, 312);
+
+    Program again;
+    EXPECT_TRUE(StartQuietly(folder, "", &again).empty());
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    ASSERT_TRUE(GetWindowPlacement(again.window, &placement));
+    EXPECT_EQ(placement.rcNormalPosition.left, 120);
+    EXPECT_EQ(placement.rcNormalPosition.top, 90);
+    EXPECT_EQ(placement.rcNormalPosition.right, 453);
+    EXPECT_EQ(placement.rcNormalPosition.bottom, 312);
+    EXPECT_TRUE(driver::Close(&again).empty());
+}
+
+TEST(Shell, SecondStartHandsOverAndEnds) {
+    std::string folder = driver::Install("single");
+    Program first;
+    StartQuietly(folder, "", &first);
+
+    // Without a file: the second start ends at once and nothing happens in the first.
+    Program second;
+    ASSERT_TRUE(driver::Start(folder, "", &second));
+    EXPECT_EQ(driver::WaitForExit(&second, 10000), 0);
+    Box box;
+    EXPECT_FALSE(driver::WaitForBox(first.process.dwProcessId, &box, 1000));
+
+    // With a file: the first instance takes it from the shared record and tries to open it.
+    Program third;
+    ASSERT_TRUE(driver::Start(folder, "\"C:\\no such folder\\missing take.wav\" ignored.wav", &third));
+    EXPECT_EQ(driver::WaitForExit(&third, 10000), 0);
+    ASSERT_TRUE(driver::WaitForBox(first.process.dwProcessId, &box, 10000));
+    EXPECT_EQ(box.title + "|" + box.text, "error|vbmp3_open error");
+    driver::AnswerBox(box);
+    EXPECT_EQ(driver::WindowText(first.window), "Parlomix");
+    EXPECT_TRUE(driver::Close(&first).empty());
+}
+
+TEST(Shell, UnknownCommandsTimersAndScrollsAreSwallowed) {
+    std::string folder = driver::Install("swallow");
+    Program p;
+    StartQuietly(folder, "", &p);
+    for (WPARAM id : {0u, 1u, 12345u, 40099u, 40101u, 40999u, 41008u, 41999u, 65535u})
+        EXPECT_EQ(driver::Send(p.window, WM_COMMAND, id, 0), 0) << id;
+    for (WPARAM id : {0u, 6u, 99u, 65536u}) EXPECT_EQ(driver::Send(p.window, WM_TIMER, id, 0), 0);
+    HWND stranger = GetDesktopWindow();
+    EXPECT_EQ(driver::Send(p.window, WM_VSCROLL, SB_LINEUP, (LPARAM)stranger), 0);
+    EXPECT_EQ(driver::Send(p.window, WM_VSCROLL, SB_LINEUP, 0), 0);
+    Box box;
+    EXPECT_FALSE(driver::WaitForBox(p.process.dwProcessId, &box, 500));
+    EXPECT_EQ(WaitForSingleObject(p.process.hProcess, 0), (DWORD)WAIT_TIMEOUT);
+    EXPECT_TRUE(driver::Close(&p).empty());
+}
+
+TEST(Shell, DamagedOptionsFileIsRepairedNotTrusted) {
+    std::string folder = driver::Install("damaged");
+    OptionData o;
+    for (size_t i = 0; i < sizeof o; ++i) ((unsigned char *)&o)[i] = (unsigned char)(0xA0 + i % 37);
+    o.historyCount = 1000000;
+    o.windowLeft = 10, o.windowTop = 10, o.windowRight = 300, o.windowBottom = 200;
+    ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_opt", &o, sizeof o));
+    KeyData keys[KEY_DATA_ROWS];
+    SetDefaultKeyData(keys);
+    ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_key", keys, sizeof keys));
+    Program p;
+    EXPECT_TRUE(StartQuietly(folder, "", &p).empty());
+    HMENU file = GetSubMenu(GetMenu(p.window), 0);
+    // Eight history items at most, framed by two separators and the delete item.
+    EXPECT_EQ(GetMenuItemCount(file), 3 + 1 + 8 + 2);
+    EXPECT_TRUE(driver::Close(&p).empty());
+    OptionData saved = ReadOptions(folder);
+    EXPECT_EQ(saved.historyCount, 8);
+    EXPECT_GE(saved.pitch, 50);
+    EXPECT_LE(saved.pitch, 300);
+}
+
+TEST(Shell, WithoutASoundDeviceTheStoredHistoryAndRectangleSurvive) {
+    std::string folder = driver::Install("nosound");
+    OptionData o;
+    SetDefaultOptionData(&o);
+    o.windowLeft = 40, o.windowTop = 50, o.windowRight = 340, o.windowBottom = 250;
+    o.historyCount = 2;
+    strcpy(o.history[0].path, "C:\\rec\\one.wav");
+    strcpy(o.history[0].name, "one.wav");
+    o.history[0].position = 61;
+    strcpy(o.history[1].path, "C:\\rec\\two.mp3");
+    strcpy(o.history[1].name, "two.mp3");
+    o.history[1].position = 3725;
+    ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_opt", &o, sizeof o));
+    KeyData keys[KEY_DATA_ROWS];
+    SetDefaultKeyData(keys);
+    ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_key", keys, sizeof keys));
+
+    std::string home = driver::Env("PARLOMIX_WORK") + "/silent-home";
+    CreateDirectoryA(driver::UnixToWindows(driver::Env("PARLOMIX_WORK")).c_str(), NULL);
+    CreateDirectoryA(driver::UnixToWindows(home).c_str(), NULL);
+    Program p;
+    std::vector<Box> boxes = StartQuietly(folder, "", &p, home.c_str());
+    EXPECT_EQ(Texts(boxes), std::vector<std::string>{"Parlomix ERROR|vbmp3_init error"});
+    // Without the library the window has no controls.
+    EXPECT_EQ(GetDlgItem(p.window, 1), (HWND)NULL);
+    MoveWindow(p.window, 5, 5, 200, 100, TRUE);
+    EXPECT_TRUE(driver::Close(&p).empty());
+    std::vector<unsigned char> bytes = driver::ReadBytes(folder + "\\parlomix_opt");
+    ASSERT_EQ(bytes.size(), sizeof o);
+    EXPECT_EQ(memcmp(bytes.data(), &o, sizeof o), 0);
+}

@@ -1,0 +1,96 @@
+// The options record's defaults and repair, and the settings paths.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+#include "settings/option_data.h"
+#include "settings/settings_path.h"
+
+static int32_t At(const OptionData &o, size_t offset) {
+    int32_t v;
+    memcpy(&v, (const char *)&o + offset, sizeof v);
+    return v;
+}
+
+TEST(OptionData, DefaultsAtTheirOffsets) {
+    OptionData o;
+    memset(&o, 0xCD, sizeof o);
+    SetDefaultOptionData(&o);
+    const int32_t expected[] = {0, 0, 100, 1, 1, 4, 4, 0, 0, 260, 162, 0};
+    for (size_t i = 0; i < 12; ++i) EXPECT_EQ(At(o, 4 * i), expected[i]) << "offset " << 4 * i;
+    EXPECT_EQ(At(o, 4240), 1);
+    const unsigned char *history = (const unsigned char *)&o + 48;
+    for (size_t i = 0; i < 4192; ++i) ASSERT_EQ(history[i], 0) << "history byte " << i;
+}
+
+TEST(OptionData, RepairLeavesARecordTheProgramWroteUnchanged) {
+    OptionData o;
+    SetDefaultOptionData(&o);
+    o.historyCount = 2;
+    strcpy(o.history[0].path, "C:\\a.wav");
+    strcpy(o.history[0].name, "a.wav");
+    o.history[0].position = 42;
+    o.history[5].path[0] = 'q';  // stale slot beyond the count
+    OptionData before = o;
+    RepairOptionData(&o);
+    EXPECT_EQ(memcmp(&o, &before, sizeof o), 0);
+}
+
+TEST(OptionData, RepairClampsDamagedValues) {
+    OptionData o;
+    SetDefaultOptionData(&o);
+    o.historyCount = 1000;
+    o.pitch = 7;
+    o.revSeconds = -3;
+    o.rewSeconds = 12;
+    o.ffSeconds = 2147483647;
+    memset(o.history[7].path, 'p', sizeof o.history[7].path);
+    RepairOptionData(&o);
+    EXPECT_EQ(o.historyCount, 8);
+    EXPECT_EQ(o.pitch, 50);
+    EXPECT_EQ(o.revSeconds, 0);
+    EXPECT_EQ(o.rewSeconds, 9);
+    EXPECT_EQ(o.ffSeconds, 9);
+    EXPECT_EQ(strnlen(o.history[7].path, 260), 259u);
+    o.historyCount = -5;
+    o.pitch = 301;
+    RepairOptionData(&o);
+    EXPECT_EQ(o.historyCount, 0);
+    EXPECT_EQ(o.pitch, 300);
+}
+
+static std::string DirectoryOf(const char *module) {
+    char directory[PROGRAM_DIRECTORY_SIZE];
+    memset(directory, 'z', sizeof directory);
+    bool ok = ProgramDirectoryFromModulePath(module, directory);
+    return ok ? std::string(directory) : "<refused:" + std::string(directory) + ">";
+}
+
+TEST(SettingsPath, ProgramDirectoryEndsInABackslash) {
+    EXPECT_EQ(DirectoryOf("C:\\Tools\\prog.exe"), "C:\\Tools\\");
+    EXPECT_EQ(DirectoryOf("C:\\prog.exe"), "C:\\");
+    EXPECT_EQ(DirectoryOf("C:prog.exe"), "C:\\");
+    EXPECT_EQ(DirectoryOf("C:\\\x95\x5c\\prog.exe"), "C:\\\x95\x5c\\");
+    EXPECT_EQ(DirectoryOf("prog.exe"), "<refused:>");
+}
+
+TEST(SettingsPath, TooLongDirectoryIsRefused) {
+    std::string module = "C:\\" + std::string(256, 'd') + "\\p.exe";  // directory of 260 chars
+    EXPECT_EQ(DirectoryOf(module.c_str()), "<refused:>");
+    module = "C:\\" + std::string(255, 'd') + "\\p.exe";  // 259 chars + terminator fit
+    EXPECT_EQ(DirectoryOf(module.c_str()).size(), 259u);
+}
+
+TEST(SettingsPath, ComposedPathHasTheDoubledBackslashAndMustFit) {
+    char path[SETTINGS_PATH_SIZE];
+    ASSERT_TRUE(ComposeSettingsPath("C:\\Tools\\", "parlomix_opt", path, sizeof path));
+    EXPECT_STREQ(path, "C:\\Tools\\\\parlomix_opt");
+    std::string directory = "C:\\" + std::string(246, 'd') + "\\";  // 250 chars
+    EXPECT_TRUE(ComposeSettingsPath(directory.c_str(), "parlomix_opt", path, sizeof path));  // 263
+    directory = "C:\\" + std::string(247, 'd') + "\\";
+    EXPECT_FALSE(ComposeSettingsPath(directory.c_str(), "parlomix_opt", path, sizeof path));
+    EXPECT_STREQ(path, "");
+    EXPECT_FALSE(ComposeSettingsPath("", "parlomix_opt", path, sizeof path));
+}

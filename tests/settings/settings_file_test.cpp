@@ -1,0 +1,124 @@
+// Reading and writing the settings files: byte images, short and long files, the error boxes
+// and the crash-safe replacement of the old file.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "input/tables.h"
+#include "settings/settings_file.h"
+#include "tests/driver/driver.h"
+
+// Answers the message boxes that this process shows, recording "title|text" of each.
+class BoxAnswerer {
+  public:
+    BoxAnswerer() : thread_([this] { Run(); }) {}
+    ~BoxAnswerer() {
+        stop_ = true;
+        thread_.join();
+    }
+    std::vector<std::string> Seen() {
+        // Give a box that is just being shown the time to be answered.
+        driver::Sleep(300);
+        return seen_;
+    }
+
+  private:
+    void Run() {
+        while (!stop_) {
+            driver::Box box;
+            if (driver::WaitForBox(GetCurrentProcessId(), &box, 100)) {
+                seen_.push_back(box.title + "|" + box.text);
+                driver::AnswerBox(box);
+            }
+        }
+    }
+    std::atomic<bool> stop_{false};
+    std::vector<std::string> seen_;
+    std::thread thread_;
+};
+
+static std::string Folder(const char *name) { return driver::WorkFolder(name) + "\\"; }
+
+TEST(SettingsFile, OptionsSurviveWriteAndReadByteForByte) {
+    std::string dir = Folder("roundtrip");
+    OptionData written;
+    for (size_t i = 0; i < sizeof written; ++i) ((unsigned char *)&written)[i] = (unsigned char)(i * 7 + 3);
+    ASSERT_EQ(WriteSettingsFile(NULL, &written, sizeof written, 1, dir.c_str(), OPTION_FILE_NAME), 1);
+    std::vector<unsigned char> bytes = driver::ReadBytes(dir + OPTION_FILE_NAME);
+    ASSERT_EQ(bytes.size(), 4244u);
+    EXPECT_EQ(memcmp(bytes.data(), &written, sizeof written), 0);
+    OptionData read;
+    memset(&read, 0, sizeof read);
+    ASSERT_EQ(ReadSettingsFile(NULL, &read, sizeof read, 1, dir.c_str(), OPTION_FILE_NAME), 1);
+    EXPECT_EQ(memcmp(&read, &written, sizeof read), 0);
+    EXPECT_FALSE(driver::FileExists(dir + OPTION_FILE_NAME ".new"));
+}
+
+TEST(SettingsFile, KeyTableKeepsItsReservedBytes) {
+    std::string dir = Folder("keys");
+    KeyData rows[KEY_DATA_ROWS];
+    SetDefaultKeyData(rows);
+    rows[2].reserved[0] = 0x5A;
+    rows[5].reserved[1] = 0xA5;
+    ASSERT_EQ(WriteSettingsFile(NULL, rows, sizeof rows[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME), 1);
+    KeyData read[KEY_DATA_ROWS];
+    ASSERT_EQ(ReadSettingsFile(NULL, read, sizeof read[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME), 1);
+    EXPECT_EQ(memcmp(read, rows, sizeof rows), 0);
+    EXPECT_EQ(driver::ReadBytes(dir + KEY_FILE_NAME).size(), 120u);
+}
+
+TEST(SettingsFile, MissingShortAndLongFiles) {
+    std::string dir = Folder("sizes");
+    BoxAnswerer boxes;
+    OptionData o;
+    EXPECT_EQ(ReadSettingsFile(NULL, &o, sizeof o, 1, dir.c_str(), OPTION_FILE_NAME), 0);
+
+    std::vector<unsigned char> shortFile(4243, 0x11);
+    ASSERT_TRUE(driver::WriteBytes(dir + OPTION_FILE_NAME, shortFile.data(), shortFile.size()));
+    EXPECT_EQ(ReadSettingsFile(NULL, &o, sizeof o, 1, dir.c_str(), OPTION_FILE_NAME), 0);
+
+    std::vector<unsigned char> longFile(5000, 0x22);
+    ASSERT_TRUE(driver::WriteBytes(dir + OPTION_FILE_NAME, longFile.data(), longFile.size()));
+    EXPECT_EQ(ReadSettingsFile(NULL, &o, sizeof o, 1, dir.c_str(), OPTION_FILE_NAME), 1);
+    EXPECT_EQ(((unsigned char *)&o)[4243], 0x22);
+
+    std::vector<unsigned char> keys(100, 0);
+    ASSERT_TRUE(driver::WriteBytes(dir + KEY_FILE_NAME, keys.data(), keys.size()));
+    KeyData rows[KEY_DATA_ROWS];
+    EXPECT_EQ(ReadSettingsFile(NULL, rows, sizeof rows[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME), 0);
+
+    std::vector<std::string> expected = {"error|fopen", "error|fread", "error|fread"};
+    EXPECT_EQ(boxes.Seen(), expected);
+}
+
+TEST(SettingsFile, FailedWriteLeavesTheOldFileWhole) {
+    std::string dir = Folder("readonly");
+    OptionData first;
+    SetDefaultOptionData(&first);
+    first.pitch = 123;
+    ASSERT_EQ(WriteSettingsFile(NULL, &first, sizeof first, 1, dir.c_str(), OPTION_FILE_NAME), 1);
+    // A folder in the way of the temporary file makes the new data impossible to write.
+    ASSERT_TRUE(CreateDirectoryA((dir + OPTION_FILE_NAME ".new").c_str(), NULL));
+    BoxAnswerer boxes;
+    OptionData second = first;
+    second.pitch = 250;
+    EXPECT_EQ(WriteSettingsFile(NULL, &second, sizeof second, 1, dir.c_str(), OPTION_FILE_NAME), 0);
+    EXPECT_EQ(boxes.Seen(), std::vector<std::string>{"error|fopen"});
+    std::vector<unsigned char> bytes = driver::ReadBytes(dir + OPTION_FILE_NAME);
+    ASSERT_EQ(bytes.size(), 4244u);
+    EXPECT_EQ(memcmp(bytes.data(), &first, sizeof first), 0);
+}
+
+TEST(SettingsFile, ADirectoryTooLongForThePathIsUnreadableAndUnwritable) {
+    std::string dir = "C:\\" + std::string(250, 'd') + "\\";
+    BoxAnswerer boxes;
+    OptionData o;
+    EXPECT_EQ(ReadSettingsFile(NULL, &o, sizeof o, 1, dir.c_str(), OPTION_FILE_NAME), 0);
+    EXPECT_EQ(WriteSettingsFile(NULL, &o, sizeof o, 1, dir.c_str(), OPTION_FILE_NAME), 0);
+    EXPECT_EQ(boxes.Seen(), (std::vector<std::string>{"error|fopen", "error|fopen"}));
+}
