@@ -1,0 +1,88 @@
+// The history's File menu block and the window-side steps of adding, loading and deleting.
+#include "settings/history_menu.h"
+
+static const char DELETE_ITEM_TEXT[] = "履歴削除(&D)";
+static const char DELETE_QUESTION[] = "履歴を削除してよろしいですか？";
+static const char DELETE_CAPTION[] = "確認";
+
+static HMENU FileMenu(HWND window)
+{
+    HMENU menu = GetMenu(window);
+    return menu != NULL ? GetSubMenu(menu, 0) : NULL;
+}
+
+static void InsertSeparator(HMENU menu, UINT position)
+{
+    MENUITEMINFOA info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_TYPE;
+    info.fType = MFT_SEPARATOR;
+    InsertMenuItemA(menu, position, TRUE, &info);
+}
+
+static void InsertTextItem(HMENU menu, UINT position, UINT id, const char *text)
+{
+    MENUITEMINFOA info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_STRING;
+    info.wID = id;
+    info.dwTypeData = const_cast<char *>(text);
+    InsertMenuItemA(menu, position, TRUE, &info);
+}
+
+void RemoveHistoryMenu(HWND window)
+{
+    HMENU menu = FileMenu(window);
+    if (menu == NULL) {
+        return;
+    }
+    for (int position = GetMenuItemCount(menu) - 1; position >= FILE_MENU_FIXED_ITEMS; --position) {
+        DeleteMenu(menu, position, MF_BYPOSITION);
+    }
+}
+
+void BuildHistoryMenu(HWND window)
+{
+    if (playHistoryCount <= 0) {
+        return;
+    }
+    RemoveHistoryMenu(window);
+    HMENU menu = FileMenu(window);
+    if (menu == NULL) {
+        return;
+    }
+    InsertSeparator(menu, FILE_MENU_FIXED_ITEMS);
+    // Each item goes in right below the separator, so the last inserted (entry 0) ends on top.
+    for (int32_t k = playHistoryCount - 1; k >= 0; --k) {
+        char text[HISTORY_ITEM_TEXT];
+        FormatHistoryItem(HistoryEntryAt(k), text, sizeof text);
+        InsertTextItem(menu, FILE_MENU_FIXED_ITEMS + 1, ID_HISTORY_FIRST + k, text);
+    }
+    InsertSeparator(menu, GetMenuItemCount(menu));
+    InsertTextItem(menu, GetMenuItemCount(menu), ID_HISTORY_DELETE, DELETE_ITEM_TEXT);
+}
+
+void AddToHistory(HWND window, FileSpec file)
+{
+    HistoryAddFile(&file);
+    BuildHistoryMenu(window);
+}
+
+void LoadHistory(HWND window, const OptionData *options)
+{
+    if (HistoryLoadFrom(options) > 0) {
+        BuildHistoryMenu(window);
+    }
+}
+
+int32_t OnHistoryDeleteCommand(HWND window)
+{
+    int answer = MessageBoxA(window, DELETE_QUESTION, DELETE_CAPTION, MB_OKCANCEL | MB_ICONQUESTION);
+    if (answer == IDOK) {
+        ClearHistory();
+        RemoveHistoryMenu(window);
+    }
+    return answer;
+}
