@@ -1,0 +1,301 @@
+// The playback controller's state table and steps, written against PlaybackPort so that every
+// cell can be checked against a fake library.
+#include "playback/controller.h"
+
+static const char SEEK_ERROR_TEXT[] = "vbmp3_seek error";
+static const char SET_PITCH_ERROR_TEXT[] = "vbmp3_setPitch error";
+
+static const PlayMenuRow PLAY_MENU_ROWS[] = {
+    {40020, OP_PLAY_PAUSE, 0, 1},
+    {40021, OP_STOP, 0, 1},
+    {40022, OP_REW, OP_REW_END, 1},
+    {40023, OP_FF, OP_FF_END, 1},
+    {40026, OP_PITCH_UP, OP_PITCH_UP_END, 0},
+    {40027, OP_PITCH_DOWN, OP_PITCH_DOWN_END, 0},
+};
+static const int32_t PLAY_MENU_ROW_COUNT = sizeof PLAY_MENU_ROWS / sizeof PLAY_MENU_ROWS[0];
+
+static void StartRefresh(const PlaybackPort *port)
+{
+    // SetTimer on a running id restarts its period, so there is never a second refresh timer.
+    port->startTimer(port->context, TIMER_REFRESH, REFRESH_PERIOD_MS);
+}
+
+static void StopRefresh(const PlaybackPort *port)
+{
+    port->stopTimer(port->context, TIMER_REFRESH);
+}
+
+static void StartRepeat(const PlaybackPort *port, RepeatTimers *repeats, int32_t timerId)
+{
+    int32_t *running = &repeats->running[timerId - TIMER_REW_REPEAT];
+    if (*running == 0) {
+        port->startTimer(port->context, timerId, REPEAT_PERIOD_MS);
+        *running = 1;
+    }
+}
+
+static void StopRepeat(const PlaybackPort *port, RepeatTimers *repeats, int32_t timerId)
+{
+    int32_t *running = &repeats->running[timerId - TIMER_REW_REPEAT];
+    if (*running != 0) {
+        port->stopTimer(port->context, timerId);
+        *running = 0;
+    }
+}
+
+static void Play(const PlaybackPort *port)
+{
+    port->play(port->context);
+    StartRefresh(port);
+}
+
+static void Pause(const PlaybackPort *port)
+{
+    port->pause(port->context);
+    StopRefresh(port);
+}
+
+static void Resume(const PlaybackPort *port, int32_t position, const OptionData *options)
+{
+    int32_t target = position - options->revSeconds;
+    if (target < 0) {
+        target = 0;
+    }
+    port->seek(port->context, target);
+    port->restart(port->context);
+    StartRefresh(port);
+}
+
+static void RewStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t position,
+                    PlayState *playState, const OptionData *options)
+{
+    StopRepeat(port, repeats, TIMER_FF_REPEAT);
+    int32_t target = position - options->rewSeconds;
+    if (target < 0) {
+        target = 0;
+    }
+    playState->seekPosition = target;
+    port->seek(port->context, target);
+    StartRepeat(port, repeats, TIMER_REW_REPEAT);
+}
+
+static void FfStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t position,
+                   PlayState *playState, const OptionData *options)
+{
+    StopRepeat(port, repeats, TIMER_REW_REPEAT);
+    int32_t target = position + options->ffSeconds;
+    if (playState->fileInfo.length < target) {
+        target = playState->fileInfo.length;
+    }
+    playState->seekPosition = target;
+    port->seek(port->context, target);
+    StartRepeat(port, repeats, TIMER_FF_REPEAT);
+}
+
+static void PitchStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t direction,
+                      OptionData *options)
+{
+    int32_t timerId;
+    int32_t pitch = port->getPitch(port->context);
+    if (direction > 0) {
+        timerId = TIMER_PITCH_UP_REPEAT;
+        pitch += options->pitchStep;
+        if (pitch > PITCH_MAX) {
+            pitch = PITCH_MAX;
+        }
+    } else {
+        timerId = TIMER_PITCH_DOWN_REPEAT;
+        pitch -= options->pitchStep;
+        if (pitch < PITCH_MIN) {
+            pitch = PITCH_MIN;
+        }
+    }
+    port->setPitch(port->context, pitch);
+    options->pitch = pitch;
+    port->postPitch(port->context, pitch);
+    // A held binding halts on the normal pitch; only a step that lands on it exactly stops.
+    if (pitch == PITCH_NORMAL) {
+        StopRepeat(port, repeats, timerId);
+    } else {
+        StartRepeat(port, repeats, timerId);
+    }
+}
+
+static void SeekPaused(const PlaybackPort *port, int32_t state, const PlayState *playState)
+{
+    // The library seeks only a playing or paused file.
+    if (state == STATE_STOPPED) {
+        port->play(port->context);
+        port->pause(port->context);
+    } else if (state == STATE_PLAYING) {
+        port->pause(port->context);
+    }
+    port->seek(port->context, playState->seekPosition);
+}
+
+int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, int32_t fileOpen,
+                     int32_t operation, PlayState *playState, OptionData *options)
+{
+    if (fileOpen == 0) {
+        return 0;
+    }
+    int32_t position = 0;
+    int32_t state = port->getState(port->context, &position);
+    bool stopped = state == STATE_STOPPED;
+    bool playing = state == STATE_PLAYING;
+    bool paused = state == STATE_PAUSED;
+
+    switch (operation) {
+    case OP_PLAY_PAUSE:
+        if (playing) {
+            Pause(port);
+        } else if (paused) {
+            Resume(port, position, options);
+        } else {
+            Play(port);
+        }
+        break;
+    case OP_PLAY:
+        if (playing) {
+            return -1;
+        }
+        if (paused) {
+            Resume(port, position, options);
+        } else {
+            Play(port);
+        }
+        break;
+    case OP_PAUSE:
+        if (!playing) {
+            return -1;
+        }
+        Pause(port);
+        break;
+    case OP_STOP:
+        if (stopped) {
+            return -1;
+        }
+        port->stop(port->context);
+        StopRefresh(port);
+        break;
+    case OP_REW:
+        if (stopped) {
+            return -1;
+        }
+        RewStep(port, repeats, position, playState, options);
+        break;
+    case OP_FF:
+        if (stopped) {
+            return -1;
+        }
+        FfStep(port, repeats, position, playState, options);
+        break;
+    case OP_REW_END:
+        StopRepeat(port, repeats, TIMER_REW_REPEAT);
+        break;
+    case OP_FF_END:
+        StopRepeat(port, repeats, TIMER_FF_REPEAT);
+        break;
+    case OP_PITCH_UP:
+        PitchStep(port, repeats, +1, options);
+        break;
+    case OP_PITCH_UP_END:
+        StopRepeat(port, repeats, TIMER_PITCH_UP_REPEAT);
+        break;
+    case OP_PITCH_DOWN:
+        PitchStep(port, repeats, -1, options);
+        break;
+    case OP_PITCH_DOWN_END:
+        StopRepeat(port, repeats, TIMER_PITCH_DOWN_REPEAT);
+        break;
+    case OP_SEEK:
+        SeekPaused(port, state, playState);
+        break;
+    case OP_INVALID:
+        return -1;
+    default:
+        break;
+    }
+    playState->state = port->getState(port->context, &playState->position);
+    return 1;
+}
+
+int32_t RepeatOperationOfTimer(int32_t timerId)
+{
+    switch (timerId) {
+    case TIMER_REW_REPEAT:
+        return OP_REW;
+    case TIMER_FF_REPEAT:
+        return OP_FF;
+    case TIMER_PITCH_UP_REPEAT:
+        return OP_PITCH_UP;
+    case TIMER_PITCH_DOWN_REPEAT:
+        return OP_PITCH_DOWN;
+    default:
+        return 0;
+    }
+}
+
+void RefreshTick(const PlaybackPort *port, PlayState *playState)
+{
+    playState->state = port->getState(port->context, &playState->position);
+    if (playState->state == STATE_STOPPED) {
+        StopRefresh(port);
+    }
+    port->drawStatus(port->context, playState);
+    port->setThumb(port->context, playState->position);
+}
+
+void SeekBarScrolled(const PlaybackPort *port, int32_t fileOpen, SeekBarEvent event,
+                     PlayState *playState)
+{
+    if (fileOpen == 0) {
+        port->setThumb(port->context, 0);
+        return;
+    }
+    playState->state = port->getState(port->context, &playState->position);
+    if (playState->state == STATE_STOPPED) {
+        port->setThumb(port->context, 0);
+        return;
+    }
+    if (event == SEEK_BAR_DRAG) {
+        StopRefresh(port);
+        playState->position = port->getThumb(port->context);
+        port->drawStatus(port->context, playState);
+    } else if (event == SEEK_BAR_RELEASE) {
+        if (port->seek(port->context, port->getThumb(port->context)) == 0) {
+            port->showError(port->context, SEEK_ERROR_TEXT);
+            return;
+        }
+        playState->state = port->getState(port->context, &playState->position);
+        port->invalidateStatus(port->context);
+        StartRefresh(port);
+    }
+}
+
+void PitchBoxChanged(const PlaybackPort *port, int32_t value, OptionData *options)
+{
+    int32_t accepted = port->setPitch(port->context, value);
+    options->pitch = port->getPitch(port->context);
+    if (accepted == 0) {
+        port->showError(port->context, SET_PITCH_ERROR_TEXT);
+    }
+}
+
+void SendStoredPitch(const PlaybackPort *port, OptionData *options)
+{
+    if (port->setPitch(port->context, options->pitch) == 0) {
+        options->pitch = port->getPitch(port->context);
+    }
+}
+
+const PlayMenuRow *FindPlayMenuRow(int32_t commandId)
+{
+    for (int32_t i = 0; i < PLAY_MENU_ROW_COUNT; ++i) {
+        if (PLAY_MENU_ROWS[i].commandId == commandId) {
+            return &PLAY_MENU_ROWS[i];
+        }
+    }
+    return nullptr;
+}

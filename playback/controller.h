@@ -1,0 +1,73 @@
+// The playback controller's decisions: what each operation does to the audio library and the
+// main window's timers in each playing state, the refresh tick, the seek bar and the pitch box.
+// Plain code over a PlaybackPort; playback_win.h binds it to vbmp3.dll and the main window.
+#ifndef PARLOMIX_CONTROLLER_H
+#define PARLOMIX_CONTROLLER_H
+
+#include <stdint.h>
+
+#include "input/tables.h"
+#include "playback/play_state.h"
+#include "playback/playback_port.h"
+#include "settings/option_data.h"
+
+enum PlayingState { STATE_STOPPED = 0, STATE_PLAYING = 1, STATE_PAUSED = 2 };
+
+// Window timers of the main window.
+enum {
+    TIMER_REFRESH = 1, TIMER_REW_REPEAT = 2, TIMER_FF_REPEAT = 3, TIMER_PITCH_UP_REPEAT = 4,
+    TIMER_PITCH_DOWN_REPEAT = 5,
+    REFRESH_PERIOD_MS = 200, REPEAT_PERIOD_MS = 180
+};
+
+enum { PITCH_MIN = 50, PITCH_NORMAL = 100, PITCH_MAX = 300 };
+
+// One flag per repeat timer (index = timer id - TIMER_REW_REPEAT): nonzero while it runs.
+struct RepeatTimers {
+    int32_t running[4];
+};
+
+// Carries out `operation` on the open file. Returns 0 when `fileOpen` is 0, -1 when the operation
+// does not apply in the current state (then `playState` keeps every byte), 1 otherwise, after
+// `state` and `position` were read back. Reads revSeconds, rewSeconds, ffSeconds and pitchStep
+// afresh; the pitch steps (9 and 11) also store the new pitch in `options->pitch`, so that the
+// pitch box, the library and the saved value agree. Nothing else in `options` is written.
+int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, int32_t fileOpen,
+                     int32_t operation, PlayState *playState, OptionData *options);
+
+// The operation a repeat timer's tick sends again as a press (5, 7, 9 or 11), or 0 for any
+// other timer id.
+int32_t RepeatOperationOfTimer(int32_t timerId);
+
+// Refresh timer tick: reads the state, ends the timer once the file stopped, draws the status
+// line at once and moves the thumb.
+void RefreshTick(const PlaybackPort *port, PlayState *playState);
+
+enum SeekBarEvent { SEEK_BAR_DRAG, SEEK_BAR_RELEASE, SEEK_BAR_OTHER };
+
+// The seek bar moved: while dragging the status line follows the thumb; on release the file
+// seeks there ("vbmp3_seek error" when the library refuses) and the refresh timer restarts.
+void SeekBarScrolled(const PlaybackPort *port, int32_t fileOpen, SeekBarEvent event,
+                     PlayState *playState);
+
+// The pitch box shows `value` after a click of its up-down: the library gets it and the stored
+// pitch becomes whatever the library then holds. Needs no open file.
+void PitchBoxChanged(const PlaybackPort *port, int32_t value, OptionData *options);
+
+// Once after the library started: sends the stored pitch; if the library refuses it, the stored
+// pitch takes the library's own value so that both agree.
+void SendStoredPitch(const PlaybackPort *port, OptionData *options);
+
+// A row of the Play menu: its operations in order (the second is 0 for none) and whether the
+// status line and thumb are refreshed afterwards.
+struct PlayMenuRow {
+    int32_t commandId;
+    int32_t first;
+    int32_t second;
+    int32_t refresh;
+};
+
+// The row of a Play menu command id, or null for any other id.
+const PlayMenuRow *FindPlayMenuRow(int32_t commandId);
+
+#endif

@@ -1,0 +1,46 @@
+// The steps of opening a file, kept apart from the window so that tests can follow them.
+#include "playback/open_sequence.h"
+
+#include <string.h>
+
+#include "settings/history.h"
+
+void ShowOpenedFile(const PlaybackPort *port, PlayState *playState, const FileSpec *file)
+{
+    playState->state = port->getState(port->context, &playState->position);
+    port->setSeekBar(port->context, playState->position, playState->fileInfo.length);
+    port->setTitle(port->context, file->name);
+    port->invalidateStatus(port->context);
+    HistoryAddFile(file);
+    port->historyChanged(port->context);
+}
+
+void ReportOpenError(const PlaybackPort *port, PlayState *playState)
+{
+    port->showOpenError(port->context);
+    port->setTitle(port->context, nullptr);
+    memset(playState, 0, sizeof *playState);
+    port->setSeekBar(port->context, 0, 0);
+    port->invalidateStatus(port->context);
+}
+
+void OpenFileSequence(const PlaybackPort *port, RepeatTimers *repeats, int32_t *fileOpen,
+                      PlayState *playState, const FileSpec *file, OptionData *options)
+{
+    if (*fileOpen != 0) {
+        SetHistoryPosition(0, playState->position);
+        port->close(port->context);
+        *fileOpen = 0;
+    }
+    *fileOpen = port->open(port->context, file->path, &playState->fileInfo);
+    if (*fileOpen == 0) {
+        ReportOpenError(port, playState);
+        return;
+    }
+    ShowOpenedFile(port, playState, file);
+    if (options->resumePosition == 1) {
+        playState->seekPosition = HistoryEntryAt(0)->position;
+        RunOperation(port, repeats, *fileOpen, OP_SEEK, playState, options);
+        port->setThumb(port->context, playState->position);
+    }
+}

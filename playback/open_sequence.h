@@ -1,0 +1,28 @@
+// Opening a file, as plain steps over a PlaybackPort: the previous file's position goes into
+// the history, the new file is opened and shown, moves to the head of the history and, by
+// default, pauses at the position remembered for it. open_file.h binds it to the window.
+#ifndef PARLOMIX_OPEN_SEQUENCE_H
+#define PARLOMIX_OPEN_SEQUENCE_H
+
+#include <stdint.h>
+
+#include "app/file_spec.h"
+#include "playback/controller.h"
+#include "playback/play_state.h"
+#include "playback/playback_port.h"
+#include "settings/option_data.h"
+
+// `fileOpen` and `playState` are read and written. `options` supplies resumePosition; it is
+// not const only because the closing SEEK runs through RunOperation.
+void OpenFileSequence(const PlaybackPort *port, RepeatTimers *repeats, int32_t *fileOpen,
+                      PlayState *playState, const FileSpec *file, OptionData *options);
+
+// After a successful open: state, seek bar, title "name - display name", status line and the
+// history's head.
+void ShowOpenedFile(const PlaybackPort *port, PlayState *playState, const FileSpec *file);
+
+// After a failed open: the "vbmp3_open error" box, the bare title, an all-zero PlayState, an
+// empty seek bar and a fresh status line.
+void ReportOpenError(const PlaybackPort *port, PlayState *playState);
+
+#endif

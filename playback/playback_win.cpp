@@ -1,0 +1,266 @@
+// Binds the playback decisions to vbmp3.dll, the main window's timers and controls.
+#include "playback/playback_win.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+
+#include "app/app_title.h"
+#include "app/controls.h"
+#include "app/show_error.h"
+#include "app/status_line.h"
+#include "playback/playback_bind.h"
+#include "playback/vbmp3.h"
+#include "settings/history_menu.h"
+
+RepeatTimers controllerRepeats;
+
+static const char OPEN_ERROR_TEXT[] = "vbmp3_open error";
+static const char OPEN_ERROR_TITLE[] = "error";
+
+static PlaybackWindow *Bound(void *context)
+{
+    return static_cast<PlaybackWindow *>(context);
+}
+
+static int32_t LibraryGetState(void *, int32_t *position)
+{
+    return vbmp3_getState(position);
+}
+
+static int32_t LibraryPlay(void *)
+{
+    return vbmp3_play();
+}
+
+static int32_t LibraryPause(void *)
+{
+    return vbmp3_pause();
+}
+
+static int32_t LibraryRestart(void *)
+{
+    return vbmp3_restart();
+}
+
+static int32_t LibraryStop(void *)
+{
+    return vbmp3_stop();
+}
+
+static int32_t LibrarySeek(void *, int32_t seconds)
+{
+    return vbmp3_seek(seconds);
+}
+
+static int32_t LibrarySetPitch(void *, int32_t pitch)
+{
+    return vbmp3_setPitch(pitch);
+}
+
+static int32_t LibraryGetPitch(void *)
+{
+    return vbmp3_getPitch();
+}
+
+static int32_t LibraryOpen(void *, const char *path, Vbmp3FileInfo *info)
+{
+    return vbmp3_open(path, info);
+}
+
+static int32_t LibraryClose(void *)
+{
+    return vbmp3_close();
+}
+
+static void WindowStartTimer(void *context, int32_t id, int32_t periodMs)
+{
+    SetTimer(Bound(context)->window, id, periodMs, NULL);
+}
+
+static void WindowStopTimer(void *context, int32_t id)
+{
+    KillTimer(Bound(context)->window, id);
+}
+
+static void WindowPostPitch(void *context, int32_t pitch)
+{
+    PostMessageA(Bound(context)->window, WM_PITCH_CHANGED, (WPARAM)pitch, 0);
+}
+
+static void WindowDrawStatus(void *context, const PlayState *playState)
+{
+    PlaybackWindow *bound = Bound(context);
+    HDC dc = GetDC(bound->window);
+    if (dc != NULL) {
+        DrawStatusLine(dc, &bound->status, playState);
+        ReleaseDC(bound->window, dc);
+    }
+}
+
+static void WindowInvalidateStatus(void *context)
+{
+    InvalidateRect(Bound(context)->window, &Bound(context)->status, TRUE);
+}
+
+static void WindowSetThumb(void *context, int32_t position)
+{
+    SendMessageA(Bound(context)->seekBar, TBM_SETPOS, TRUE, (LPARAM)position);
+}
+
+static int32_t WindowGetThumb(void *context)
+{
+    return (int32_t)SendMessageA(Bound(context)->seekBar, TBM_GETPOS, 0, 0);
+}
+
+static void WindowSetSeekBar(void *context, int32_t position, int32_t length)
+{
+    SetSeekBar(Bound(context)->seekBar, position, length);
+}
+
+static void WindowSetTitle(void *context, const char *name)
+{
+    if (name == nullptr) {
+        SetWindowTextA(Bound(context)->window, appTitle);
+        return;
+    }
+    char title[FILE_SPEC_TEXT + 3 + APP_TITLE_SIZE];
+    snprintf(title, sizeof title, "%s - %s", name, appTitle);
+    SetWindowTextA(Bound(context)->window, title);
+}
+
+static void WindowShowError(void *context, const char *text)
+{
+    ShowError(Bound(context)->window, text);
+}
+
+static void WindowShowOpenError(void *context)
+{
+    MessageBoxA(Bound(context)->window, OPEN_ERROR_TEXT, OPEN_ERROR_TITLE, MB_OK);
+}
+
+static void WindowHistoryChanged(void *context)
+{
+    BuildHistoryMenu(Bound(context)->window);
+}
+
+void BindPlaybackPort(PlaybackPort *port, PlaybackWindow *binding, HWND window, HWND seekBar,
+                      const Layout *layout)
+{
+    binding->window = window;
+    binding->seekBar = seekBar;
+    SetRectEmpty(&binding->status);
+    if (layout != nullptr) {
+        const LayoutRect *status = &layout->rects[LAYOUT_STATUS];
+        SetRect(&binding->status, status->left, status->top, status->right, status->bottom);
+    }
+    port->context = binding;
+    port->getState = LibraryGetState;
+    port->play = LibraryPlay;
+    port->pause = LibraryPause;
+    port->restart = LibraryRestart;
+    port->stop = LibraryStop;
+    port->seek = LibrarySeek;
+    port->setPitch = LibrarySetPitch;
+    port->getPitch = LibraryGetPitch;
+    port->open = LibraryOpen;
+    port->close = LibraryClose;
+    port->startTimer = WindowStartTimer;
+    port->stopTimer = WindowStopTimer;
+    port->postPitch = WindowPostPitch;
+    port->drawStatus = WindowDrawStatus;
+    port->invalidateStatus = WindowInvalidateStatus;
+    port->setThumb = WindowSetThumb;
+    port->getThumb = WindowGetThumb;
+    port->setSeekBar = WindowSetSeekBar;
+    port->setTitle = WindowSetTitle;
+    port->showError = WindowShowError;
+    port->showOpenError = WindowShowOpenError;
+    port->historyChanged = WindowHistoryChanged;
+}
+
+int32_t ExecuteOperation(HWND window, int32_t fileOpen, int32_t operation, PlayState *playState,
+                         OptionData *options)
+{
+    PlaybackPort port;
+    PlaybackWindow binding;
+    BindPlaybackPort(&port, &binding, window, NULL, nullptr);
+    return RunOperation(&port, &controllerRepeats, fileOpen, operation, playState, options);
+}
+
+void ApplyStoredPitch(OptionData *options)
+{
+    PlaybackPort port;
+    PlaybackWindow binding;
+    BindPlaybackPort(&port, &binding, NULL, NULL, nullptr);
+    SendStoredPitch(&port, options);
+}
+
+void RefreshAfterOperation(HWND window, HWND seekBar, const Layout *layout,
+                           const PlayState *playState)
+{
+    PlaybackPort port;
+    PlaybackWindow binding;
+    BindPlaybackPort(&port, &binding, window, seekBar, layout);
+    port.invalidateStatus(port.context);
+    port.setThumb(port.context, playState->position);
+}
+
+int32_t OnPlayMenuCommand(HWND window, int32_t commandId, int32_t fileOpen, PlayState *playState,
+                          OptionData *options, HWND seekBar, const Layout *layout)
+{
+    const PlayMenuRow *row = FindPlayMenuRow(commandId);
+    if (row == nullptr) {
+        return 0;
+    }
+    ExecuteOperation(window, fileOpen, row->first, playState, options);
+    // The _END operation stops the repeat before it can fire: one menu click is one step.
+    if (row->second != 0) {
+        ExecuteOperation(window, fileOpen, row->second, playState, options);
+    }
+    if (row->refresh != 0) {
+        RefreshAfterOperation(window, seekBar, layout, playState);
+    }
+    return 1;
+}
+
+void OnRefreshTimer(HWND window, HWND seekBar, const Layout *layout, PlayState *playState)
+{
+    PlaybackPort port;
+    PlaybackWindow binding;
+    BindPlaybackPort(&port, &binding, window, seekBar, layout);
+    RefreshTick(&port, playState);
+}
+
+int32_t OnRepeatTimer(HWND window, UINT_PTR timerId, UINT ztCommand)
+{
+    int32_t operation = RepeatOperationOfTimer((int32_t)timerId);
+    if (operation == 0) {
+        return 0;
+    }
+    SendMessageA(window, ztCommand, (WPARAM)operation, 0);
+    return 1;
+}
+
+void OnSeekBarScroll(HWND window, WPARAM wParam, int32_t fileOpen, HWND seekBar,
+                     const Layout *layout, PlayState *playState)
+{
+    SeekBarEvent event = SEEK_BAR_OTHER;
+    if (LOWORD(wParam) == TB_THUMBTRACK) {
+        event = SEEK_BAR_DRAG;
+    } else if (LOWORD(wParam) == TB_THUMBPOSITION) {
+        event = SEEK_BAR_RELEASE;
+    }
+    PlaybackPort port;
+    PlaybackWindow binding;
+    BindPlaybackPort(&port, &binding, window, seekBar, layout);
+    SeekBarScrolled(&port, fileOpen, event, playState);
+}
+
+void OnPitchUpDown(HWND window, OptionData *options)
+{
+    PlaybackPort port;
+    PlaybackWindow binding;
+    BindPlaybackPort(&port, &binding, window, NULL, nullptr);
+    int32_t value = (int32_t)GetDlgItemInt(window, IDC_PITCH_BOX, NULL, TRUE);
+    PitchBoxChanged(&port, value, options);
+}

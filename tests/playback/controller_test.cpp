@@ -1,0 +1,444 @@
+// The playback controller against the recording fake: every cell of the operation table in the
+// three states, the REW/FF/pitch steps and their repeat timers, the refresh tick, the seek bar
+// and the pitch box.
+#include <string.h>
+
+#include <gtest/gtest.h>
+
+#include "fake_port.h"
+#include "playback/controller.h"
+
+namespace {
+
+struct Controller : ::testing::Test {
+    FakeWorld world;
+    PlaybackPort port;
+    RepeatTimers repeats{};
+    PlayState playState{};
+    OptionData options;
+
+    void SetUp() override
+    {
+        BindFakePort(&port, &world);
+        SetDefaultOptionData(&options);
+        playState.fileInfo.length = world.length;
+    }
+
+    void Library(int32_t state, int32_t position)
+    {
+        world.state = state;
+        world.position = position;
+    }
+
+    int32_t Run(int32_t operation)
+    {
+        return RunOperation(&port, &repeats, 1, operation, &playState, &options);
+    }
+
+    // Runs and forgets the calls, for the steps that only set up a case.
+    void Prepare(int32_t operation)
+    {
+        Run(operation);
+        world.calls.clear();
+    }
+};
+
+struct Cell {
+    int32_t state;
+    int32_t operation;
+    int32_t result;
+    const char *calls;     // between the two getState calls (or after the one, for -1)
+    int32_t stateAfter;    // the library's and PlayState's state afterwards
+    int32_t positionAfter;
+};
+
+// The library starts at position 10 of 100 s; seekPosition is 7; revSeconds 1, rewSeconds 4,
+// ffSeconds 4, pitchStep 1, library pitch 100.
+const Cell CELLS[] = {
+    {0, 1, 1, "play, timer 1 200", 1, 10},
+    {1, 1, 1, "pause, kill 1", 2, 10},
+    {2, 1, 1, "seek 9, restart, timer 1 200", 1, 9},
+    {0, 2, 1, "play, timer 1 200", 1, 10},
+    {1, 2, -1, "", 1, 10},
+    {2, 2, 1, "seek 9, restart, timer 1 200", 1, 9},
+    {0, 3, -1, "", 0, 10},
+    {1, 3, 1, "pause, kill 1", 2, 10},
+    {2, 3, -1, "", 2, 10},
+    {0, 4, -1, "", 0, 10},
+    {1, 4, 1, "stop, kill 1", 0, 0},
+    {2, 4, 1, "stop, kill 1", 0, 0},
+    {0, 5, -1, "", 0, 10},
+    {1, 5, 1, "seek 6, timer 2 180", 1, 6},
+    {2, 5, 1, "seek 6, timer 2 180", 2, 6},
+    {0, 6, 1, "", 0, 10},
+    {1, 6, 1, "", 1, 10},
+    {2, 6, 1, "", 2, 10},
+    {0, 7, -1, "", 0, 10},
+    {1, 7, 1, "seek 14, timer 3 180", 1, 14},
+    {2, 7, 1, "seek 14, timer 3 180", 2, 14},
+    {0, 8, 1, "", 0, 10},
+    {1, 8, 1, "", 1, 10},
+    {2, 8, 1, "", 2, 10},
+    {0, 9, 1, "getPitch, setPitch 101, post 101, timer 4 180", 0, 10},
+    {1, 9, 1, "getPitch, setPitch 101, post 101, timer 4 180", 1, 10},
+    {2, 9, 1, "getPitch, setPitch 101, post 101, timer 4 180", 2, 10},
+    {0, 10, 1, "", 0, 10},
+    {1, 10, 1, "", 1, 10},
+    {2, 10, 1, "", 2, 10},
+    {0, 11, 1, "getPitch, setPitch 99, post 99, timer 5 180", 0, 10},
+    {1, 11, 1, "getPitch, setPitch 99, post 99, timer 5 180", 1, 10},
+    {2, 11, 1, "getPitch, setPitch 99, post 99, timer 5 180", 2, 10},
+    {0, 12, 1, "", 0, 10},
+    {1, 12, 1, "", 1, 10},
+    {2, 12, 1, "", 2, 10},
+    {0, 13, 1, "play, pause, seek 7", 2, 7},
+    {1, 13, 1, "pause, seek 7", 2, 7},
+    {2, 13, 1, "seek 7", 2, 7},
+    {0, 14, -1, "", 0, 10},
+    {1, 14, -1, "", 1, 10},
+    {2, 14, -1, "", 2, 10},
+    // Numbers outside the table only read the state back.
+    {1, 0, 1, "", 1, 10},
+    {2, 15, 1, "", 2, 10},
+    {0, -3, 1, "", 0, 10},
+};
+
+TEST_F(Controller, EveryCellOfTheOperationTable)
+{
+    for (const Cell &cell : CELLS) {
+        SCOPED_TRACE("state " + std::to_string(cell.state) + " operation " +
+                     std::to_string(cell.operation));
+        FakeWorld fresh;
+        world = fresh;
+        repeats = RepeatTimers{};
+        options.pitch = 100;
+        Library(cell.state, 10);
+        playState = PlayState{};
+        playState.state = 5;  // a value the library never reports, to see whether it was written
+        playState.position = 55;
+        playState.seekPosition = 7;
+        playState.fileInfo.length = 100;
+        PlayState before = playState;
+
+        EXPECT_EQ(cell.result, Run(cell.operation));
+
+        std::string expected = "getState";
+        if (cell.calls[0] != '\0') {
+            expected += std::string(", ") + cell.calls;
+        }
+        if (cell.result == 1) {
+            expected += ", getState";
+        }
+        EXPECT_EQ(expected, Calls(world));
+        EXPECT_EQ(cell.stateAfter, world.state);
+        if (cell.result == -1) {
+            EXPECT_EQ(0, memcmp(&before, &playState, sizeof playState));
+        } else {
+            EXPECT_EQ(cell.stateAfter, playState.state);
+            EXPECT_EQ(cell.positionAfter, playState.position);
+        }
+    }
+}
+
+TEST_F(Controller, NoOpenFileDoesNothingAtAll)
+{
+    Library(1, 10);
+    playState.position = 3;
+    PlayState before = playState;
+    for (int32_t operation = 1; operation <= 14; ++operation) {
+        EXPECT_EQ(0, RunOperation(&port, &repeats, 0, operation, &playState, &options));
+    }
+    EXPECT_EQ("", Calls(world));
+    EXPECT_EQ(0, memcmp(&before, &playState, sizeof playState));
+}
+
+TEST_F(Controller, RewNearTheStartSeeksToZeroAndKeepsDoingSoWhileHeld)
+{
+    Library(1, 2);
+    Run(OP_REW);
+    EXPECT_EQ("getState, seek 0, timer 2 180, getState", Calls(world));
+    EXPECT_EQ(0, playState.seekPosition);
+    world.calls.clear();
+    Run(OP_REW);  // the repeat tick: the timer runs already and is not started again
+    EXPECT_EQ("getState, seek 0, getState", Calls(world));
+    Run(OP_REW_END);
+    EXPECT_EQ(std::vector<int32_t>{}, world.runningTimers);
+}
+
+TEST_F(Controller, FfNearTheEndStopsAtTheLength)
+{
+    Library(2, 98);
+    Run(OP_FF);
+    EXPECT_EQ("getState, seek 100, timer 3 180, getState", Calls(world));
+    EXPECT_EQ(100, playState.seekPosition);
+    EXPECT_EQ(100, playState.position);
+    world.calls.clear();
+    Run(OP_FF);
+    EXPECT_EQ("getState, seek 100, getState", Calls(world));
+}
+
+TEST_F(Controller, RewWhileFfRepeatsStopsTheFfRepeat)
+{
+    Library(1, 50);
+    Prepare(OP_FF);
+    Run(OP_REW);
+    EXPECT_EQ("getState, kill 3, seek 50, timer 2 180, getState", Calls(world));
+    EXPECT_EQ(std::vector<int32_t>{2}, world.runningTimers);
+    world.calls.clear();
+    Run(OP_FF);
+    EXPECT_EQ("getState, kill 2, seek 54, timer 3 180, getState", Calls(world));
+    EXPECT_EQ(std::vector<int32_t>{3}, world.runningTimers);
+}
+
+TEST_F(Controller, EndOperationsStopOnlyTheirOwnRepeat)
+{
+    Library(1, 50);
+    world.pitch = 150;
+    Prepare(OP_REW);
+    Prepare(OP_PITCH_UP);
+    Prepare(OP_PITCH_DOWN);
+    EXPECT_EQ(3u, world.runningTimers.size());
+    Run(OP_FF_END);  // FF does not run: nothing to kill
+    Run(OP_PITCH_UP_END);
+    EXPECT_EQ("getState, getState, getState, kill 4, getState", Calls(world));
+    world.calls.clear();
+    Run(OP_PITCH_UP_END);  // already stopped: no second kill
+    EXPECT_EQ("getState, getState", Calls(world));
+    EXPECT_EQ((std::vector<int32_t>{2, 5}), world.runningTimers);
+}
+
+TEST_F(Controller, HeldPitchUpHaltsOnNormalPitchWithStepOne)
+{
+    world.pitch = 98;
+    Run(OP_PITCH_UP);
+    Run(OP_PITCH_UP);  // the tick that lands on 100
+    EXPECT_EQ(100, world.pitch);
+    EXPECT_EQ(100, options.pitch);
+    EXPECT_EQ(std::vector<int32_t>{}, world.runningTimers);
+    EXPECT_EQ("getState, getPitch, setPitch 99, post 99, timer 4 180, getState, "
+              "getState, getPitch, setPitch 100, post 100, kill 4, getState",
+              Calls(world));
+    world.calls.clear();
+    Run(OP_PITCH_UP_END);
+    Run(OP_PITCH_UP);  // a new press goes on past 100
+    EXPECT_EQ(101, world.pitch);
+    EXPECT_EQ(std::vector<int32_t>{4}, world.runningTimers);
+}
+
+TEST_F(Controller, PitchStepThatJumpsOverNormalDoesNotHalt)
+{
+    world.pitch = 99;
+    options.pitchStep = 2;
+    Run(OP_PITCH_UP);
+    Run(OP_PITCH_UP);
+    Run(OP_PITCH_UP);
+    EXPECT_EQ(105, world.pitch);
+    EXPECT_EQ(105, options.pitch);
+    EXPECT_EQ(std::vector<int32_t>{4}, world.runningTimers);
+    EXPECT_EQ(std::string::npos, Calls(world).find("kill"));
+}
+
+TEST_F(Controller, PitchDownHaltsOnNormalFromAbove)
+{
+    world.pitch = 101;
+    Run(OP_PITCH_DOWN);
+    EXPECT_EQ(100, world.pitch);
+    EXPECT_EQ("getState, getPitch, setPitch 100, post 100, getState", Calls(world));
+    EXPECT_EQ(std::vector<int32_t>{}, world.runningTimers);
+}
+
+TEST_F(Controller, PitchStaysWithinItsLimitsAndTheRepeatKeepsRunning)
+{
+    world.pitch = 300;
+    Run(OP_PITCH_UP);
+    Run(OP_PITCH_UP);
+    EXPECT_EQ("getState, getPitch, setPitch 300, post 300, timer 4 180, getState, "
+              "getState, getPitch, setPitch 300, post 300, getState",
+              Calls(world));
+    EXPECT_EQ(300, options.pitch);
+    EXPECT_EQ(std::vector<int32_t>{4}, world.runningTimers);
+
+    world.calls.clear();
+    world.pitch = 52;
+    options.pitchStep = 5;
+    Run(OP_PITCH_DOWN);
+    EXPECT_EQ("getState, getPitch, setPitch 50, post 50, timer 5 180, getState", Calls(world));
+    EXPECT_EQ(50, options.pitch);
+}
+
+TEST_F(Controller, SeekFromEveryStateEndsPausedAtTheTarget)
+{
+    for (int32_t state = 0; state <= 2; ++state) {
+        SCOPED_TRACE(state);
+        Library(state, 30);
+        playState.seekPosition = 12;
+        EXPECT_EQ(1, Run(OP_SEEK));
+        EXPECT_EQ(2, playState.state);
+        EXPECT_EQ(12, playState.position);
+        EXPECT_EQ(2, world.state);
+    }
+    // SEEK never touches the refresh timer.
+    EXPECT_EQ(std::string::npos, Calls(world).find("timer"));
+    EXPECT_EQ(std::string::npos, Calls(world).find("kill"));
+}
+
+TEST_F(Controller, ResumeGoesBackRevSecondsButNotBeforeTheStart)
+{
+    options.revSeconds = 9;
+    Library(2, 1);
+    Run(OP_PLAY_PAUSE);
+    EXPECT_EQ("getState, seek 0, restart, timer 1 200, getState", Calls(world));
+    EXPECT_EQ(1, playState.state);
+    EXPECT_EQ(0, playState.position);
+
+    world.calls.clear();
+    options.revSeconds = 0;
+    Library(2, 40);
+    Run(OP_PLAY);
+    EXPECT_EQ("getState, seek 40, restart, timer 1 200, getState", Calls(world));
+}
+
+TEST_F(Controller, StepsReadTheOptionsAfreshOnEveryCall)
+{
+    Library(1, 50);
+    options.rewSeconds = 9;
+    Run(OP_REW);
+    options.rewSeconds = 2;
+    Run(OP_REW);
+    EXPECT_EQ(39, playState.position);
+    options.ffSeconds = 0;
+    Run(OP_FF);
+    EXPECT_EQ(39, playState.seekPosition);
+}
+
+TEST_F(Controller, RefreshTickEndsItsTimerOnlyOnceTheFileStopped)
+{
+    Library(1, 33);
+    RefreshTick(&port, &playState);
+    EXPECT_EQ("getState, draw 1 33, thumb 33", Calls(world));
+    world.calls.clear();
+    Library(2, 34);
+    RefreshTick(&port, &playState);
+    EXPECT_EQ("getState, draw 2 34, thumb 34", Calls(world));
+    world.calls.clear();
+    Library(0, 0);
+    RefreshTick(&port, &playState);
+    EXPECT_EQ("getState, kill 1, draw 0 0, thumb 0", Calls(world));
+    EXPECT_EQ(0, playState.state);
+}
+
+TEST_F(Controller, SeekBarWithoutAFileOrOnAStoppedFileReturnsTheThumbToZero)
+{
+    world.thumb = 40;
+    SeekBarScrolled(&port, 0, SEEK_BAR_RELEASE, &playState);
+    EXPECT_EQ("thumb 0", Calls(world));
+    world.calls.clear();
+    world.thumb = 40;
+    Library(0, 0);
+    SeekBarScrolled(&port, 1, SEEK_BAR_RELEASE, &playState);
+    EXPECT_EQ("getState, thumb 0", Calls(world));
+}
+
+TEST_F(Controller, DraggingThePausedThumbMovesTheStatusOnlyAndReleaseSeeks)
+{
+    Library(2, 10);
+    world.thumb = 60;
+    SeekBarScrolled(&port, 1, SEEK_BAR_DRAG, &playState);
+    EXPECT_EQ("getState, kill 1, draw 2 60", Calls(world));
+    EXPECT_EQ(60, playState.position);
+    EXPECT_EQ(10, world.position);
+
+    world.calls.clear();
+    world.thumb = 70;
+    SeekBarScrolled(&port, 1, SEEK_BAR_RELEASE, &playState);
+    EXPECT_EQ("getState, seek 70, getState, invalidate, timer 1 200", Calls(world));
+    EXPECT_EQ(70, playState.position);
+    EXPECT_EQ(2, playState.state);
+
+    world.calls.clear();
+    SeekBarScrolled(&port, 1, SEEK_BAR_OTHER, &playState);
+    EXPECT_EQ("getState", Calls(world));
+}
+
+TEST_F(Controller, RefusedSeekFromTheBarShowsTheErrorAndLeavesTheTimerStopped)
+{
+    Library(1, 10);
+    world.refuseSeek = true;
+    world.thumb = 20;
+    SeekBarScrolled(&port, 1, SEEK_BAR_RELEASE, &playState);
+    EXPECT_EQ("getState, seek 20, error vbmp3_seek error", Calls(world));
+    EXPECT_EQ(std::vector<int32_t>{}, world.runningTimers);
+}
+
+TEST_F(Controller, PitchBoxStoresWhatTheLibraryHolds)
+{
+    world.pitch = 120;
+    PitchBoxChanged(&port, 130, &options);
+    EXPECT_EQ(130, options.pitch);
+    EXPECT_EQ("setPitch 130, getPitch", Calls(world));
+
+    world.calls.clear();
+    PitchBoxChanged(&port, 301, &options);
+    EXPECT_EQ(130, options.pitch);
+    // The store comes before the error box.
+    EXPECT_EQ("setPitch 301, getPitch, error vbmp3_setPitch error", Calls(world));
+}
+
+TEST_F(Controller, StoredPitchGoesToTheLibraryOrTakesItsValue)
+{
+    options.pitch = 80;
+    SendStoredPitch(&port, &options);
+    EXPECT_EQ(80, world.pitch);
+    EXPECT_EQ(80, options.pitch);
+
+    world.pitch = 100;
+    options.pitch = 20;
+    SendStoredPitch(&port, &options);
+    EXPECT_EQ(100, options.pitch);
+}
+
+TEST(ControllerTables, RepeatTimersSendTheirOperationAgain)
+{
+    EXPECT_EQ(OP_REW, RepeatOperationOfTimer(TIMER_REW_REPEAT));
+    EXPECT_EQ(OP_FF, RepeatOperationOfTimer(TIMER_FF_REPEAT));
+    EXPECT_EQ(OP_PITCH_UP, RepeatOperationOfTimer(TIMER_PITCH_UP_REPEAT));
+    EXPECT_EQ(OP_PITCH_DOWN, RepeatOperationOfTimer(TIMER_PITCH_DOWN_REPEAT));
+    EXPECT_EQ(0, RepeatOperationOfTimer(TIMER_REFRESH));
+    EXPECT_EQ(0, RepeatOperationOfTimer(6));
+}
+
+TEST(ControllerTables, PlayMenuRows)
+{
+    struct Expected {
+        int32_t id, first, second, refresh;
+    } rows[] = {
+        {40020, 1, 0, 1}, {40021, 4, 0, 1}, {40022, 5, 6, 1},
+        {40023, 7, 8, 1}, {40026, 9, 10, 0}, {40027, 11, 12, 0},
+    };
+    for (const Expected &row : rows) {
+        const PlayMenuRow *found = FindPlayMenuRow(row.id);
+        ASSERT_NE(nullptr, found) << row.id;
+        EXPECT_EQ(row.first, found->first) << row.id;
+        EXPECT_EQ(row.second, found->second) << row.id;
+        EXPECT_EQ(row.refresh, found->refresh) << row.id;
+    }
+    EXPECT_EQ(nullptr, FindPlayMenuRow(40024));
+    EXPECT_EQ(nullptr, FindPlayMenuRow(40025));
+    EXPECT_EQ(nullptr, FindPlayMenuRow(40015));
+}
+
+TEST_F(Controller, MenuStepsLeaveNoRepeatRunning)
+{
+    Library(1, 50);
+    for (int32_t id : {40022, 40023, 40026, 40027}) {
+        const PlayMenuRow *row = FindPlayMenuRow(id);
+        Run(row->first);
+        Run(row->second);
+    }
+    EXPECT_EQ(std::vector<int32_t>{}, world.runningTimers);
+    for (int32_t flag : repeats.running) {
+        EXPECT_EQ(0, flag);
+    }
+}
+
+}  // namespace
