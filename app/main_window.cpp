@@ -14,6 +14,7 @@
 #include "input/duvarore.h"
 #include "input/joystick.h"
 #include "input/resolve.h"
+#include "input/tables.h"
 #include "playback/open_file.h"
 #include "playback/playback_win.h"
 #include "res/resource.h"
@@ -50,7 +51,7 @@ static void OpenCurrentFile(HWND window) {
 
 static void OnZtCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     int32_t operation = ResolveOperation((int32_t)wParam, (int32_t)lParam, &optionData);
-    if (operation == OPERATION_INVALID) return;
+    if (operation == OP_INVALID) return;
     ExecuteOperation(window, fileOpen, operation, &playState, &optionData);
     RefreshAfterOperation(window, seekBar, &layout, &playState);
 }
