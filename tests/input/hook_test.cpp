@@ -1,0 +1,272 @@
+// duvarore.dll in a real Wine session: a window of the test is given to SetHook, keys are sent
+// with SendInput, and what arrives at the window (ZT_Command messages and the key messages that
+// were not swallowed) is checked.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <vector>
+
+#include "input/duvarore.h"
+#include "input/tables.h"
+
+namespace {
+
+struct Report {
+    WPARAM operation;
+    uint32_t flags;
+};
+
+UINT commandMessage;
+HWND window;
+std::vector<Report> reports;
+int keyDowns[256];
+
+LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != 0 && message == commandMessage) {
+        reports.push_back({wParam, static_cast<uint32_t>(lParam)});
+        return 0;
+    }
+    if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && wParam < 256) {
+        ++keyDowns[wParam];
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void Pump(DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        DWORD spent = GetTickCount() - start;
+        if (spent >= milliseconds) return;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, milliseconds - spent, QS_ALLINPUT);
+    }
+}
+
+// Pumps until `count` reports have arrived (at most 3 s), then a little longer so that a
+// report too many would be seen as well.
+void WaitForReports(size_t count) {
+    DWORD start = GetTickCount();
+    while (reports.size() < count && GetTickCount() - start < 3000) Pump(20);
+    Pump(250);
+}
+
+bool IsExtendedKey(WORD vkey) {
+    return (vkey >= VK_PRIOR && vkey <= VK_DOWN) || vkey == VK_INSERT || vkey == VK_DELETE;
+}
+
+void Key(WORD vkey, bool up) {
+    INPUT input;
+    memset(&input, 0, sizeof input);
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vkey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vkey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vkey) ? KEYEVENTF_EXTENDEDKEY : 0);
+    ASSERT_EQ(SendInput(1, &input, sizeof input), 1u);
+    Pump(15);
+}
+
+void Down(WORD vkey) { Key(vkey, false); }
+void Up(WORD vkey) { Key(vkey, true); }
+
+void ReleaseModifiers() {
+    for (WORD vkey : {VK_CONTROL, VK_SHIFT, VK_MENU, VK_LWIN}) {
+        if (GetAsyncKeyState(vkey) < 0) Up(vkey);
+    }
+}
+
+bool Pressed(const Report &r) { return static_cast<int32_t>(r.flags) >= 0; }
+
+class Hook : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        commandMessage = RegisterWindowMessageA(ZT_COMMAND_NAME);
+        WNDCLASSA wc;
+        memset(&wc, 0, sizeof wc);
+        wc.lpfnWndProc = TestWindowProc;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.lpszClassName = "HookTestWindow";
+        RegisterClassA(&wc);
+        window = CreateWindowA("HookTestWindow", "hook test", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               10, 10, 200, 100, NULL, NULL, wc.hInstance, NULL);
+    }
+    static void TearDownTestSuite() { DestroyWindow(window); }
+
+    void SetUp() override {
+        ASSERT_NE(commandMessage, 0u);
+        ASSERT_NE(window, (HWND)NULL);
+        SetForegroundWindow(window);
+        SetFocus(window);
+        SetDefaultKeyData(table);
+        SetHook(window);
+        CopyKeyData(table);
+        Pump(50);
+        reports.clear();
+        memset(keyDowns, 0, sizeof keyDowns);
+    }
+    void TearDown() override {
+        ReleaseModifiers();
+        ResetHook();
+        Pump(50);
+    }
+
+    KeyData table[KEY_DATA_ROWS];
+};
+
+TEST_F(Hook, PressAndReleaseReportedOnceEachAndTheKeySwallowed) {
+    Down(VK_CONTROL);
+    Down(VK_SPACE);
+    Up(VK_SPACE);
+    Up(VK_CONTROL);
+    WaitForReports(2);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].operation, WPARAM(OP_PLAY_PAUSE));
+    EXPECT_TRUE(Pressed(reports[0]));
+    EXPECT_EQ(reports[1].operation, WPARAM(OP_PLAY_PAUSE));
+    EXPECT_FALSE(Pressed(reports[1]));
+    // Keystroke flags: scan code in bits 16-23, previous state and transition set on release.
+    UINT scan = MapVirtualKeyA(VK_SPACE, MAPVK_VK_TO_VSC);
+    EXPECT_EQ((reports[0].flags >> 16) & 0xFF, scan);
+    EXPECT_EQ(reports[0].flags & 0xC0000000u, 0u);
+    EXPECT_EQ(reports[1].flags & 0xC0000000u, 0xC0000000u);
+    // The focused window got Ctrl but never the Space of the hot key.
+    EXPECT_GE(keyDowns[VK_CONTROL], 1);
+    EXPECT_EQ(keyDowns[VK_SPACE], 0);
+}
+
+TEST_F(Hook, ModifiersMustMatchExactly) {
+    Down(VK_CONTROL);
+    Down(VK_SHIFT);
+    Down(VK_SPACE);
+    Up(VK_SPACE);
+    Up(VK_SHIFT);
+    Up(VK_CONTROL);
+    Down(VK_SPACE);
+    Up(VK_SPACE);
+    Down(VK_MENU);
+    Down(VK_LEFT);
+    Up(VK_LEFT);
+    Up(VK_MENU);
+    WaitForReports(0);
+    EXPECT_EQ(reports.size(), 0u);
+    EXPECT_EQ(keyDowns[VK_SPACE], 2) << "unmatched keys reach the focused window";
+    // The right Ctrl counts as Ctrl.
+    Down(VK_RCONTROL);
+    Down(VK_DOWN);
+    Up(VK_DOWN);
+    Up(VK_RCONTROL);
+    WaitForReports(2);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].operation, WPARAM(OP_PITCH_DOWN));
+    EXPECT_EQ(reports[1].operation, WPARAM(OP_PITCH_DOWN));
+    EXPECT_FALSE(Pressed(reports[1]));
+}
+
+TEST_F(Hook, AutoRepeatIsQuietAndReleaseFollowsItsPress) {
+    Down(VK_CONTROL);
+    for (int i = 0; i < 5; ++i) Down(VK_LEFT);
+    Up(VK_LEFT);
+    // Ctrl let go before the key: the release still ends the FF press.
+    Down(VK_RIGHT);
+    Up(VK_CONTROL);
+    Down(VK_RIGHT);
+    Up(VK_RIGHT);
+    WaitForReports(4);
+    ASSERT_EQ(reports.size(), 4u);
+    EXPECT_EQ(reports[0].operation, WPARAM(OP_REW));
+    EXPECT_TRUE(Pressed(reports[0]));
+    EXPECT_EQ(reports[1].operation, WPARAM(OP_REW));
+    EXPECT_FALSE(Pressed(reports[1]));
+    EXPECT_EQ(reports[2].operation, WPARAM(OP_FF));
+    EXPECT_TRUE(Pressed(reports[2]));
+    EXPECT_EQ(reports[3].operation, WPARAM(OP_FF));
+    EXPECT_FALSE(Pressed(reports[3]));
+    EXPECT_EQ(keyDowns[VK_LEFT] + keyDowns[VK_RIGHT], 0);
+}
+
+TEST_F(Hook, MatchesItsOwnCopyOfTheRows) {
+    SetKeyData(&table[0], VK_F5, 0, 0, 0, 0, 1, OP_PLAY_PAUSE);
+    SetKeyData(&table[1], 0, 0, 1, 0, 0, 2, OP_STOP);
+    CopyKeyData(table);
+    CopyKeyData(NULL);  // ignored: the copy stays
+    // Edits after the copy do not reach the library.
+    SetKeyData(&table[0], VK_F6, 0, 0, 0, 0, 1, OP_PLAY_PAUSE);
+    Down(VK_F6);
+    Up(VK_F6);
+    Down(VK_CONTROL);
+    Down(VK_SPACE);
+    Up(VK_SPACE);
+    Up(VK_CONTROL);
+    Down(VK_F5);
+    Up(VK_F5);
+    WaitForReports(2);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].operation, WPARAM(OP_PLAY_PAUSE));
+    EXPECT_TRUE(Pressed(reports[0]));
+    EXPECT_FALSE(Pressed(reports[1]));
+    EXPECT_EQ(keyDowns[VK_F6], 1);
+    EXPECT_EQ(keyDowns[VK_SPACE], 1);
+}
+
+DWORD WINAPI SwapTables(LPVOID stop) {
+    KeyData tables[2][KEY_DATA_ROWS];
+    SetDefaultKeyData(tables[0]);
+    SetDefaultKeyData(tables[1]);
+    tables[1][0].operation = OP_STOP;
+    for (unsigned i = 0; !*static_cast<volatile LONG *>(stop); ++i) CopyKeyData(tables[i & 1]);
+    return 0;
+}
+
+TEST_F(Hook, RowsSwappedWhileKeysArriveKeepPressAndReleaseTogether) {
+    volatile LONG stop = 0;
+    HANDLE swapper = CreateThread(NULL, 0, SwapTables, (LPVOID)&stop, 0, NULL);
+    ASSERT_NE(swapper, (HANDLE)NULL);
+    Down(VK_CONTROL);
+    for (int i = 0; i < 20; ++i) {
+        Down(VK_SPACE);
+        Up(VK_SPACE);
+    }
+    Up(VK_CONTROL);
+    WaitForReports(40);
+    stop = 1;
+    WaitForSingleObject(swapper, 5000);
+    CloseHandle(swapper);
+    ASSERT_EQ(reports.size(), 40u);
+    for (size_t i = 0; i < reports.size(); i += 2) {
+        EXPECT_TRUE(Pressed(reports[i])) << i;
+        EXPECT_FALSE(Pressed(reports[i + 1])) << i;
+        EXPECT_TRUE(reports[i].operation == OP_PLAY_PAUSE || reports[i].operation == OP_STOP);
+        EXPECT_EQ(reports[i + 1].operation, reports[i].operation) << i;
+    }
+}
+
+TEST_F(Hook, ResetEndsReportsAndTheHookCanBeSetAgain) {
+    ResetHook();
+    ResetHook();
+    Down(VK_CONTROL);
+    Down(VK_SPACE);
+    Up(VK_SPACE);
+    Up(VK_CONTROL);
+    WaitForReports(0);
+    EXPECT_EQ(reports.size(), 0u);
+    EXPECT_EQ(keyDowns[VK_SPACE], 1) << "without the hook the key reaches the window";
+
+    SetHook(window);
+    SetHook(window);  // a second call only retargets
+    Down(VK_CONTROL);
+    Down(VK_UP);
+    Up(VK_UP);
+    Up(VK_CONTROL);
+    WaitForReports(2);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].operation, WPARAM(OP_PITCH_UP));
+}
+
+}  // namespace
