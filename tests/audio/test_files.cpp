@@ -2,6 +2,12 @@
 #include "tests/audio/test_files.h"
 
 #include <stdio.h>
+#include <stdlib.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
 
 std::string FixturePath(const char *name) {
     std::string path = AUDIO_FIXTURES;
@@ -88,4 +94,24 @@ std::vector<uint8_t> Pcm16Wav(const std::vector<int16_t> &samples, int channels,
     for (int16_t s : samples) PutLe16(data, uint16_t(s));
     return RiffFile({{"fmt ", FormatBody(1, uint16_t(channels), rate, 16, uint16_t(2 * channels), 16)},
                      {"data", data}});
+}
+
+std::string WorkDir() {
+    const char *env = getenv("PARLOMIX_WORK");
+    std::string unix = env ? env : "/tmp/parlomix-audio-test";
+    std::string path;
+    for (size_t i = 1; i <= unix.size(); ++i) {
+        if (i < unix.size() && unix[i] != '/') continue;
+        std::string part = unix.substr(0, i);
+#ifdef _WIN32
+        path = "Z:" + part;
+        for (char &c : path)
+            if (c == '/') c = '\\';
+        CreateDirectoryA(path.c_str(), nullptr);
+#else
+        path = part;
+        mkdir(path.c_str(), 0755);
+#endif
+    }
+    return path;
 }

@@ -10,6 +10,8 @@
 // The fixture's path as the test process sees it (Z:\... under Wine).
 std::string FixturePath(const char *name);
 std::vector<uint8_t> ReadFixture(const char *name);
+// The test's scratch folder (created), as the process sees it; names join with "/".
+std::string WorkDir();
 bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes);
 
 void PutLe16(std::vector<uint8_t> &v, uint32_t x);

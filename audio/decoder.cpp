@@ -1,0 +1,373 @@
+// Decoding for the player. Every route ends in a queue of 16-bit frames; a seek restarts the
+// route at a unit (frame or block) early enough that the codec's history is rebuilt, then drops
+// decoded frames by count up to the exact target, so the result equals a decode from the start.
+#include "audio/decoder.h"
+
+#include <windows.h>
+#include <mmreg.h>
+#include <msacm.h>
+
+#include <string.h>
+
+#include <vector>
+
+#include "audio/mp3_parse.h"
+#include "audio/pcm_convert.h"
+#include "audio/wav_parse.h"
+
+enum Route { ROUTE_DIRECT, ROUTE_BLOCKS, ROUTE_MP3 };
+
+namespace {
+struct Acm {
+    HACMSTREAM stream;
+    ACMSTREAMHEADER header;
+    std::vector<uint8_t> src;
+    std::vector<uint8_t> dst;
+    size_t srcFill;
+    bool restart;  // next conversion starts afresh (after a seek)
+};
+}  // namespace
+
+struct Decoder {
+    HANDLE file;
+    ByteSource source;
+    Route route;
+    int fileKind;
+    WavInfo wav;
+    Mp3Index mp3;
+    int channels;       // of the decoded data and of the output
+    uint32_t rate;
+    uint64_t total;     // frames a listener hears
+    uint64_t position;  // next frame handed out
+    uint64_t discard;   // decoded frames still to drop after a seek
+    uint64_t nextUnit;  // next frame (MP3), block, or sample frame (direct) to decode
+    int flushes;        // repeated last frames fed to push the codec's held-back output out
+    std::vector<int16_t> pending;
+    size_t pendingAt;   // in samples
+    std::vector<uint8_t> readBuffer;
+    Acm acm;
+    bool acmOpen;
+};
+
+static size_t ReadFileAt(void *context, uint64_t offset, void *buffer, size_t count) {
+    HANDLE h = static_cast<Decoder *>(context)->file;
+    LARGE_INTEGER at;
+    at.QuadPart = LONGLONG(offset);
+    if (!SetFilePointerEx(h, at, nullptr, FILE_BEGIN)) return 0;
+    DWORD got = 0;
+    if (!ReadFile(h, buffer, DWORD(count), &got, nullptr)) return 0;
+    return got;
+}
+
+// Samples per MP3 frame batch and blocks per ACM call: about 20 ms to 100 ms of sound a call.
+enum { MP3_BATCH_FRAMES = 8, DIRECT_BATCH_FRAMES = 4096, BLOCK_BATCH_BYTES = 16384 };
+
+static bool OpenAcm(Acm &acm, const WAVEFORMATEX *from, size_t srcBytes, int channels, uint32_t rate) {
+    WAVEFORMATEX to = {};
+    to.wFormatTag = WAVE_FORMAT_PCM;
+    to.nChannels = WORD(channels);
+    to.nSamplesPerSec = rate;
+    to.wBitsPerSample = 16;
+    to.nBlockAlign = WORD(2 * channels);
+    to.nAvgBytesPerSec = rate * to.nBlockAlign;
+    if (acmStreamOpen(&acm.stream, nullptr, const_cast<WAVEFORMATEX *>(from), &to, nullptr, 0, 0,
+                      ACM_STREAMOPENF_NONREALTIME) != 0)
+        return false;
+    DWORD dstBytes = 0;
+    if (acmStreamSize(acm.stream, DWORD(srcBytes), &dstBytes, ACM_STREAMSIZEF_SOURCE) != 0 || dstBytes == 0)
+        dstBytes = DWORD(srcBytes * 16);
+    acm.src.assign(srcBytes, 0);
+    // Room for what a codec holds back between calls (two MP3 frames at most).
+    acm.dst.assign(dstBytes + 4 * 1152 * 2 * size_t(channels), 0);
+    memset(&acm.header, 0, sizeof acm.header);
+    acm.header.cbStruct = sizeof acm.header;
+    acm.header.pbSrc = acm.src.data();
+    acm.header.cbSrcLength = DWORD(acm.src.size());
+    acm.header.pbDst = acm.dst.data();
+    acm.header.cbDstLength = DWORD(acm.dst.size());
+    if (acmStreamPrepareHeader(acm.stream, &acm.header, 0) != 0) {
+        acmStreamClose(acm.stream, 0);
+        return false;
+    }
+    acm.srcFill = 0;
+    acm.restart = true;
+    return true;
+}
+
+static void CloseAcm(Acm &acm) {
+    acm.header.cbSrcLength = DWORD(acm.src.size());
+    acm.header.cbDstLength = DWORD(acm.dst.size());
+    acmStreamUnprepareHeader(acm.stream, &acm.header, 0);
+    acmStreamClose(acm.stream, 0);
+}
+
+// Converts what sits in acm.src (srcFill bytes), keeps what the codec left unused, and
+// appends the decoded samples to `out`.
+static bool RunAcm(Acm &acm, std::vector<int16_t> &out) {
+    acm.header.cbSrcLength = DWORD(acm.srcFill);
+    acm.header.cbDstLength = DWORD(acm.dst.size());
+    acm.header.cbSrcLengthUsed = 0;
+    acm.header.cbDstLengthUsed = 0;
+    DWORD flags = ACM_STREAMCONVERTF_BLOCKALIGN | (acm.restart ? ACM_STREAMCONVERTF_START : 0);
+    acm.restart = false;
+    if (acmStreamConvert(acm.stream, &acm.header, flags) != 0) {
+        acm.srcFill = 0;
+        return false;
+    }
+    size_t used = acm.header.cbSrcLengthUsed;
+    if (used > acm.srcFill) used = acm.srcFill;
+    memmove(acm.src.data(), acm.src.data() + used, acm.srcFill - used);
+    acm.srcFill -= used;
+    size_t samples = acm.header.cbDstLengthUsed / 2;
+    const int16_t *decoded = reinterpret_cast<const int16_t *>(acm.dst.data());
+    out.insert(out.end(), decoded, decoded + samples);
+    return true;
+}
+
+static bool OpenMp3Route(Decoder *d, uint64_t begin, uint64_t end) {
+    if (!BuildMp3Index(d->source, begin, end, &d->mp3)) return false;
+    const Mp3Header &h = d->mp3.first;
+    MPEGLAYER3WAVEFORMAT f = {};
+    f.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
+    f.wfx.nChannels = WORD(h.channels);
+    f.wfx.nSamplesPerSec = DWORD(h.sampleRate);
+    f.wfx.nAvgBytesPerSec = d->mp3.averageKbps ? d->mp3.averageKbps * 125 : 16000;
+    f.wfx.nBlockAlign = 1;
+    f.wfx.wBitsPerSample = 0;
+    f.wfx.cbSize = MPEGLAYER3_WFX_EXTRA_BYTES;
+    f.wID = MPEGLAYER3_ID_MPEG;
+    f.fdwFlags = MPEGLAYER3_FLAG_PADDING_ISO;
+    f.nBlockSize = WORD(h.frameBytes);
+    f.nFramesPerBlock = 1;
+    f.nCodecDelay = 0;
+    d->channels = h.channels;
+    d->rate = DWORD(h.sampleRate);
+    if (!OpenAcm(d->acm, &f.wfx, MP3_BATCH_FRAMES * MP3_MAX_FRAME_BYTES, d->channels, d->rate)) return false;
+    d->acmOpen = true;
+    d->route = ROUTE_MP3;
+    d->total = d->mp3.totalSamples;
+    return true;
+}
+
+static bool OpenWavRoute(Decoder *d) {
+    WavInfo &w = d->wav;
+    if (w.tag == WAV_TAG_MP3) return OpenMp3Route(d, w.dataOffset, w.dataOffset + w.dataSize);
+    d->rate = w.sampleRate;
+    d->total = w.frames;
+    if (IsDirectFormat(w.tag, w.bitsPerSample)) {
+        d->route = ROUTE_DIRECT;
+        d->channels = OutputChannels(w.channels);
+        d->readBuffer.resize(DIRECT_BATCH_FRAMES * size_t(w.blockAlign));
+        return true;
+    }
+    if (w.channels > 2) return false;
+    d->channels = w.channels;
+    if (w.tag == WAV_TAG_GSM610) {  // the codec insists on its exact byte rate
+        uint32_t avg = w.sampleRate * 65 / 320;
+        memcpy(&w.format[8], &avg, 4);
+    }
+    size_t blocks = BLOCK_BATCH_BYTES / w.blockAlign;
+    if (blocks == 0) blocks = 1;
+    if (!OpenAcm(d->acm, reinterpret_cast<const WAVEFORMATEX *>(w.format.data()), blocks * w.blockAlign,
+                 d->channels, d->rate))
+        return false;
+    d->acmOpen = true;
+    d->route = ROUTE_BLOCKS;
+    return true;
+}
+
+Decoder *OpenDecoder(const char *path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    Decoder *d = new Decoder();
+    d->file = file;
+    d->source.context = d;
+    d->source.size = uint64_t(size.QuadPart);
+    d->source.readAt = ReadFileAt;
+    bool ok;
+    if (ParseWav(d->source, &d->wav)) {
+        d->fileKind = 1;
+        ok = OpenWavRoute(d);
+    } else {
+        d->fileKind = 2;
+        ok = OpenMp3Route(d, 0, d->source.size);
+    }
+    if (!ok || d->total == 0) {
+        CloseDecoder(d);
+        return nullptr;
+    }
+    SeekDecoder(d, 0);
+    return d;
+}
+
+void CloseDecoder(Decoder *d) {
+    if (!d) return;
+    if (d->acmOpen) CloseAcm(d->acm);
+    CloseHandle(d->file);
+    delete d;
+}
+
+DecodedFormat GetDecodedFormat(const Decoder *d) {
+    DecodedFormat f;
+    f.fileKind = d->fileKind;
+    f.rate = d->rate;
+    f.channels = d->channels;
+    f.frames = d->total;
+    if (d->route == ROUTE_MP3) {
+        f.kbps = d->mp3.averageKbps;
+    } else {
+        f.kbps = uint32_t(uint64_t(d->wav.avgBytesPerSec) * 8 / 1000);
+    }
+    return f;
+}
+
+uint64_t DecoderPosition(const Decoder *d) { return d->position; }
+
+void SeekDecoder(Decoder *d, uint64_t frame) {
+    if (frame > d->total) frame = d->total;
+    d->position = frame;
+    d->pending.clear();
+    d->pendingAt = 0;
+    d->flushes = 0;
+    if (d->acmOpen) {
+        d->acm.srcFill = 0;
+        d->acm.restart = true;
+    }
+    switch (d->route) {
+    case ROUTE_DIRECT:
+        d->nextUnit = frame;
+        d->discard = 0;
+        break;
+    case ROUTE_BLOCKS: {
+        uint64_t block = frame / d->wav.framesPerBlock;
+        // GSM carries state from block to block; the ADPCM blocks restart on their own.
+        uint64_t first = d->wav.tag == WAV_TAG_GSM610 ? (block >= 2 ? block - 2 : 0) : block;
+        d->nextUnit = first;
+        d->discard = frame - first * d->wav.framesPerBlock;
+        break;
+    }
+    case ROUTE_MP3: {
+        uint64_t spf = uint64_t(d->mp3.first.samplesPerFrame);
+        uint64_t raw = frame + d->mp3.startTrim;
+        size_t target = size_t(raw / spf);
+        size_t count = Mp3FrameCount(d->mp3);
+        if (target >= count) target = count - 1;
+        size_t first = Mp3PrerollFrame(d->mp3, target);
+        d->nextUnit = first;
+        d->discard = raw - uint64_t(first) * spf;
+        break;
+    }
+    }
+}
+
+// Decodes the next batch into `pending`; false when the route has nothing more.
+static bool Refill(Decoder *d) {
+    d->pending.erase(d->pending.begin(), d->pending.begin() + d->pendingAt);
+    d->pendingAt = 0;
+    switch (d->route) {
+    case ROUTE_DIRECT: {
+        const WavInfo &w = d->wav;
+        uint64_t frames = w.dataSize / w.blockAlign;
+        if (d->nextUnit >= frames) return false;
+        size_t n = frames - d->nextUnit > DIRECT_BATCH_FRAMES ? size_t(DIRECT_BATCH_FRAMES) : size_t(frames - d->nextUnit);
+        size_t got = ReadAt(d->source, w.dataOffset + uint64_t(d->nextUnit) * w.blockAlign, d->readBuffer.data(),
+                            n * w.blockAlign) / w.blockAlign;
+        if (got == 0) return false;
+        size_t at = d->pending.size();
+        d->pending.resize(at + got * size_t(d->channels));
+        ConvertToPcm16(d->readBuffer.data(), got, w.tag, w.bitsPerSample, w.channels, d->pending.data() + at);
+        d->nextUnit += got;
+        return true;
+    }
+    case ROUTE_BLOCKS: {
+        const WavInfo &w = d->wav;
+        uint64_t blocks = w.dataSize / w.blockAlign;
+        if (d->nextUnit >= blocks) return false;
+        size_t room = (d->acm.src.size() - d->acm.srcFill) / w.blockAlign;
+        size_t n = blocks - d->nextUnit > room ? room : size_t(blocks - d->nextUnit);
+        size_t got = ReadAt(d->source, w.dataOffset + uint64_t(d->nextUnit) * w.blockAlign,
+                            d->acm.src.data() + d->acm.srcFill, n * w.blockAlign) / w.blockAlign;
+        if (got == 0) return false;
+        d->acm.srcFill += got * w.blockAlign;
+        d->nextUnit += got;
+        RunAcm(d->acm, d->pending);
+        return true;
+    }
+    case ROUTE_MP3: {
+        size_t count = Mp3FrameCount(d->mp3);
+        if (d->nextUnit >= count) {
+            // The codec holds the last frame back until it sees another header: feed the last
+            // frame again and drop whatever it yields beyond the length.
+            if (d->flushes >= 2) return false;
+            ++d->flushes;
+            size_t last = count - 1;
+            uint16_t size = d->mp3.sizes[last];
+            size_t got = ReadAt(d->source, d->mp3.offsets[last], d->acm.src.data() + d->acm.srcFill, size);
+            d->acm.srcFill += got;
+            RunAcm(d->acm, d->pending);
+            return true;
+        }
+        size_t fed = 0;
+        while (fed < MP3_BATCH_FRAMES && d->nextUnit < count) {
+            size_t unit = size_t(d->nextUnit);
+            uint16_t size = d->mp3.sizes[unit];
+            if (d->acm.srcFill + size > d->acm.src.size()) break;
+            // Consecutive frames are read in one go.
+            size_t run = 1;
+            uint32_t start = d->mp3.offsets[unit];
+            uint32_t bytes = size;
+            while (fed + run < MP3_BATCH_FRAMES && unit + run < count &&
+                   d->mp3.offsets[unit + run] == start + bytes &&
+                   d->acm.srcFill + bytes + d->mp3.sizes[unit + run] <= d->acm.src.size()) {
+                bytes += d->mp3.sizes[unit + run];
+                ++run;
+            }
+            size_t got = ReadAt(d->source, start, d->acm.src.data() + d->acm.srcFill, bytes);
+            if (got != bytes) return false;
+            d->acm.srcFill += bytes;
+            d->nextUnit += run;
+            fed += run;
+        }
+        RunAcm(d->acm, d->pending);
+        return true;
+    }
+    }
+    return false;
+}
+
+size_t ReadDecoder(Decoder *d, int16_t *out, size_t frames) {
+    size_t done = 0;
+    int channels = d->channels;
+    int idle = 0;
+    while (done < frames && d->position < d->total) {
+        size_t have = (d->pending.size() - d->pendingAt) / size_t(channels);
+        if (have && d->discard) {
+            size_t drop = have < d->discard ? have : size_t(d->discard);
+            d->pendingAt += drop * size_t(channels);
+            d->discard -= drop;
+            continue;
+        }
+        if (have) {
+            size_t n = frames - done;
+            if (n > have) n = have;
+            if (n > d->total - d->position) n = size_t(d->total - d->position);
+            memcpy(out + done * size_t(channels), d->pending.data() + d->pendingAt, n * size_t(channels) * 2);
+            d->pendingAt += n * size_t(channels);
+            done += n;
+            d->position += n;
+            continue;
+        }
+        size_t before = d->pending.size();
+        if (!Refill(d)) break;
+        // A codec may return nothing for a call or two (it looks ahead); never spin forever.
+        idle = d->pending.size() > before ? 0 : idle + 1;
+        if (idle > 8) break;
+    }
+    return done;
+}

@@ -1,0 +1,30 @@
+// The decoder the player reads from: one open file as 16-bit mono or stereo sample frames at
+// the file's own rate, with sample-exact seeking. PCM WAV is converted directly; MP3 and
+// compressed WAV go through the platform's Audio Compression Manager.
+#ifndef PARLOMIX_AUDIO_DECODER_H
+#define PARLOMIX_AUDIO_DECODER_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+struct Decoder;
+
+struct DecodedFormat {
+    int fileKind;      // 1 WAV, 2 MP3
+    uint32_t rate;
+    int channels;      // 1 or 2
+    uint64_t frames;   // whole length
+    uint32_t kbps;     // average bit rate of the file's sound data
+};
+
+// Null when the file cannot be read, is not WAV or MP3, or the platform cannot decode it.
+Decoder *OpenDecoder(const char *path);
+void CloseDecoder(Decoder *decoder);
+DecodedFormat GetDecodedFormat(const Decoder *decoder);
+// Moves to sample frame `frame` (clamped to the end).
+void SeekDecoder(Decoder *decoder, uint64_t frame);
+// Up to `frames` frames into out (interleaved); fewer only at the end, 0 once there.
+size_t ReadDecoder(Decoder *decoder, int16_t *out, size_t frames);
+uint64_t DecoderPosition(const Decoder *decoder);
+
+#endif
