@@ -215,6 +215,33 @@ TEST_F(Hook, MatchesItsOwnCopyOfTheRows) {
     EXPECT_EQ(keyDowns[VK_SPACE], 1);
 }
 
+TEST_F(Hook, AltAndWinCombinationsAreMaskedSoTheirReleaseOpensNoMenu) {
+    SetKeyData(&table[3], VK_F5, 0, 0, 1, 0, 4, OP_FF);
+    SetKeyData(&table[4], VK_F6, 1, 0, 0, 0, 0, OP_PITCH_UP);
+    CopyKeyData(table);
+    Down(VK_MENU);
+    Down(VK_F5);
+    Up(VK_F5);
+    Up(VK_MENU);
+    WaitForReports(2);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].operation, WPARAM(OP_FF));
+    EXPECT_EQ(reports[1].operation, WPARAM(OP_FF));
+    EXPECT_EQ(keyDowns[VK_F5], 0);
+    // The focused program saw another key between Alt's press and release.
+    EXPECT_EQ(keyDowns[0xE8], 1);
+    // Without Alt or Win nothing is added.
+    reports.clear();
+    Down(VK_SHIFT);
+    Down(VK_F6);
+    Up(VK_F6);
+    Up(VK_SHIFT);
+    WaitForReports(2);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].operation, WPARAM(OP_PITCH_UP));
+    EXPECT_EQ(keyDowns[0xE8], 1);
+}
+
 DWORD WINAPI SwapTables(LPVOID stop) {
     KeyData tables[2][KEY_DATA_ROWS];
     SetDefaultKeyData(tables[0]);

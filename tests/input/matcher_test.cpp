@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include <random>
+
 #include "hook/matcher.h"
 #include "input/tables.h"
 
@@ -144,6 +146,86 @@ TEST_F(Matcher, UnmatchedKeysAndModifiersPassOn) {
     SetKeyData(&rows[3], 0x141, 0, 1, 0, 0, 0, OP_FF);
     r = Down(0x141, HELD_CTRL);
     EXPECT_FALSE(r.report || r.swallow);
+}
+
+// Long random sequences of presses, repeats and releases with changing modifiers and rows
+// swapped in between: every key's reports alternate press and release, a release carries its
+// press's operation, and only reported keys are swallowed.
+TEST(MatcherSequences, ReportsPairUpWhateverTheOrderOfEvents) {
+    const uint32_t keys[] = {VK_SPACE, VK_LEFT, VK_RIGHT, VK_A, VK_F5, VK_CONTROL, VK_LCONTROL,
+                             VK_SHIFT, VK_RMENU, VK_LWIN};
+    KeyData tables[2][KEY_DATA_ROWS];
+    SetDefaultKeyData(tables[0]);
+    SetDefaultKeyData(tables[1]);
+    SetKeyData(&tables[1][0], VK_A, 0, 1, 0, 0, 1, OP_PLAY_PAUSE);
+    SetKeyData(&tables[1][2], VK_LEFT, 1, 0, 0, 0, 3, OP_REW);
+    SetKeyData(&tables[1][3], VK_SPACE, 0, 1, 0, 0, 4, OP_FF);
+    SetKeyData(&tables[1][4], VK_F5, 0, 0, 0, 0, 0, OP_PITCH_UP);
+
+    std::mt19937 random(20261207u);
+    for (int run = 0; run < 50; ++run) {
+        MatcherState state;
+        ResetMatcher(&state);
+        int current = 0;
+        bool down[MATCHER_KEYS] = {};
+        bool reportedDown[MATCHER_KEYS] = {};
+        int32_t pressOperation[MATCHER_KEYS] = {};
+        int reportCount = 0;
+        for (int step = 0; step < 1500; ++step) {
+            if (random() % 25 == 0) current ^= 1;
+            const KeyData *rows = tables[current];
+            uint32_t vkey = keys[random() % (sizeof keys / sizeof keys[0])];
+            bool up = down[vkey] ? random() % 3 == 0 : random() % 4 == 0;
+            // Mostly the modifiers of the rows, so that many presses match.
+            const unsigned likely[] = {HELD_CTRL, HELD_CTRL, HELD_SHIFT, 0u};
+            unsigned held = random() % 2 ? likely[random() % 4] : unsigned(random() % 16);
+            MatchResult r = MatchKeyEvent(&state, rows, KEY_DATA_ROWS, vkey, up, held);
+            SCOPED_TRACE(testing::Message() << "run " << run << " step " << step << " key "
+                                            << vkey << (up ? " up" : " down") << " held "
+                                            << held);
+            EXPECT_EQ(r.released != 0, up);
+            if (IsModifierKey(vkey)) {
+                EXPECT_FALSE(r.report || r.swallow);
+                down[vkey] = !up;
+                continue;
+            }
+            if (up) {
+                EXPECT_EQ(r.report != 0, reportedDown[vkey]);
+                EXPECT_EQ(r.swallow != 0, reportedDown[vkey]);
+                if (r.report) {
+                    EXPECT_EQ(r.operation, pressOperation[vkey]);
+                }
+                reportedDown[vkey] = false;
+                down[vkey] = false;
+            } else {
+                int match = -1;
+                for (int i = 0; i < KEY_DATA_ROWS && match < 0; ++i) {
+                    unsigned need = (rows[i].shift ? 1u : 0u) | (rows[i].ctrl ? 2u : 0u) |
+                                    (rows[i].alt ? 4u : 0u) | (rows[i].win ? 8u : 0u);
+                    if (uint32_t(rows[i].vkey) == vkey && need == held) match = i;
+                }
+                if (!down[vkey]) {
+                    // A fresh press is reported exactly when a row holds that combination.
+                    EXPECT_EQ(r.report != 0, match >= 0);
+                    if (match >= 0) {
+                        EXPECT_EQ(r.operation, rows[match].operation);
+                    }
+                    EXPECT_EQ(r.swallow != 0, match >= 0);
+                    if (r.report) {
+                        reportedDown[vkey] = true;
+                        pressOperation[vkey] = r.operation;
+                    }
+                } else {
+                    // A repeat is never reported; it goes where its press went.
+                    EXPECT_FALSE(r.report);
+                    EXPECT_EQ(r.swallow != 0, reportedDown[vkey]);
+                }
+                down[vkey] = true;
+            }
+            reportCount += r.report;
+        }
+        EXPECT_GT(reportCount, 10) << "the sequence exercised the matches";
+    }
 }
 
 TEST(KeyEventFlags, KeystrokeMessageLayout) {
