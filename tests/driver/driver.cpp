@@ -202,23 +202,7 @@ std::vector<Box> AnswerBoxesUntilQuiet(DWORD pid, DWORD quietMs, DWORD timeoutMs
     return boxes;
 }
 
-static std::vector<char> EnvironmentWithHome(const char *unixHome) {
-    std::vector<char> block;
-    char *strings = GetEnvironmentStringsA();
-    for (const char *p = strings; *p; p += strlen(p) + 1) {
-        if (_strnicmp(p, "HOME=", 5) == 0) continue;
-        block.insert(block.end(), p, p + strlen(p) + 1);
-    }
-    FreeEnvironmentStringsA(strings);
-    std::string home = std::string("HOME=") + unixHome;
-    block.insert(block.end(), home.begin(), home.end());
-    block.push_back('\0');
-    block.push_back('\0');
-    return block;
-}
-
-bool Start(const std::string &folder, const std::string &arguments, Program *program,
-           const char *unixHome) {
+bool Start(const std::string &folder, const std::string &arguments, Program *program) {
     std::string exe = folder + "\\Parlomix.exe";
     std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
@@ -227,18 +211,16 @@ bool Start(const std::string &folder, const std::string &arguments, Program *pro
     line.push_back('\0');
     program->folder = folder;
     program->window = NULL;
-    std::vector<char> environment;
-    if (unixHome) environment = EnvironmentWithHome(unixHome);
-    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0,
-                        unixHome ? environment.data() : NULL, folder.c_str(), &startup,
-                        &program->process))
+    program->exitCode = -1;
+    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, folder.c_str(),
+                        &startup, &program->process))
         return false;
     WaitForInputIdle(program->process.hProcess, 10000);
     return true;
 }
 
 int WaitForExit(Program *program, DWORD timeoutMs) {
-    if (!program->process.hProcess) return -1;
+    if (!program->process.hProcess) return program->exitCode;
     if (WaitForSingleObject(program->process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
         Kill(program);
         return -1;
@@ -248,7 +230,8 @@ int WaitForExit(Program *program, DWORD timeoutMs) {
     CloseHandle(program->process.hProcess);
     CloseHandle(program->process.hThread);
     program->process = PROCESS_INFORMATION();
-    return (int)code;
+    program->exitCode = (int)code;
+    return program->exitCode;
 }
 
 std::vector<Box> Close(Program *program, DWORD timeoutMs) {

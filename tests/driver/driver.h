@@ -45,13 +45,11 @@ struct Program {
     PROCESS_INFORMATION process = {};
     HWND window = NULL;
     std::string folder;
+    int exitCode = -1;  // set once the process has ended
 };
 
-// Starts folder\Parlomix.exe with `arguments` (already quoted as needed). `unixHome`, when
-// given, replaces HOME for the program: a HOME without the sound sink's .asoundrc leaves Wine
-// without any sound device.
-bool Start(const std::string &folder, const std::string &arguments, Program *program,
-           const char *unixHome = nullptr);
+// Starts folder\Parlomix.exe with `arguments` (already quoted as needed).
+bool Start(const std::string &folder, const std::string &arguments, Program *program);
 // The top-level window of class "Parlomix" that belongs to the program.
 HWND FindMainWindow(DWORD pid, DWORD timeoutMs = 10000);
 // Waits for the process to end; returns its exit code or -1 on timeout (then it is killed).
