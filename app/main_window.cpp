@@ -14,6 +14,7 @@
 #include "input/duvarore.h"
 #include "input/joystick.h"
 #include "input/resolve.h"
+#include "input/settings_dialogs.h"
 #include "input/tables.h"
 #include "playback/open_file.h"
 #include "playback/playback_win.h"
@@ -126,7 +127,8 @@ static void OnTimer(HWND window, WPARAM timerId) {
         OnRepeatTimer(window, timerId, ZT_Command);
 }
 
-static void OnOperationSettings(HWND) {
+static void OnOperationSettings(HWND window) {
+    ShowOperationSettings(window, KeyDataTable);
     // The bindings may have changed: the hook matches against a fresh copy.
     CopyKeyData(KeyDataTable);
 }
