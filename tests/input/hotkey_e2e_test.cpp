@@ -1,0 +1,341 @@
+// Hot keys and joystick buttons driving the real Parlomix.exe under Wine: this test process
+// holds the focus with a window of its own and sends keys with SendInput, as a text editor's
+// user would press them; the program's seek bar and the captured sound show what was played.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "input/joystick.h"
+#include "input/tables.h"
+#include "settings/option_data.h"
+#include "tests/driver/driver.h"
+
+using driver::Program;
+
+namespace {
+
+const char OPEN_ERROR[] = "error|vbmp3_open error";
+
+const uint32_t TONE_RATE = 16000;
+
+// A mono WAV in which second k is a sine of 300 + 50·k Hz, so that the captured sound tells
+// which second of the file was played.
+void WriteToneFile(const std::string &path, int seconds) {
+    std::vector<int16_t> samples(TONE_RATE * seconds);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        double frequency = 300.0 + 50.0 * double(i / TONE_RATE);
+        samples[i] = int16_t(8000.0 * sin(6.283185307179586 * frequency * double(i % TONE_RATE) /
+                                          TONE_RATE));
+    }
+    uint32_t dataSize = uint32_t(samples.size() * 2);
+    std::vector<unsigned char> bytes(44 + dataSize);
+    unsigned char *h = bytes.data();
+    uint32_t riffSize = 36 + dataSize, fmtSize = 16, rate = TONE_RATE, byteRate = TONE_RATE * 2;
+    uint16_t pcm = 1, channels = 1, align = 2, bits = 16;
+    memcpy(h, "RIFF", 4);
+    memcpy(h + 4, &riffSize, 4);
+    memcpy(h + 8, "WAVEfmt ", 8);
+    memcpy(h + 16, &fmtSize, 4);
+    memcpy(h + 20, &pcm, 2);
+    memcpy(h + 22, &channels, 2);
+    memcpy(h + 24, &rate, 4);
+    memcpy(h + 28, &byteRate, 4);
+    memcpy(h + 32, &align, 2);
+    memcpy(h + 34, &bits, 2);
+    memcpy(h + 36, "data", 4);
+    memcpy(h + 40, &dataSize, 4);
+    memcpy(h + 44, samples.data(), dataSize);
+    ASSERT_TRUE(driver::WriteBytes(path, bytes.data(), bytes.size()));
+}
+
+// Which tone-file seconds the captured sound holds, in order, each counted once per run of
+// 50 ms windows; silence and unclear windows are left out.
+std::vector<int> CapturedSeconds() {
+    std::vector<unsigned char> wav =
+        driver::ReadBytes(driver::UnixToWindows(driver::Env("PARLOMIX_CAPTURE")));
+    std::vector<int> seconds;
+    if (wav.size() < 12 || memcmp(wav.data(), "RIFF", 4) != 0) {
+        ADD_FAILURE() << "no captured sound (" << wav.size() << " bytes)";
+        return seconds;
+    }
+    uint32_t rate = 0;
+    uint16_t channels = 0, bits = 0;
+    size_t data = 0;
+    for (size_t at = 12; at + 8 <= wav.size();) {
+        uint32_t size;
+        memcpy(&size, &wav[at + 4], 4);
+        if (memcmp(&wav[at], "fmt ", 4) == 0 && at + 24 <= wav.size()) {
+            memcpy(&channels, &wav[at + 10], 2);
+            memcpy(&rate, &wav[at + 12], 4);
+            memcpy(&bits, &wav[at + 22], 2);
+        } else if (memcmp(&wav[at], "data", 4) == 0) {
+            data = at + 8;  // runs to the file's end: the sink may not have written its size
+            break;
+        }
+        at += 8 + size + (size & 1);
+    }
+    if (bits != 16 || channels == 0 || rate < 1000 || data == 0) {
+        ADD_FAILURE() << "captured format " << rate << " Hz, " << channels << " ch, " << bits;
+        return seconds;
+    }
+    const size_t frame = channels * 2u, window = rate / 20;
+    const size_t frames = (wav.size() - data) / frame;
+    int last = -1;
+    for (size_t start = 0; start + window <= frames; start += window) {
+        double energy = 0;
+        int crossings = 0;
+        int16_t previous = 0;
+        for (size_t i = 0; i < window; ++i) {
+            int16_t sample;
+            memcpy(&sample, &wav[data + (start + i) * frame], 2);
+            energy += double(sample) * sample;
+            if (i > 0 && (previous < 0) != (sample < 0)) ++crossings;
+            previous = sample;
+        }
+        if (sqrt(energy / window) < 1000) continue;
+        double frequency = crossings * 10.0;
+        int second = int(lround((frequency - 300.0) / 50.0));
+        if (second < 0 || fabs(frequency - (300.0 + 50.0 * second)) > 15.0) continue;
+        if (second != last) seconds.push_back(second);
+        last = second;
+    }
+    return seconds;
+}
+
+// The window of this process that has the focus while the keys are sent; it counts the key
+// presses that reach it.
+int focusKeyDowns[256];
+
+LRESULT CALLBACK FocusWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && wParam < 256) {
+        ++focusKeyDowns[wParam];
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void Pump(DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        DWORD spent = GetTickCount() - start;
+        if (spent >= milliseconds) return;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, milliseconds - spent, QS_ALLINPUT);
+    }
+}
+
+void Key(WORD vkey, bool up) {
+    INPUT input;
+    memset(&input, 0, sizeof input);
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vkey;
+    input.ki.wScan = WORD(MapVirtualKeyA(vkey, MAPVK_VK_TO_VSC));
+    bool extended = vkey >= VK_PRIOR && vkey <= VK_DOWN;
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    ASSERT_EQ(SendInput(1, &input, sizeof input), 1u);
+    Pump(20);
+}
+
+// Presses `vkey` with Ctrl, holds it for `holdMs` while the keyboard repeats it every 100 ms,
+// and lets go of the key, then of Ctrl.
+void CtrlKey(WORD vkey, DWORD holdMs = 0) {
+    Key(VK_CONTROL, false);
+    Key(vkey, false);
+    for (DWORD held = 100; held <= holdMs; held += 100) {
+        Pump(100);
+        Key(vkey, false);
+    }
+    Key(vkey, true);
+    Key(VK_CONTROL, true);
+}
+
+class HotKeys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        memset(focusKeyDowns, 0, sizeof focusKeyDowns);
+        WNDCLASSA wc;
+        memset(&wc, 0, sizeof wc);
+        wc.lpfnWndProc = FocusWindowProc;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.lpszClassName = "FocusedEditor";
+        RegisterClassA(&wc);
+        focus = CreateWindowA("FocusedEditor", "editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300,
+                              300, 300, 200, NULL, NULL, wc.hInstance, NULL);
+        ASSERT_NE(focus, (HWND)NULL);
+    }
+    void TearDown() override {
+        if (program.process.hProcess != NULL && program.exitCode < 0) driver::Close(&program);
+        DestroyWindow(focus);
+    }
+
+    // Installs the program with settings holding `options` and the default bindings, and a
+    // tone file remembered at `position`; starts it with that file and takes the focus back.
+    // `opened` stays false when the audio library refuses the file.
+    void Start(OptionData options, int32_t position, int seconds, bool *opened) {
+        *opened = false;
+        std::string folder = driver::Install(::testing::UnitTest::GetInstance()
+                                                 ->current_test_info()->name());
+        tone = folder + "\\tone.wav";
+        WriteToneFile(tone, seconds);
+        options.historyCount = 1;
+        snprintf(options.history[0].path, FILE_SPEC_TEXT, "%s", tone.c_str());
+        snprintf(options.history[0].name, FILE_SPEC_TEXT, "tone.wav");
+        options.history[0].position = position;
+        ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_opt", &options, sizeof options));
+        KeyData keys[KEY_DATA_ROWS];
+        SetDefaultKeyData(keys);
+        ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_key", keys, sizeof keys));
+        ASSERT_TRUE(driver::Start(folder, "\"" + tone + "\"", &program));
+        std::vector<driver::Box> boxes =
+            driver::AnswerBoxesUntilQuiet(program.process.dwProcessId);
+        program.window = driver::FindMainWindow(program.process.dwProcessId, 5000);
+        ASSERT_NE(program.window, (HWND)NULL);
+        if (boxes.size() == 1 && boxes[0].title + "|" + boxes[0].text == OPEN_ERROR) return;
+        for (const driver::Box &box : boxes) ADD_FAILURE() << box.title << ": " << box.text;
+        ASSERT_TRUE(boxes.empty());
+        seekBar = FindWindowExA(program.window, NULL, "msctls_trackbar32", NULL);
+        ASSERT_NE(seekBar, (HWND)NULL);
+        ASSERT_EQ(SendMessageA(seekBar, TBM_GETRANGEMAX, 0, 0), seconds);
+        ASSERT_EQ(Position(), position) << "opened at the remembered position";
+        SetForegroundWindow(focus);
+        SetFocus(focus);
+        Pump(300);
+        ASSERT_EQ(GetForegroundWindow(), focus);
+        *opened = true;
+    }
+
+    int Position() { return int(SendMessageA(seekBar, TBM_GETPOS, 0, 0)); }
+
+    Program program;
+    HWND focus = NULL;
+    HWND seekBar = NULL;
+    std::string tone;
+};
+
+OptionData Options(int32_t playMode, int32_t rewSeconds) {
+    OptionData options;
+    SetDefaultOptionData(&options);
+    options.playMode = playMode;
+    options.rewSeconds = rewSeconds;
+    options.revSeconds = 0;
+    return options;
+}
+
+TEST_F(HotKeys, CtrlSpaceTogglesPlaybackFromAnotherProgram) {
+    bool opened;
+    ASSERT_NO_FATAL_FAILURE(Start(Options(0, 4), 0, 120, &opened));
+    if (!opened) GTEST_SKIP() << "the audio library cannot open a WAV file yet";
+    CtrlKey(VK_SPACE);
+    Pump(3200);
+    int playing = Position();
+    // At least real time; the sound sink of the tests may take the sound faster.
+    EXPECT_GE(playing, 2) << "the press started playback";
+    // Keys without their binding's exact modifiers belong to the focused program.
+    Key(VK_SPACE, false);
+    Key(VK_SPACE, true);
+    Key(VK_CONTROL, false);
+    Key(VK_SHIFT, false);
+    Key(VK_SPACE, false);
+    Key(VK_SPACE, true);
+    Key(VK_SHIFT, true);
+    Key(VK_CONTROL, true);
+    EXPECT_EQ(focusKeyDowns[VK_SPACE], 2);
+
+    CtrlKey(VK_SPACE);
+    Pump(500);
+    int paused = Position();
+    Pump(1500);
+    EXPECT_EQ(Position(), paused) << "the second press paused";
+    EXPECT_GE(paused, playing);
+    EXPECT_EQ(focusKeyDowns[VK_SPACE], 2) << "the hot key's Space never reached the editor";
+    EXPECT_GE(focusKeyDowns[VK_CONTROL], 2);
+
+    EXPECT_TRUE(driver::Close(&program).empty());
+    std::vector<int> seconds = CapturedSeconds();
+    ASSERT_GE(seconds.size(), 3u);
+    EXPECT_EQ(seconds[0], 0);
+    EXPECT_EQ(seconds[1], 1);
+    EXPECT_EQ(seconds[2], 2);
+}
+
+TEST_F(HotKeys, PlayModePlaysOnlyWhileTheKeyIsHeld) {
+    bool opened;
+    ASSERT_NO_FATAL_FAILURE(Start(Options(1, 4), 0, 120, &opened));
+    if (!opened) GTEST_SKIP() << "the audio library cannot open a WAV file yet";
+    CtrlKey(VK_SPACE, 2600);
+    int released = Position();
+    EXPECT_GE(released, 2) << "played while held";
+    Pump(1500);
+    EXPECT_EQ(Position(), released) << "paused on release";
+    // The next hold goes on from there.
+    CtrlKey(VK_SPACE, 1600);
+    Pump(200);
+    int again = Position();
+    EXPECT_GE(again, released + 1);
+    Pump(1200);
+    EXPECT_EQ(Position(), again);
+}
+
+TEST_F(HotKeys, HoldingCtrlLeftStepsBackUntilReleased) {
+    bool opened;
+    ASSERT_NO_FATAL_FAILURE(Start(Options(0, 1), 40, 60, &opened));
+    if (!opened) GTEST_SKIP() << "the audio library cannot open a WAV file yet";
+    // Held for a second: the press and about five repeats 180 ms apart, one second each.
+    CtrlKey(VK_LEFT, 1000);
+    int held = Position();
+    EXPECT_LE(held, 37) << "the step repeats while the key is held";
+    EXPECT_GE(held, 31) << "no more than one step per 180 ms";
+    Pump(1000);
+    EXPECT_EQ(Position(), held) << "the release stopped the repeat";
+    // Ctrl+Right steps forward once for a short press.
+    CtrlKey(VK_RIGHT);
+    Pump(400);
+    EXPECT_EQ(Position(), held + 4);
+    EXPECT_EQ(focusKeyDowns[VK_LEFT] + focusKeyDowns[VK_RIGHT], 0);
+}
+
+TEST_F(HotKeys, JoystickButtonsTakeTheSameRoad) {
+    bool opened;
+    ASSERT_NO_FATAL_FAILURE(Start(Options(0, 1), 30, 120, &opened));
+    if (!opened) GTEST_SKIP() << "the audio library cannot open a WAV file yet";
+    const WPARAM BUTTON1 = 0x100 | 0x1, BUTTON3 = 0x400 | 0x4;
+    PostMessageA(program.window, JOY1_BUTTON_DOWN_MESSAGE, BUTTON1, 0);
+    PostMessageA(program.window, JOY1_BUTTON_UP_MESSAGE, 0x100, 0);
+    Pump(2300);
+    int playing = Position();
+    EXPECT_GE(playing, 31) << "button 1 started playback; its release did nothing";
+    PostMessageA(program.window, JOY1_BUTTON_DOWN_MESSAGE, BUTTON1, 0);
+    PostMessageA(program.window, JOY1_BUTTON_UP_MESSAGE, 0x100, 0);
+    Pump(500);
+    int paused = Position();
+    Pump(1000);
+    EXPECT_EQ(Position(), paused) << "button 1 again paused";
+    // Button 3 is REW: it steps back while held and stops on release.
+    PostMessageA(program.window, JOY2_BUTTON_DOWN_MESSAGE, BUTTON3, 0);
+    Pump(1000);
+    PostMessageA(program.window, JOY2_BUTTON_UP_MESSAGE, 0x400, 0);
+    Pump(200);
+    int held = Position();
+    EXPECT_LE(held, paused - 3);
+    EXPECT_GE(held, paused - 9);
+    Pump(1000);
+    EXPECT_EQ(Position(), held);
+    // A message naming none of buttons 1 to 4 does nothing.
+    PostMessageA(program.window, JOY1_BUTTON_DOWN_MESSAGE, 0x1000, 0);
+    Pump(1000);
+    EXPECT_EQ(Position(), held);
+}
+
+}  // namespace
