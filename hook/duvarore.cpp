@@ -52,16 +52,15 @@ static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
 
     EnterCriticalSection(&tableLock);
     MatchResult result = MatchKeyEvent(&matcher, keyRows, KEY_DATA_ROWS, event->vkCode, up, held);
-    HWND window = targetWindow;
-    UINT message = commandMessage;
-    LeaveCriticalSection(&tableLock);
-
-    if (result.report && window != NULL && message != 0) {
+    // Posted under the lock, so that once ResetHook has cleared the window nothing more is sent.
+    if (result.report && targetWindow != NULL && commandMessage != 0) {
         uint32_t flags = KeyEventFlags(event->scanCode, (event->flags & LLKHF_EXTENDED) != 0,
                                        (event->flags & LLKHF_ALTDOWN) != 0, up);
-        PostMessageA(window, message, static_cast<WPARAM>(result.operation),
+        PostMessageA(targetWindow, commandMessage, static_cast<WPARAM>(result.operation),
                      static_cast<LPARAM>(flags));
     }
+    LeaveCriticalSection(&tableLock);
+
     if (!result.swallow) return CallNextHookEx(NULL, code, wParam, lParam);
     if (result.report && !up && (held & (HELD_ALT | HELD_WIN))) {
         PostThreadMessageA(GetCurrentThreadId(), MASK_KEY_MESSAGE, 0, 0);
