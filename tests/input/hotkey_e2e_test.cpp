@@ -149,16 +149,19 @@ void Key(WORD vkey, bool up) {
 }
 
 // Presses `vkey` with Ctrl, holds it for `holdMs` while the keyboard repeats it every 100 ms,
-// and lets go of the key, then of Ctrl.
-void CtrlKey(WORD vkey, DWORD holdMs = 0) {
+// and lets go of the key, then of Ctrl. Returns how long the key was down, in ms.
+DWORD CtrlKey(WORD vkey, DWORD holdMs = 0) {
     Key(VK_CONTROL, false);
+    DWORD pressed = GetTickCount();
     Key(vkey, false);
     for (DWORD held = 100; held <= holdMs; held += 100) {
         Pump(100);
         Key(vkey, false);
     }
+    DWORD heldMs = GetTickCount() - pressed;
     Key(vkey, true);
     Key(VK_CONTROL, true);
+    return heldMs;
 }
 
 class HotKeys : public ::testing::Test {
@@ -293,10 +296,10 @@ TEST_F(HotKeys, HoldingCtrlLeftStepsBackUntilReleased) {
     ASSERT_NO_FATAL_FAILURE(Start(Options(0, 1), 40, 60, &opened));
     if (!opened) GTEST_SKIP() << "the audio library cannot open a WAV file yet";
     // Held for a second: the press and about five repeats 180 ms apart, one second each.
-    CtrlKey(VK_LEFT, 1000);
+    DWORD heldMs = CtrlKey(VK_LEFT, 1000);
     int held = Position();
-    EXPECT_LE(held, 37) << "the step repeats while the key is held";
-    EXPECT_GE(held, 31) << "no more than one step per 180 ms";
+    EXPECT_GE(40 - held, 3) << "the step repeats while the key is held";
+    EXPECT_LE(40 - held, int(heldMs / 180) + 2) << "one step per 180 ms, held " << heldMs;
     Pump(1000);
     EXPECT_EQ(Position(), held) << "the release stopped the repeat";
     // Ctrl+Right steps forward once for a short press.
@@ -323,13 +326,15 @@ TEST_F(HotKeys, JoystickButtonsTakeTheSameRoad) {
     Pump(1000);
     EXPECT_EQ(Position(), paused) << "button 1 again paused";
     // Button 3 is REW: it steps back while held and stops on release.
+    DWORD pressed = GetTickCount();
     PostMessageA(program.window, JOY2_BUTTON_DOWN_MESSAGE, BUTTON3, 0);
     Pump(1000);
     PostMessageA(program.window, JOY2_BUTTON_UP_MESSAGE, 0x400, 0);
+    DWORD heldMs = GetTickCount() - pressed;
     Pump(200);
     int held = Position();
-    EXPECT_LE(held, paused - 3);
-    EXPECT_GE(held, paused - 9);
+    EXPECT_GE(paused - held, 3) << "the step repeats while the button is held";
+    EXPECT_LE(paused - held, int(heldMs / 180) + 2) << "held " << heldMs;
     Pump(1000);
     EXPECT_EQ(Position(), held);
     // A message naming none of buttons 1 to 4 does nothing.
