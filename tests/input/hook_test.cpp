@@ -17,6 +17,7 @@ namespace {
 struct Report {
     WPARAM operation;
     uint32_t flags;
+    DWORD postedAt;  // the message's time: when the hook posted it
 };
 
 UINT commandMessage;
@@ -26,7 +27,7 @@ int keyDowns[256];
 
 LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != 0 && message == commandMessage) {
-        reports.push_back({wParam, static_cast<uint32_t>(lParam)});
+        reports.push_back({wParam, static_cast<uint32_t>(lParam), DWORD(GetMessageTime())});
         return 0;
     }
     if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && wParam < 256) {
@@ -240,6 +241,54 @@ TEST_F(Hook, AltAndWinCombinationsAreMaskedSoTheirReleaseOpensNoMenu) {
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_EQ(reports[0].operation, WPARAM(OP_PITCH_UP));
     EXPECT_EQ(keyDowns[0xE8], 1);
+}
+
+struct Typist {
+    DWORD delayMs;
+    volatile LONG done;
+};
+
+DWORD WINAPI TypeCtrlSpace(LPVOID param) {
+    Typist *typist = static_cast<Typist *>(param);
+    Sleep(typist->delayMs);
+    for (WORD vkey : {WORD(VK_CONTROL), WORD(VK_SPACE)}) {
+        INPUT input;
+        memset(&input, 0, sizeof input);
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vkey;
+        SendInput(1, &input, sizeof input);
+    }
+    for (WORD vkey : {WORD(VK_SPACE), WORD(VK_CONTROL)}) {
+        INPUT input;
+        memset(&input, 0, sizeof input);
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vkey;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(1, &input, sizeof input);
+    }
+    typist->done = 1;
+    return 0;
+}
+
+TEST_F(Hook, KeysAreMatchedWhileTheWindowsThreadIsBusy) {
+    Typist typist = {100, 0};
+    DWORD busyFrom = GetTickCount();
+    HANDLE thread = CreateThread(NULL, 0, TypeCtrlSpace, &typist, 0, NULL);
+    ASSERT_NE(thread, (HANDLE)NULL);
+    Sleep(1500);  // the window's thread handles nothing meanwhile
+    DWORD busyUntil = GetTickCount();
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+    EXPECT_TRUE(typist.done);
+    WaitForReports(2);
+    ASSERT_EQ(reports.size(), 2u);
+    // Both reports were posted while this thread slept: the hook never waited for it.
+    for (const Report &r : reports) {
+        EXPECT_GE(r.postedAt - busyFrom, 100u);
+        EXPECT_LT(r.postedAt - busyFrom, busyUntil - busyFrom - 500) << "posted " << r.postedAt
+                                                                    << " busy until "
+                                                                    << busyUntil;
+    }
 }
 
 DWORD WINAPI SwapTables(LPVOID stop) {
