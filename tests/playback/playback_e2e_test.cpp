@@ -1,0 +1,427 @@
+// The real Parlomix.exe under Wine: a file that cannot be opened, the history in the File menu
+// and its deletion, and, once the audio library plays, the whole road of a file: play, pause,
+// resume revSeconds earlier (read back from the captured sound), close, reopen where it stopped,
+// and a second start that hands over its file.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <math.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "input/tables.h"
+#include "settings/history.h"
+#include "settings/option_data.h"
+#include "tests/driver/driver.h"
+
+using driver::Box;
+using driver::Program;
+
+namespace {
+
+const char OPEN_ERROR[] = "error|vbmp3_open error";
+
+std::vector<std::string> Texts(const std::vector<Box> &boxes)
+{
+    std::vector<std::string> texts;
+    for (const Box &box : boxes) {
+        texts.push_back(box.title + "|" + box.text);
+    }
+    return texts;
+}
+
+bool Contains(const std::vector<std::string> &texts, const std::string &text)
+{
+    for (const std::string &t : texts) {
+        if (t == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Settings files in `folder` as a previous run would have left them, with `count` history entries.
+OptionData WriteSettings(const std::string &folder, int32_t count, int32_t revSeconds = 1)
+{
+    OptionData options;
+    SetDefaultOptionData(&options);
+    options.revSeconds = revSeconds;
+    options.historyCount = count;
+    for (int i = 0; i < count; ++i) {
+        snprintf(options.history[i].path, FILE_SPEC_TEXT, "C:\\議事録\\part%d.mp3", i);
+        snprintf(options.history[i].name, FILE_SPEC_TEXT, "part%d.mp3", i);
+        options.history[i].position = 3725 * (i + 1);
+    }
+    EXPECT_TRUE(driver::WriteBytes(folder + "\\parlomix_opt", &options, sizeof options));
+    KeyData keys[KEY_DATA_ROWS];
+    SetDefaultKeyData(keys);
+    EXPECT_TRUE(driver::WriteBytes(folder + "\\parlomix_key", keys, sizeof keys));
+    return options;
+}
+
+OptionData ReadOptions(const std::string &folder)
+{
+    OptionData options;
+    memset(&options, 0, sizeof options);
+    std::vector<unsigned char> bytes = driver::ReadBytes(folder + "\\parlomix_opt");
+    EXPECT_EQ(sizeof options, bytes.size());
+    if (bytes.size() == sizeof options) {
+        memcpy(&options, bytes.data(), sizeof options);
+    }
+    return options;
+}
+
+std::vector<Box> StartQuietly(const std::string &folder, const std::string &arguments,
+                              Program *program)
+{
+    EXPECT_TRUE(driver::Start(folder, arguments, program));
+    std::vector<Box> boxes = driver::AnswerBoxesUntilQuiet(program->process.dwProcessId);
+    program->window = driver::FindMainWindow(program->process.dwProcessId, 5000);
+    EXPECT_NE((HWND)NULL, program->window);
+    return boxes;
+}
+
+// Ends a program that a failed assertion left running, so that the next test starts its own.
+struct Running {
+    Program program;
+    ~Running()
+    {
+        if (program.process.hProcess != NULL) {
+            driver::Kill(&program);
+        }
+    }
+};
+
+TEST(PlaybackE2e, AFileThatCannotBeOpenedLeavesTitleAndHistoryAlone)
+{
+    std::string folder = driver::Install("missing");
+    OptionData stored = WriteSettings(folder, 2);
+    Running running;
+    std::vector<Box> boxes =
+        StartQuietly(folder, "\"" + folder + "\\not here.wav\"", &running.program);
+    EXPECT_EQ(std::vector<std::string>{OPEN_ERROR}, Texts(boxes));
+    EXPECT_EQ("Parlomix", driver::WindowText(running.program.window));
+    EXPECT_TRUE(driver::Close(&running.program).empty());
+
+    OptionData saved = ReadOptions(folder);
+    EXPECT_EQ(2, saved.historyCount);
+    EXPECT_EQ(0, memcmp(stored.history, saved.history, sizeof stored.history));
+}
+
+TEST(PlaybackE2e, HistoryItemsOpenTheirFileAndDeleteNeedsOk)
+{
+    std::string folder = driver::Install("history");
+    OptionData stored = WriteSettings(folder, 3);
+    Running running;
+    Program &program = running.program;
+    EXPECT_TRUE(StartQuietly(folder, "", &program).empty());
+
+    // The listed files do not exist: choosing one reports it and lists nothing new.
+    PostMessageA(program.window, WM_COMMAND, ID_HISTORY_FIRST + 1, 0);
+    Box box;
+    ASSERT_TRUE(driver::WaitForBox(program.process.dwProcessId, &box));
+    EXPECT_EQ(OPEN_ERROR, box.title + "|" + box.text);
+    driver::AnswerBox(box);
+
+    PostMessageA(program.window, WM_COMMAND, ID_HISTORY_DELETE, 0);
+    ASSERT_TRUE(driver::WaitForBox(program.process.dwProcessId, &box));
+    EXPECT_EQ("確認", box.title);
+    EXPECT_EQ("履歴を削除してよろしいですか？", box.text);
+    driver::AnswerBox(box, IDCANCEL);
+    driver::Sleep(300);
+    EXPECT_TRUE(driver::Close(&program).empty());
+    OptionData saved = ReadOptions(folder);
+    EXPECT_EQ(3, saved.historyCount);
+    EXPECT_EQ(0, memcmp(stored.history, saved.history, sizeof stored.history));
+
+    EXPECT_TRUE(StartQuietly(folder, "", &program).empty());
+    PostMessageA(program.window, WM_COMMAND, ID_HISTORY_DELETE, 0);
+    ASSERT_TRUE(driver::WaitForBox(program.process.dwProcessId, &box));
+    driver::AnswerBox(box, IDOK);
+    driver::Sleep(300);
+    EXPECT_TRUE(driver::Close(&program).empty());
+    saved = ReadOptions(folder);
+    EXPECT_EQ(0, saved.historyCount);
+    // Entries past the count stay as they were stored.
+    EXPECT_EQ(0, memcmp(stored.history, saved.history, sizeof stored.history));
+}
+
+// A 16 kHz mono WAV of `seconds` seconds in which second k is a sine of 300 + 100·k Hz, so that
+// any stretch of the captured sound tells which second of the file it came from.
+void WriteToneFile(const std::string &path, int seconds)
+{
+    const uint32_t rate = 16000;
+    std::vector<int16_t> samples(rate * seconds);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        double frequency = 300.0 + 100.0 * (double)(i / rate);
+        samples[i] = (int16_t)(8000.0 * sin(2.0 * 3.14159265358979 * frequency * (double)(i % rate) / rate));
+    }
+    uint32_t dataSize = (uint32_t)(samples.size() * 2);
+    std::vector<unsigned char> bytes(44 + dataSize);
+    unsigned char *h = bytes.data();
+    auto put32 = [](unsigned char *at, uint32_t v) { memcpy(at, &v, 4); };
+    auto put16 = [](unsigned char *at, uint16_t v) { memcpy(at, &v, 2); };
+    memcpy(h, "RIFF", 4);
+    put32(h + 4, 36 + dataSize);
+    memcpy(h + 8, "WAVEfmt ", 8);
+    put32(h + 16, 16);
+    put16(h + 20, 1);
+    put16(h + 22, 1);
+    put32(h + 24, rate);
+    put32(h + 28, rate * 2);
+    put16(h + 32, 2);
+    put16(h + 34, 16);
+    memcpy(h + 36, "data", 4);
+    put32(h + 40, dataSize);
+    memcpy(h + 44, samples.data(), dataSize);
+    ASSERT_TRUE(driver::WriteBytes(path, bytes.data(), bytes.size()));
+}
+
+struct SecondRun {
+    int second;   // which second of the tone file
+    int windows;  // how many 50 ms windows in a row showed it
+};
+
+// The captured sound as runs of tone-file seconds; silence, unclear windows and glitches
+// left out.
+std::vector<SecondRun> CapturedSeconds()
+{
+    std::vector<unsigned char> wav =
+        driver::ReadBytes(driver::UnixToWindows(driver::Env("PARLOMIX_CAPTURE")));
+    std::vector<SecondRun> runs;
+    if (wav.size() < 12 || memcmp(wav.data(), "RIFF", 4) != 0) {
+        ADD_FAILURE() << "no captured sound (" << wav.size() << " bytes)";
+        return runs;
+    }
+    uint32_t rate = 0;
+    uint16_t channels = 0, bits = 0;
+    size_t data = 0, dataEnd = 0;
+    for (size_t at = 12; at + 8 <= wav.size();) {
+        uint32_t size;
+        memcpy(&size, &wav[at + 4], 4);
+        if (memcmp(&wav[at], "fmt ", 4) == 0 && at + 24 <= wav.size()) {
+            memcpy(&channels, &wav[at + 10], 2);
+            memcpy(&rate, &wav[at + 12], 4);
+            memcpy(&bits, &wav[at + 22], 2);
+        } else if (memcmp(&wav[at], "data", 4) == 0) {
+            data = at + 8;
+            // The sink may not have written the final size: the data runs to the file's end.
+            dataEnd = wav.size();
+            break;
+        }
+        at += 8 + size + (size & 1);
+    }
+    if (bits != 16 || channels == 0 || rate == 0 || data == 0) {
+        ADD_FAILURE() << "captured format " << rate << " Hz, " << channels << " ch, " << bits;
+        return runs;
+    }
+    size_t frame = channels * 2u;
+    size_t window = rate / 20;
+    size_t frames = (dataEnd - data) / frame;
+    for (size_t start = 0; start + window <= frames; start += window) {
+        double energy = 0;
+        int crossings = 0;
+        int16_t previous = 0;
+        for (size_t i = 0; i < window; ++i) {
+            int16_t sample;
+            memcpy(&sample, &wav[data + (start + i) * frame], 2);
+            energy += (double)sample * sample;
+            if (i > 0 && ((previous < 0) != (sample < 0))) {
+                ++crossings;
+            }
+            previous = sample;
+        }
+        if (sqrt(energy / window) < 1000) {
+            continue;
+        }
+        double frequency = crossings * 10.0;  // two crossings per period, 20 windows a second
+        int second = (int)lround((frequency - 300.0) / 100.0);
+        if (second < 0 || fabs(frequency - (300.0 + 100.0 * second)) > 30.0) {
+            continue;
+        }
+        if (!runs.empty() && runs.back().second == second) {
+            ++runs.back().windows;
+        } else {
+            runs.push_back({second, 1});
+        }
+    }
+    // A window across a jump mixes two tones and may read as a third: drop such short runs.
+    std::vector<SecondRun> steady;
+    for (const SecondRun &run : runs) {
+        if (run.windows < 3) {
+            continue;
+        }
+        if (!steady.empty() && steady.back().second == run.second) {
+            steady.back().windows += run.windows;
+        } else {
+            steady.push_back(run);
+        }
+    }
+    return steady;
+}
+
+std::string Describe(const std::vector<SecondRun> &runs)
+{
+    std::string text;
+    for (const SecondRun &run : runs) {
+        text += std::to_string(run.second) + "x" + std::to_string(run.windows) + " ";
+    }
+    return text;
+}
+
+HWND SeekBar(const Program &program)
+{
+    return FindWindowExA(program.window, NULL, "msctls_trackbar32", NULL);
+}
+
+// Starts the program with `file`; false (and the program closed) when the library cannot open
+// it, which is the case until the audio library decodes files.
+bool StartWithFile(const std::string &folder, const std::string &file, Program *program)
+{
+    std::vector<Box> boxes = StartQuietly(folder, "\"" + file + "\"", program);
+    if (Contains(Texts(boxes), OPEN_ERROR)) {
+        driver::Close(program);
+        return false;
+    }
+    EXPECT_TRUE(boxes.empty()) << Texts(boxes).size();
+    return true;
+}
+
+const int REV_SECONDS = 3;
+
+int32_t Thumb(const Program &program)
+{
+    return (int32_t)SendMessageA(SeekBar(program), TBM_GETPOS, 0, 0);
+}
+
+// Waits until the playing file's thumb, which the refresh timer moves, reaches `position`.
+bool WaitForThumb(const Program &program, int32_t position)
+{
+    for (int i = 0; i < 300; ++i) {
+        if (Thumb(program) >= position) {
+            return true;
+        }
+        driver::Sleep(50);
+    }
+    return false;
+}
+
+// A Play menu command, handled (the operation and the refresh after it) before this returns.
+void PlayMenu(const Program &program, WPARAM id)
+{
+    driver::Send(program.window, WM_COMMAND, id, 0);
+}
+
+TEST(PlaybackE2e, ResumeGoesBackAndAReopenContinuesWhereTheCloseLeftOff)
+{
+    std::string folder = driver::Install("road");
+    WriteSettings(folder, 0, REV_SECONDS);
+    std::string tone = folder + "\\tone.wav";
+    WriteToneFile(tone, 12);
+    Running running;
+    Program &program = running.program;
+    if (!StartWithFile(folder, tone, &program)) {
+        GTEST_SKIP() << "the audio library cannot open a WAV file yet";
+    }
+    EXPECT_EQ("tone.wav - Parlomix", driver::WindowText(program.window));
+    EXPECT_EQ(12, SendMessageA(SeekBar(program), TBM_GETRANGEMAX, 0, 0));
+    EXPECT_EQ(0, Thumb(program));
+
+    PlayMenu(program, 40020);  // play
+    ASSERT_TRUE(WaitForThumb(program, 4));
+    PlayMenu(program, 40020);  // pause
+    int32_t paused = Thumb(program);
+    driver::Sleep(500);
+    EXPECT_EQ(paused, Thumb(program));
+    ASSERT_GE(paused, REV_SECONDS);
+    ASSERT_LT(paused, 10);
+    PlayMenu(program, 40020);  // resume, REV_SECONDS earlier
+    int32_t resumed = paused - REV_SECONDS;
+    EXPECT_LE(resumed, Thumb(program));
+    EXPECT_LE(Thumb(program), resumed + 1);
+    ASSERT_TRUE(WaitForThumb(program, resumed + 2));
+    EXPECT_TRUE(driver::Close(&program).empty());
+
+    std::vector<SecondRun> runs = CapturedSeconds();
+    SCOPED_TRACE(Describe(runs));
+    // From the start, second after second, then one jump back.
+    size_t jump = 1;
+    while (jump < runs.size() && runs[jump].second == runs[jump - 1].second + 1) {
+        ++jump;
+    }
+    ASSERT_LT(jump, runs.size());
+    EXPECT_EQ(0, runs[0].second);
+    // The sound stopped within the second the pause reported (or, with the output buffer
+    // ahead, a little past it); it went on at the start of the second REV_SECONDS before it.
+    double heard = 0;
+    for (size_t i = 0; i < jump; ++i) {
+        heard += runs[i].windows / 20.0;
+    }
+    EXPECT_GE(heard, paused - 0.1);
+    EXPECT_LE(heard, paused + 1.3);
+    EXPECT_EQ(resumed, runs[jump].second);
+    EXPECT_GE(runs[jump].windows, 15);
+
+    OptionData saved = ReadOptions(folder);
+    ASSERT_EQ(1, saved.historyCount);
+    EXPECT_STRCASEEQ(tone.c_str(), saved.history[0].path);
+    int32_t stopped = saved.history[0].position;
+    EXPECT_GE(stopped, resumed + 2);
+    EXPECT_LE(stopped, 12);
+
+    // A new start with the same file continues paused at the stored position.
+    ASSERT_TRUE(StartWithFile(folder, tone, &program));
+    EXPECT_EQ(stopped, Thumb(program));
+    driver::Sleep(1000);
+    EXPECT_EQ(stopped, Thumb(program));
+    EXPECT_TRUE(driver::Close(&program).empty());
+    EXPECT_EQ(stopped, ReadOptions(folder).history[0].position);
+}
+
+TEST(PlaybackE2e, ASecondStartHandsOverItsFileAndTheFirstKeepsItsPosition)
+{
+    std::string folder = driver::Install("second");
+    WriteSettings(folder, 0);
+    std::string first = folder + "\\first.wav";
+    std::string second = folder + "\\second.wav";
+    WriteToneFile(first, 12);
+    WriteToneFile(second, 6);
+    Running running;
+    Program &program = running.program;
+    if (!StartWithFile(folder, first, &program)) {
+        GTEST_SKIP() << "the audio library cannot open a WAV file yet";
+    }
+    PlayMenu(program, 40020);
+    ASSERT_TRUE(WaitForThumb(program, 2));
+    int32_t reached = Thumb(program);
+
+    Running starter;
+    Program &other = starter.program;
+    ASSERT_TRUE(driver::Start(folder, "\"" + second + "\"", &other));
+    EXPECT_NE(-1, driver::WaitForExit(&other));
+    std::string title;
+    for (int i = 0; i < 50 && title != "second.wav - Parlomix"; ++i) {
+        driver::Sleep(100);
+        title = driver::WindowText(program.window);
+    }
+    EXPECT_EQ("second.wav - Parlomix", title);
+    EXPECT_EQ(6, SendMessageA(SeekBar(program), TBM_GETRANGEMAX, 0, 0));
+    EXPECT_EQ(0, Thumb(program));
+    EXPECT_TRUE(driver::Close(&program).empty());
+
+    OptionData saved = ReadOptions(folder);
+    ASSERT_EQ(2, saved.historyCount);
+    EXPECT_STRCASEEQ(second.c_str(), saved.history[0].path);
+    EXPECT_EQ(0, saved.history[0].position);
+    EXPECT_STRCASEEQ(first.c_str(), saved.history[1].path);
+    EXPECT_GE(saved.history[1].position, reached);
+    EXPECT_LE(saved.history[1].position, 12);
+}
+
+}  // namespace
