@@ -1,37 +1,466 @@
-// vbmp3.dll's exported calls. This first version starts and frees, and answers every call
-// safely in the stopped state with no file: open fails.
+// vbmp3.dll's exported calls and the player behind them: one open file, a feeder thread that
+// keeps a few short waveOut buffers queued, and the map from output samples back to source time
+// that getState reports. Everything the GUI thread and the feeder share sits under one lock;
+// every waveOut call is made under it too.
 #include <windows.h>
+#include <mmsystem.h>
 
+#include <math.h>
+#include <string.h>
+
+#include <vector>
+
+#include "audio/decoder.h"
+#include "audio/stretch.h"
 #include "playback/vbmp3.h"
 
+enum {
+    QUEUED_BUFFERS = 5,     // of BUFFER_MS each: what the device has ahead of it
+    BUFFER_MS = 30,
+    FADE_MS = 6,            // fade in after a start, fade out at a pause, stop or seek
+    FADE_SLOT = QUEUED_BUFFERS,
+    SLOTS = QUEUED_BUFFERS + 1,
+    FEEDER_POLL_MS = 20,
+    DECODE_CHUNK = 2048,    // frames read from the decoder at a time
+    // The device reports what it has taken, which runs this far ahead of what is heard (the
+    // platform mixer's own buffer).
+    DEVICE_LEAD_MS = 100,
+};
+
+namespace {
+struct OutBuffer {
+    WAVEHDR header;
+    std::vector<int16_t> data;
+    bool queued;           // written and not yet returned
+    uint64_t outStart;     // device frame (since the last reset) of its first frame
+    uint32_t frames;
+    double from, to;       // source frames it stands for
+};
+
+struct Player {
+    Decoder *decoder;
+    DecodedFormat format;
+    HWAVEOUT wave;
+    int state;
+    double position;       // source frame while stopped or paused
+    Stretch stretch;
+    OutBuffer slots[SLOTS];
+    uint64_t written;      // device frames written since the last reset
+    uint32_t lastRaw;      // last raw device position, to extend it past 32 bits
+    uint64_t played;
+    bool inputEnded;
+    uint32_t fadeLeft;     // fade-in frames still to apply
+    double lastTo;         // source position at the end of what was written
+    uint32_t bufferFrames, fadeFrames;
+    std::vector<int16_t> decoded;
+};
+}  // namespace
+
+static CRITICAL_SECTION lock;
 static bool started;
+static HANDLE wake;
+static HANDLE feeder;
+static volatile LONG quitting;
 static int32_t pitch = 100;
+static Player *player;  // null when no file is open
+
+static double Tempo() { return pitch / 100.0; }
+
+// ---- device position --------------------------------------------------------------------------
+
+static uint64_t DeviceFrames(Player &p) {
+    MMTIME t;
+    t.wType = TIME_SAMPLES;
+    if (waveOutGetPosition(p.wave, &t, sizeof t) != MMSYSERR_NOERROR) return p.played;
+    uint32_t raw;
+    if (t.wType == TIME_SAMPLES) {
+        raw = t.u.sample;
+    } else if (t.wType == TIME_BYTES) {
+        raw = t.u.cb / uint32_t(2 * p.format.channels);
+    } else {
+        return p.played;
+    }
+    p.played += uint32_t(raw - p.lastRaw);  // wraps cleanly
+    p.lastRaw = raw;
+    return p.played;
+}
+
+// The source frame the listener hears now, while playing.
+static double HeardFrame(Player &p) {
+    uint64_t taken = DeviceFrames(p), lead = uint64_t(p.format.rate) * DEVICE_LEAD_MS / 1000;
+    uint64_t at = taken > lead ? taken - lead : 0;
+    for (const OutBuffer &b : p.slots) {
+        if (!b.frames || at < b.outStart || at >= b.outStart + b.frames) continue;
+        return b.from + (b.to - b.from) * double(at - b.outStart) / b.frames;
+    }
+    return p.lastTo;
+}
+
+static void ResetDevice(Player &p) {
+    waveOutReset(p.wave);
+    for (OutBuffer &b : p.slots) {
+        b.queued = false;
+        b.frames = 0;
+    }
+    p.written = 0;
+    p.played = 0;
+    p.lastRaw = 0;
+}
+
+static void Reclaim(Player &p) {
+    for (OutBuffer &b : p.slots)
+        if (b.queued && (b.header.dwFlags & WHDR_DONE)) b.queued = false;
+}
+
+static bool Write(Player &p, OutBuffer &b, uint32_t frames, double from, double to) {
+    b.header.dwBufferLength = frames * uint32_t(2 * p.format.channels);
+    b.header.dwFlags &= ~WHDR_DONE;
+    b.outStart = p.written;
+    b.frames = frames;
+    b.from = from;
+    b.to = to;
+    if (waveOutWrite(p.wave, &b.header, sizeof b.header) != MMSYSERR_NOERROR) {
+        b.frames = 0;
+        return false;
+    }
+    b.queued = true;
+    p.written += frames;
+    p.lastTo = to;
+    return true;
+}
+
+// ---- feeding ----------------------------------------------------------------------------------
+
+// Fills `out` with up to `want` frames of stretched sound; from/to get the source span.
+static uint32_t Produce(Player &p, int16_t *out, uint32_t want, double *from, double *to) {
+    uint32_t done = 0;
+    int c = p.format.channels;
+    *from = *to = p.lastTo;
+    while (done < want) {
+        double a, b;
+        size_t got = StretchTake(p.stretch, out + size_t(done) * size_t(c), want - done, &a, &b);
+        if (got) {
+            if (done == 0) *from = a;
+            *to = b;
+            done += uint32_t(got);
+            continue;
+        }
+        if (p.inputEnded) break;
+        size_t need = StretchWanted(p.stretch);
+        if (need == 0 || need > DECODE_CHUNK) need = DECODE_CHUNK;
+        size_t read = ReadDecoder(p.decoder, p.decoded.data(), need);
+        if (read == 0) {
+            StretchFinish(p.stretch);
+            p.inputEnded = true;
+        } else {
+            StretchPut(p.stretch, p.decoded.data(), read);
+        }
+    }
+    int c2 = c;
+    for (uint32_t i = 0; i < done && p.fadeLeft; ++i, --p.fadeLeft) {
+        double k = double(p.fadeFrames - p.fadeLeft) / p.fadeFrames;
+        double gain = 0.5 - 0.5 * cos(3.14159265358979 * k);
+        for (int ch = 0; ch < c2; ++ch) out[i * c2 + ch] = int16_t(lrint(out[i * c2 + ch] * gain));
+    }
+    return done;
+}
+
+static void Pump(Player &p) {
+    if (p.state != VBMP3_PLAYING) return;
+    Reclaim(p);
+    for (int i = 0; i < QUEUED_BUFFERS; ++i) {
+        OutBuffer &b = p.slots[i];
+        if (b.queued) continue;
+        double from, to;
+        uint32_t n = Produce(p, b.data.data(), p.bufferFrames, &from, &to);
+        if (n == 0) break;
+        Write(p, b, n, from, to);
+    }
+    bool busy = false;
+    for (const OutBuffer &b : p.slots) busy = busy || b.queued;
+    if (p.inputEnded && StretchReady(p.stretch) == 0 && !busy) {
+        // Played to the end: stopped, and the next play starts from the beginning.
+        p.state = VBMP3_STOPPED;
+        p.position = 0;
+    }
+}
+
+static DWORD WINAPI FeederMain(void *) {
+    while (!quitting) {
+        WaitForSingleObject(wake, FEEDER_POLL_MS);
+        EnterCriticalSection(&lock);
+        if (player && !quitting) Pump(*player);
+        LeaveCriticalSection(&lock);
+    }
+    return 0;
+}
+
+// Ends what is sounding with a short fade from where the device is, then empties the device.
+static void FadeOutAndReset(Player &p) {
+    uint64_t at = DeviceFrames(p);
+    OutBuffer &fade = p.slots[FADE_SLOT];
+    int c = p.format.channels;
+    uint32_t copied = 0;
+    bool found = true;
+    while (copied < p.fadeFrames && found) {
+        found = false;
+        for (int i = 0; i < QUEUED_BUFFERS; ++i) {
+            const OutBuffer &b = p.slots[i];
+            if (!b.frames || at < b.outStart || at >= b.outStart + b.frames) continue;
+            uint32_t offset = uint32_t(at - b.outStart);
+            uint32_t n = b.frames - offset;
+            if (n > p.fadeFrames - copied) n = p.fadeFrames - copied;
+            memcpy(fade.data.data() + size_t(copied) * size_t(c), b.data.data() + size_t(offset) * size_t(c),
+                   size_t(n) * size_t(c) * 2);
+            copied += n;
+            at += n;
+            found = true;
+            break;
+        }
+    }
+    ResetDevice(p);
+    if (copied == 0) return;
+    for (uint32_t i = 0; i < copied; ++i) {
+        double gain = 0.5 + 0.5 * cos(3.14159265358979 * (i + 1) / copied);
+        for (int ch = 0; ch < c; ++ch) fade.data[i * c + ch] = int16_t(lrint(fade.data[i * c + ch] * gain));
+    }
+    double here = p.lastTo;
+    Write(p, fade, copied, here, here);
+}
+
+// Starts the pipeline afresh at a source frame; the feeder (woken) or the caller fills the device.
+static void StartAt(Player &p, double frame) {
+    uint64_t f = frame <= 0 ? 0 : uint64_t(frame);
+    if (f > p.format.frames) f = p.format.frames;
+    SeekDecoder(p.decoder, f);
+    StretchReset(p.stretch, p.format.channels, p.format.rate, f);
+    p.inputEnded = false;
+    p.fadeLeft = p.fadeFrames;
+    p.lastTo = double(f);
+    for (OutBuffer &b : p.slots)
+        if (b.frames && !b.queued) b.frames = 0;
+}
+
+static void ClosePlayer(Player *p) {
+    waveOutReset(p->wave);
+    for (OutBuffer &b : p->slots) waveOutUnprepareHeader(p->wave, &b.header, sizeof b.header);
+    waveOutClose(p->wave);
+    CloseDecoder(p->decoder);
+    delete p;
+}
+
+// ---- the exported calls -----------------------------------------------------------------------
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) InitializeCriticalSection(&lock);
+    return TRUE;
+}
 
 extern "C" {
 VBMP3_API int32_t VBMP3_CALL vbmp3_init(void) {
-    if (waveOutGetNumDevs() == 0) return 0;
-    started = true;
-    return 1;
+    EnterCriticalSection(&lock);
+    bool ok = started;
+    if (!started && waveOutGetNumDevs() > 0) {
+        wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        quitting = 0;
+        feeder = wake ? CreateThread(nullptr, 0, FeederMain, nullptr, 0, nullptr) : nullptr;
+        if (feeder) {
+            SetThreadPriority(feeder, THREAD_PRIORITY_TIME_CRITICAL);
+            started = ok = true;
+        } else if (wake) {
+            CloseHandle(wake);
+        }
+    }
+    LeaveCriticalSection(&lock);
+    return ok ? 1 : 0;
 }
+
 VBMP3_API int32_t VBMP3_CALL vbmp3_free(void) {
+    EnterCriticalSection(&lock);
+    if (!started) {
+        LeaveCriticalSection(&lock);
+        return 0;
+    }
+    if (player) ClosePlayer(player);
+    player = nullptr;
+    quitting = 1;
+    SetEvent(wake);
+    LeaveCriticalSection(&lock);
+    WaitForSingleObject(feeder, INFINITE);
+    CloseHandle(feeder);
+    CloseHandle(wake);
+    EnterCriticalSection(&lock);
     started = false;
+    LeaveCriticalSection(&lock);
     return 1;
 }
-VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *, Vbmp3FileInfo *) { return 0; }
-VBMP3_API int32_t VBMP3_CALL vbmp3_close(void) { return 0; }
-VBMP3_API int32_t VBMP3_CALL vbmp3_play(void) { return 0; }
-VBMP3_API int32_t VBMP3_CALL vbmp3_pause(void) { return 0; }
-VBMP3_API int32_t VBMP3_CALL vbmp3_restart(void) { return 0; }
-VBMP3_API int32_t VBMP3_CALL vbmp3_stop(void) { return 0; }
-VBMP3_API int32_t VBMP3_CALL vbmp3_seek(int32_t) { return 0; }
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
+    if (!path || !info) return 0;
+    EnterCriticalSection(&lock);
+    if (!started) {
+        LeaveCriticalSection(&lock);
+        return 0;
+    }
+    if (player) ClosePlayer(player);
+    player = nullptr;
+    Decoder *decoder = OpenDecoder(path);
+    if (!decoder) {
+        LeaveCriticalSection(&lock);
+        return 0;
+    }
+    Player *p = new Player();
+    p->decoder = decoder;
+    p->format = GetDecodedFormat(decoder);
+    WAVEFORMATEX wf = {};
+    wf.wFormatTag = WAVE_FORMAT_PCM;
+    wf.nChannels = WORD(p->format.channels);
+    wf.nSamplesPerSec = p->format.rate;
+    wf.wBitsPerSample = 16;
+    wf.nBlockAlign = WORD(2 * p->format.channels);
+    wf.nAvgBytesPerSec = wf.nSamplesPerSec * wf.nBlockAlign;
+    if (waveOutOpen(&p->wave, WAVE_MAPPER, &wf, DWORD_PTR(wake), 0, CALLBACK_EVENT) != MMSYSERR_NOERROR) {
+        CloseDecoder(decoder);
+        delete p;
+        LeaveCriticalSection(&lock);
+        return 0;
+    }
+    p->bufferFrames = p->format.rate * BUFFER_MS / 1000;
+    p->fadeFrames = p->format.rate * FADE_MS / 1000;
+    for (OutBuffer &b : p->slots) {
+        b.data.assign(size_t(p->bufferFrames) * size_t(p->format.channels), 0);
+        b.header.lpData = reinterpret_cast<LPSTR>(b.data.data());
+        b.header.dwBufferLength = DWORD(b.data.size() * 2);
+        waveOutPrepareHeader(p->wave, &b.header, sizeof b.header);
+        b.header.dwFlags |= WHDR_DONE;
+    }
+    p->decoded.assign(size_t(DECODE_CHUNK) * size_t(p->format.channels), 0);
+    p->stretch.tempo = Tempo();
+    p->state = VBMP3_STOPPED;
+    p->position = 0;
+    StartAt(*p, 0);
+    player = p;
+
+    memset(info, 0, sizeof *info);
+    info->format = p->format.fileKind;
+    info->sampleRate = int32_t(p->format.rate);
+    info->channels = p->format.channels;
+    info->bitRate = int32_t(p->format.kbps);
+    info->length = int32_t(p->format.frames / p->format.rate);
+    LeaveCriticalSection(&lock);
+    return 1;
+}
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_close(void) {
+    EnterCriticalSection(&lock);
+    int32_t r = player ? 1 : 0;
+    if (player) ClosePlayer(player);
+    player = nullptr;
+    LeaveCriticalSection(&lock);
+    return r;
+}
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_play(void) {
+    EnterCriticalSection(&lock);
+    int32_t r = 0;
+    if (player && player->state == VBMP3_STOPPED) {
+        ResetDevice(*player);
+        StartAt(*player, player->position);
+        player->state = VBMP3_PLAYING;
+        SetEvent(wake);
+        r = 1;
+    }
+    LeaveCriticalSection(&lock);
+    return r;
+}
+
+// Pause and stop: the sound fades out where the listener is, and that position is kept.
+static int32_t Halt(bool fromPaused, int newState) {
+    EnterCriticalSection(&lock);
+    int32_t r = 0;
+    if (player && (player->state == VBMP3_PLAYING || (fromPaused && player->state == VBMP3_PAUSED))) {
+        if (player->state == VBMP3_PLAYING) {
+            player->position = HeardFrame(*player);
+            FadeOutAndReset(*player);
+        }
+        player->state = newState;
+        r = 1;
+    }
+    LeaveCriticalSection(&lock);
+    return r;
+}
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_pause(void) { return Halt(false, VBMP3_PAUSED); }
+VBMP3_API int32_t VBMP3_CALL vbmp3_stop(void) { return Halt(true, VBMP3_STOPPED); }
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_restart(void) {
+    EnterCriticalSection(&lock);
+    int32_t r = 0;
+    if (player && player->state == VBMP3_PAUSED) {
+        ResetDevice(*player);
+        StartAt(*player, player->position);
+        player->state = VBMP3_PLAYING;
+        SetEvent(wake);
+        r = 1;
+    }
+    LeaveCriticalSection(&lock);
+    return r;
+}
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_seek(int32_t seconds) {
+    EnterCriticalSection(&lock);
+    int32_t r = 0;
+    if (player && player->state != VBMP3_STOPPED) {
+        double frame = seconds < 0 ? 0 : double(seconds) * player->format.rate;
+        if (frame > double(player->format.frames)) frame = double(player->format.frames);
+        if (player->state == VBMP3_PLAYING) {
+            FadeOutAndReset(*player);
+            StartAt(*player, frame);
+            // The fade-out stands for the new place already.
+            OutBuffer &fade = player->slots[FADE_SLOT];
+            if (fade.frames) fade.from = fade.to = frame;
+            SetEvent(wake);
+        } else {
+            player->position = frame;
+        }
+        r = 1;
+    }
+    LeaveCriticalSection(&lock);
+    return r;
+}
+
 VBMP3_API int32_t VBMP3_CALL vbmp3_getState(int32_t *position) {
-    if (position) *position = 0;
-    return 0;
+    EnterCriticalSection(&lock);
+    int32_t state = 0;
+    double frame = 0;
+    if (player) {
+        if (player->state == VBMP3_PLAYING) Pump(*player);  // notices the end without waiting
+        state = player->state;
+        frame = state == VBMP3_PLAYING ? HeardFrame(*player) : player->position;
+        if (frame < 0) frame = 0;
+        if (frame > double(player->format.frames)) frame = double(player->format.frames);
+    }
+    if (position) *position = player ? int32_t(frame / player->format.rate) : 0;
+    LeaveCriticalSection(&lock);
+    return state;
 }
+
 VBMP3_API int32_t VBMP3_CALL vbmp3_setPitch(int32_t value) {
-    if (!started || value < 50 || value > 300) return 0;
-    pitch = value;
-    return 1;
+    EnterCriticalSection(&lock);
+    int32_t r = 0;
+    if (started && value >= 50 && value <= 300) {
+        pitch = value;
+        if (player) StretchSetTempo(player->stretch, Tempo());
+        r = 1;
+    }
+    LeaveCriticalSection(&lock);
+    return r;
 }
-VBMP3_API int32_t VBMP3_CALL vbmp3_getPitch(void) { return started ? pitch : 0; }
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_getPitch(void) {
+    EnterCriticalSection(&lock);
+    int32_t r = started ? pitch : 0;
+    LeaveCriticalSection(&lock);
+    return r;
+}
 }
