@@ -424,4 +424,75 @@ TEST(PlaybackE2e, ASecondStartHandsOverItsFileAndTheFirstKeepsItsPosition)
     EXPECT_LE(saved.history[1].position, 12);
 }
 
+std::string ControlText(const Program &program, int id)
+{
+    char text[64] = "";
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(GetDlgItem(program.window, id), WM_GETTEXT, sizeof text, (LPARAM)text,
+                        SMTO_NORMAL, 5000, &result);
+    return text;
+}
+
+// The pitch box shows what WM_USER+1 posted: read it once the program's queue got to it.
+std::string PitchBox(const Program &program)
+{
+    driver::Sleep(300);
+    return ControlText(program, 7);
+}
+
+TEST(PlaybackE2e, PlayMenuStepsOnceAndTheSeekBarAndPitchReachTheLibrary)
+{
+    std::string folder = driver::Install("menu");
+    WriteSettings(folder, 0);
+    std::string tone = folder + "\\tone.wav";
+    WriteToneFile(tone, 12);
+    Running running;
+    Program &program = running.program;
+    if (!StartWithFile(folder, tone, &program)) {
+        GTEST_SKIP() << "the audio library cannot open a WAV file yet";
+    }
+    EXPECT_EQ("100", ControlText(program, 7));
+
+    PlayMenu(program, 40023);  // FF, paused: ffSeconds 4 on
+    EXPECT_EQ(4, Thumb(program));
+    PlayMenu(program, 40023);
+    EXPECT_EQ(8, Thumb(program));
+    PlayMenu(program, 40022);  // REW
+    EXPECT_EQ(4, Thumb(program));
+    // No repeat was left running to step on by itself.
+    driver::Sleep(600);
+    EXPECT_EQ(4, Thumb(program));
+
+    // The thumb let go at 9 seeks there; the file stays paused.
+    HWND bar = SeekBar(program);
+    SendMessageA(bar, TBM_SETPOS, TRUE, 9);
+    driver::Send(program.window, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 9), (LPARAM)bar);
+    driver::Sleep(600);
+    EXPECT_EQ(9, Thumb(program));
+
+    PlayMenu(program, 40026);  // PITCH_UP
+    EXPECT_EQ("101", PitchBox(program));
+    PlayMenu(program, 40026);
+    EXPECT_EQ("102", PitchBox(program));
+    PlayMenu(program, 40027);  // PITCH_DOWN
+    EXPECT_EQ("101", PitchBox(program));
+    driver::Sleep(500);
+    EXPECT_EQ("101", PitchBox(program));
+    EXPECT_TRUE(driver::Close(&program).empty());
+
+    OptionData saved = ReadOptions(folder);
+    EXPECT_EQ(101, saved.pitch);
+    EXPECT_EQ(9, saved.history[0].position);
+
+    // The stored pitch comes back, and the up-down sets a new one without any file open.
+    EXPECT_TRUE(StartQuietly(folder, "", &program).empty());
+    EXPECT_EQ("101", ControlText(program, 7));
+    HWND box = GetDlgItem(program.window, 7);
+    SendMessageTimeoutA(box, WM_SETTEXT, 0, (LPARAM) "150", SMTO_NORMAL, 5000, NULL);
+    driver::Send(program.window, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 150),
+                 (LPARAM)GetDlgItem(program.window, 6));
+    EXPECT_TRUE(driver::Close(&program).empty());
+    EXPECT_EQ(150, ReadOptions(folder).pitch);
+}
+
 }  // namespace
