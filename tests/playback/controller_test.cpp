@@ -3,6 +3,9 @@
 // and the pitch box.
 #include <string.h>
 
+#include <algorithm>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "fake_port.h"
@@ -438,6 +441,78 @@ TEST_F(Controller, MenuStepsLeaveNoRepeatRunning)
     EXPECT_EQ(std::vector<int32_t>{}, world.runningTimers);
     for (int32_t flag : repeats.running) {
         EXPECT_EQ(0, flag);
+    }
+}
+
+// Long random runs of operations, repeat ticks, playback running to its end and changed
+// options: after every step the repeat flags match the timers that really run, every seek stays
+// within the file, the pitch within its limits, and PlayState follows the library exactly when
+// the result is 1 and not at all otherwise.
+TEST_F(Controller, RandomRunsKeepFlagsTimersAndStateConsistent)
+{
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % range;
+    };
+    for (int step = 0; step < 20000; ++step) {
+        switch (next(8)) {
+        case 0:
+            world.state = 0;  // played to the end, or stopped elsewhere
+            world.position = 0;
+            break;
+        case 1:
+            options.revSeconds = (int32_t)next(10);
+            options.rewSeconds = (int32_t)next(10);
+            options.ffSeconds = (int32_t)next(10);
+            options.pitchStep = 1 + (int32_t)next(20);
+            break;
+        case 2:
+            if (world.state == 1 && world.position < world.length) {
+                ++world.position;  // time passes while playing
+            }
+            break;
+        default:
+            break;
+        }
+        int32_t operation = (int32_t)next(17) - 1;
+        int32_t fileOpen = next(20) == 0 ? 0 : 1;
+        PlayState before = playState;
+        world.calls.clear();
+        int32_t result = RunOperation(&port, &repeats, fileOpen, operation, &playState, &options);
+        SCOPED_TRACE("step " + std::to_string(step) + " operation " + std::to_string(operation));
+
+        if (fileOpen == 0) {
+            ASSERT_EQ(0, result);
+            ASSERT_TRUE(world.calls.empty());
+        } else if (result == -1) {
+            ASSERT_EQ(0, memcmp(&before, &playState, sizeof playState));
+        } else {
+            ASSERT_EQ(1, result);
+            ASSERT_EQ(world.state, playState.state);
+            ASSERT_EQ(world.position, playState.position);
+        }
+        if (result == 1 && operation == OP_SEEK) {
+            ASSERT_EQ(2, playState.state);
+            ASSERT_EQ(playState.seekPosition, playState.position);
+        }
+        for (const std::string &call : world.calls) {
+            if (call.rfind("seek ", 0) == 0) {
+                int32_t target = std::stoi(call.substr(5));
+                ASSERT_GE(target, 0) << call;
+                ASSERT_LE(target, world.length) << call;
+            }
+        }
+        ASSERT_GE(world.pitch, PITCH_MIN);
+        ASSERT_LE(world.pitch, PITCH_MAX);
+        ASSERT_EQ(world.pitch, options.pitch);
+        for (int32_t i = 0; i < 4; ++i) {
+            bool running = std::find(world.runningTimers.begin(), world.runningTimers.end(),
+                                     TIMER_REW_REPEAT + i) != world.runningTimers.end();
+            ASSERT_EQ(running, repeats.running[i] != 0) << "timer " << TIMER_REW_REPEAT + i;
+        }
+        // REW and FF never repeat together.
+        ASSERT_FALSE(repeats.running[0] != 0 && repeats.running[1] != 0);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -251,6 +252,67 @@ TEST_F(HistoryStore, LoadStoreRoundTripKeepsEveryByte)
     options.historyCount = 0;
     StoreHistory(&options);
     EXPECT_EQ(0, memcmp(&copy, &options, sizeof options));
+}
+
+// Random opens (paths that differ in letter case included), captured positions, deletes and
+// store/load round trips against a plain model of the list: most recent first, one entry per
+// exact path, at most eight.
+TEST_F(HistoryStore, RandomUseMatchesASimpleModel)
+{
+    const char *paths[] = {"C:\\a.wav", "C:\\A.wav", "C:\\b.mp3", "D:\\c.wav", "D:\\d.wav",
+                           "E:\\e.mp3", "E:\\f.mp3", "F:\\g.wav", "F:\\h.wav", "G:\\i.wav",
+                           "G:\\j.mp3", "H:\\k.wav"};
+    struct Model {
+        std::string path;
+        int32_t position;
+    };
+    std::vector<Model> model;
+    uint32_t seed = 777;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % range;
+    };
+    HistoryLoadFrom(&options);
+    for (int step = 0; step < 5000; ++step) {
+        uint32_t action = next(10);
+        if (action < 6) {
+            const char *path = paths[next(12)];
+            FileSpec file = File(path);
+            HistoryAddFile(&file);
+            int32_t position = 0;
+            for (size_t i = 0; i < model.size(); ++i) {
+                if (model[i].path == path) {
+                    position = model[i].position;
+                    model.erase(model.begin() + i);
+                    break;
+                }
+            }
+            model.insert(model.begin(), {path, position});
+            if (model.size() > HISTORY_SLOTS) {
+                model.pop_back();
+            }
+        } else if (action < 8) {
+            int32_t position = (int32_t)next(400000);
+            SetHistoryPosition(0, position);
+            if (!model.empty()) {
+                model[0].position = position;
+            }
+        } else if (action == 8) {
+            if (next(10) == 0) {
+                ClearHistory();
+                model.clear();
+            }
+        } else {
+            StoreHistory(&options);
+            ASSERT_EQ((int32_t)model.size(), options.historyCount);
+            HistoryLoadFrom(&options);
+        }
+        ASSERT_EQ((int32_t)model.size(), playHistoryCount) << "step " << step;
+        for (size_t i = 0; i < model.size(); ++i) {
+            ASSERT_EQ(model[i].path, HistoryEntryAt((int32_t)i)->path) << "step " << step;
+            ASSERT_EQ(model[i].position, HistoryEntryAt((int32_t)i)->position) << "step " << step;
+        }
+    }
 }
 
 }  // namespace
