@@ -47,7 +47,7 @@ static int32_t Sample(const uint8_t *p, uint16_t tag, int bits) {
     default: break;
     }
     switch (bits) {
-    case 8: return (int32_t(p[0]) - 128) << 8;
+    case 8: return (int32_t(p[0]) - 128) * 256;
     case 16: return int16_t(p[0] | (p[1] << 8));
     case 24: return int32_t(uint32_t(p[0] << 8) | uint32_t(p[1] << 16) | uint32_t(p[2]) << 24) >> 16;
     default: return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24) >> 16;

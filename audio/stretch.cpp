@@ -176,13 +176,17 @@ static void Process(Stretch &s) {
         if (StepNeeds(s, shape) > end) return;
         uint64_t center = uint64_t(s.nominal + 0.5);
         uint64_t half = uint64_t(shape.window / 2);
-        uint64_t lo = center >= s.inStart + half ? center - half : s.inStart;
+        // Going back to passthrough, the input must not resume behind the position already
+        // reported: search no earlier than one overlap before it.
+        uint64_t back = s.tempo == 1.0 && half > uint64_t(shape.overlap) ? uint64_t(shape.overlap) : half;
+        uint64_t lo = center >= s.inStart + back ? center - back : s.inStart;
         uint64_t hi = center + half;
         uint64_t seg = BestMatch(s, lo, hi, center, shape.overlap);
         CrossFade(s, s.tail, seg, shape.overlap, fade);
         if (s.tempo == 1.0) {
             // Back to passthrough: after this one cross-fade, the input itself.
-            Emit(s, fade.data(), size_t(shape.overlap), double(seg), double(seg + shape.overlap));
+            double resume = double(seg + uint64_t(shape.overlap));
+            Emit(s, fade.data(), size_t(shape.overlap), s.nominal, resume > s.nominal ? resume : s.nominal);
             s.cursor = seg + uint64_t(shape.overlap);
             s.passing = true;
             continue;

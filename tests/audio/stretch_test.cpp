@@ -112,8 +112,12 @@ TEST(Stretch, TempoChangesAreSmooth) {
     const uint32_t rate = 44100;
     std::vector<int16_t> in = Tone(440, rate, rate * 4, 2);
     int toneStep = MaxStep(in, 2);
-    std::vector<int16_t> out = StretchAll(in, 2, rate, 1.0, {{rate / 2, 1.5}, {rate, 1.0}, {rate * 3 / 2, 0.5}, {rate * 2, 3.0}, {rate * 5 / 2, 1.0}});
+    std::vector<double> positions;
+    std::vector<int16_t> out = StretchAll(in, 2, rate, 1.0, {{rate / 2, 1.5}, {rate, 1.0}, {rate * 3 / 2, 0.5}, {rate * 2, 3.0}, {rate * 5 / 2, 1.0}},
+                                          &positions);
     EXPECT_LE(MaxStep(out, 2), toneStep * 13 / 10);
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));  // the reported place never goes back
+    EXPECT_NEAR(positions.back(), rate * 4, 1);
     // And an unfaded jump in the same tone is caught by the measure.
     std::vector<int16_t> jump(in.begin(), in.begin() + 2 * 1000);
     jump.insert(jump.end(), in.begin() + 2 * 1025, in.begin() + 2 * 3000);
