@@ -25,6 +25,8 @@ struct Acm {
     std::vector<uint8_t> dst;
     size_t srcFill;
     bool restart;  // next conversion starts afresh (after a seek)
+    std::vector<uint8_t> from;  // the source format, kept to open the stream anew
+    WAVEFORMATEX to;
 };
 }  // namespace
 
@@ -60,7 +62,7 @@ static size_t ReadFileAt(void *context, uint64_t offset, void *buffer, size_t co
 }
 
 // Samples per MP3 frame batch and blocks per ACM call: about 20 ms to 100 ms of sound a call.
-enum { MP3_BATCH_FRAMES = 8, DIRECT_BATCH_FRAMES = 4096, BLOCK_BATCH_BYTES = 16384 };
+enum { MP3_BATCH_FRAMES = 8, DIRECT_BATCH_FRAMES = 4096, BLOCK_BATCH_BYTES = 16384, GSM_PREROLL_BLOCKS = 8 };
 
 static bool OpenAcm(Acm &acm, const WAVEFORMATEX *from, size_t srcBytes, int channels, uint32_t rate) {
     WAVEFORMATEX to = {};
@@ -73,6 +75,9 @@ static bool OpenAcm(Acm &acm, const WAVEFORMATEX *from, size_t srcBytes, int cha
     if (acmStreamOpen(&acm.stream, nullptr, const_cast<WAVEFORMATEX *>(from), &to, nullptr, 0, 0,
                       ACM_STREAMOPENF_NONREALTIME) != 0)
         return false;
+    const uint8_t *fromBytes = reinterpret_cast<const uint8_t *>(from);
+    acm.from.assign(fromBytes, fromBytes + sizeof(WAVEFORMATEX) + from->cbSize);
+    acm.to = to;
     DWORD dstBytes = 0;
     if (acmStreamSize(acm.stream, DWORD(srcBytes), &dstBytes, ACM_STREAMSIZEF_SOURCE) != 0 || dstBytes == 0)
         dstBytes = DWORD(srcBytes * 16);
@@ -99,6 +104,18 @@ static void CloseAcm(Acm &acm) {
     acm.header.cbDstLength = DWORD(acm.dst.size());
     acmStreamUnprepareHeader(acm.stream, &acm.header, 0);
     acmStreamClose(acm.stream, 0);
+}
+
+// Some codecs (GSM 6.10 here) ignore the START flag and keep their state: a new stream is the
+// only clean start.
+static void ReopenAcm(Acm &acm) {
+    acm.header.cbSrcLength = DWORD(acm.src.size());
+    acm.header.cbDstLength = DWORD(acm.dst.size());
+    acmStreamUnprepareHeader(acm.stream, &acm.header, 0);
+    acmStreamClose(acm.stream, 0);
+    acmStreamOpen(&acm.stream, nullptr, reinterpret_cast<WAVEFORMATEX *>(acm.from.data()), &acm.to, nullptr, 0, 0,
+                  ACM_STREAMOPENF_NONREALTIME);
+    acmStreamPrepareHeader(acm.stream, &acm.header, 0);
 }
 
 // Converts what sits in acm.src (srcFill bytes), keeps what the codec left unused, and
@@ -238,6 +255,7 @@ void SeekDecoder(Decoder *d, uint64_t frame) {
     if (d->acmOpen) {
         d->acm.srcFill = 0;
         d->acm.restart = true;
+        if (d->route == ROUTE_BLOCKS && d->wav.tag == WAV_TAG_GSM610) ReopenAcm(d->acm);
     }
     switch (d->route) {
     case ROUTE_DIRECT:
@@ -246,8 +264,9 @@ void SeekDecoder(Decoder *d, uint64_t frame) {
         break;
     case ROUTE_BLOCKS: {
         uint64_t block = frame / d->wav.framesPerBlock;
-        // GSM carries state from block to block; the ADPCM blocks restart on their own.
-        uint64_t first = d->wav.tag == WAV_TAG_GSM610 ? (block >= 2 ? block - 2 : 0) : block;
+        // GSM carries state from block to block (rebuilt by decoding some blocks before the
+        // target); the ADPCM blocks restart on their own.
+        uint64_t first = d->wav.tag == WAV_TAG_GSM610 ? (block >= GSM_PREROLL_BLOCKS ? block - GSM_PREROLL_BLOCKS : 0) : block;
         d->nextUnit = first;
         d->discard = frame - first * d->wav.framesPerBlock;
         break;
