@@ -382,10 +382,9 @@ size_t ReadDecoder(Decoder *d, int16_t *out, size_t frames) {
             d->position += n;
             continue;
         }
-        size_t before = d->pending.size();
         if (!Refill(d)) break;
         // A codec may return nothing for a call or two (it looks ahead); never spin forever.
-        idle = d->pending.size() > before ? 0 : idle + 1;
+        idle = d->pending.size() > d->pendingAt ? 0 : idle + 1;
         if (idle > 8) break;
     }
     return done;

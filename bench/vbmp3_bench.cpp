@@ -1,0 +1,211 @@
+// Benchmark of the audio library on long files: open time against one plain read of the file,
+// seek time and accuracy, decode-and-stretch throughput at three speeds, play-to-first-sample
+// latency at the sound sink, and peak memory while playing. Prints one line per figure.
+#include <windows.h>
+#include <psapi.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "audio/decoder.h"
+#include "audio/stretch.h"
+#include "playback/vbmp3.h"
+
+static double Now() {
+    static LARGE_INTEGER frequency;
+    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return double(t.QuadPart) / double(frequency.QuadPart);
+}
+
+// One sequential read of the whole file in 1 MB blocks (the baseline for the open time).
+static double PlainRead(const char *path) {
+    double start = Now();
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    std::vector<char> buffer(1 << 20);
+    DWORD got;
+    while (ReadFile(h, buffer.data(), DWORD(buffer.size()), &got, nullptr) && got) {
+    }
+    CloseHandle(h);
+    return Now() - start;
+}
+
+static void OpenFigures(const char *label, const char *path) {
+    PlainRead(path);  // into the cache first
+    double plain = PlainRead(path);
+    double start = Now();
+    Decoder *d = OpenDecoder(path);
+    double open = Now() - start;
+    if (!d) {
+        printf("%s: cannot open %s\n", label, path);
+        exit(1);
+    }
+    DecodedFormat f = GetDecodedFormat(d);
+    printf("%s: %.0f s, %u Hz, %d ch\n", label, double(f.frames) / f.rate, f.rate, f.channels);
+    printf("%s open: %.1f ms (plain read of the file %.1f ms, ratio %.2f)\n", label, open * 1000, plain * 1000,
+           open / plain);
+    CloseDecoder(d);
+}
+
+// 100 random seeks: time until the first 1152 frames are decoded, and whether they equal a
+// decode that ran into the target from three seconds before it.
+static void SeekFigures(const char *label, const char *path, int tolerance) {
+    Decoder *d = OpenDecoder(path);
+    DecodedFormat f = GetDecodedFormat(d);
+    int c = f.channels;
+    std::vector<int16_t> got(1152 * size_t(c)), lead(size_t(f.rate) * 3 * size_t(c)), ref(1152 * size_t(c));
+    srand(12345);
+    double total = 0, worstTime = 0;
+    int exact = 0, within = 0, worstDiff = 0;
+    for (int i = 0; i < 100; ++i) {
+        uint64_t target = (uint64_t(rand()) * 32768 + uint64_t(rand())) % (f.frames - 2 * f.rate) + f.rate * 3;
+        double start = Now();
+        SeekDecoder(d, target);
+        size_t n = ReadDecoder(d, got.data(), 1152);
+        double took = Now() - start;
+        total += took;
+        worstTime = std::max(worstTime, took);
+        SeekDecoder(d, target - uint64_t(f.rate) * 3);
+        ReadDecoder(d, lead.data(), size_t(f.rate) * 3);
+        size_t m = ReadDecoder(d, ref.data(), 1152);
+        int diff = n == m ? 0 : 65536;
+        for (size_t k = 0; k < std::min(n, m) * size_t(c); ++k) diff = std::max(diff, abs(got[k] - ref[k]));
+        exact += diff == 0;
+        within += diff <= tolerance;
+        worstDiff = std::max(worstDiff, diff);
+    }
+    printf("%s seek: mean %.2f ms, worst %.2f ms over 100 targets; %d/100 identical, %d/100 within %d "
+           "(largest difference %d)\n",
+           label, total / 100 * 1000, worstTime * 1000, exact, within, tolerance, worstDiff);
+    CloseDecoder(d);
+}
+
+// Decodes `seconds` of audio from the start through the stretch at `percent`.
+static double Throughput(const char *path, int percent, double seconds) {
+    Decoder *d = OpenDecoder(path);
+    DecodedFormat f = GetDecodedFormat(d);
+    uint64_t frames = std::min<uint64_t>(f.frames, uint64_t(seconds * f.rate));
+    Stretch s = {};
+    s.tempo = percent / 100.0;
+    StretchReset(s, f.channels, f.rate, 0);
+    std::vector<int16_t> in(4096 * size_t(f.channels)), out(8192 * size_t(f.channels));
+    double start = Now();
+    uint64_t done = 0;
+    while (done < frames) {
+        size_t n = ReadDecoder(d, in.data(), 4096);
+        if (!n) break;
+        done += n;
+        StretchPut(s, in.data(), n);
+        double a, b;
+        while (StretchTake(s, out.data(), 8192, &a, &b)) {
+        }
+    }
+    double took = Now() - start;
+    CloseDecoder(d);
+    return double(done) / f.rate / took;
+}
+
+static std::string WinePath(const char *unix) {
+    std::string p = std::string("Z:") + unix;
+    for (char &ch : p)
+        if (ch == '/') ch = '\\';
+    return p;
+}
+
+static uint64_t FileSize(const std::string &path) {
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return 0;
+    return (uint64_t(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+}
+
+static size_t PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX m = {};
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&m), sizeof m);
+    return m.PrivateUsage;
+}
+
+// Latency: vbmp3_play until the sink's file grows past what it held. Memory: private bytes
+// while the long MP3 plays and seeks, against the process before the file was opened.
+static void PlayerFigures(const char *path) {
+    const char *capture = getenv("PARLOMIX_CAPTURE");
+    if (!vbmp3_init()) {
+        printf("player: no audio device\n");
+        return;
+    }
+    size_t before = PrivateBytes();
+    Vbmp3FileInfo info;
+    if (!vbmp3_open(path, &info)) {
+        printf("player: cannot open\n");
+        return;
+    }
+    size_t peak = PrivateBytes();
+    std::vector<double> latencies;
+    for (int round = 0; round < 10 && capture; ++round) {
+        std::string sink = WinePath(capture);
+        uint64_t held = FileSize(sink);
+        double start = Now();
+        vbmp3_play();
+        double seen = -1;
+        while (Now() - start < 2) {
+            if (FileSize(sink) > held) {
+                seen = Now() - start;
+                break;
+            }
+            Sleep(0);
+        }
+        if (seen >= 0) latencies.push_back(seen);
+        for (int k = 0; k < 20; ++k) {
+            vbmp3_seek(rand() % std::max(1, info.length));
+            Sleep(10);
+            peak = std::max(peak, PrivateBytes());
+        }
+        vbmp3_stop();
+        Sleep(50);
+    }
+    vbmp3_close();
+    vbmp3_free();
+    if (!latencies.empty()) {
+        std::sort(latencies.begin(), latencies.end());
+        printf("play to first sample at the sink: median %.1f ms, worst %.1f ms (%zu plays)\n",
+               latencies[latencies.size() / 2] * 1000, latencies.back() * 1000, latencies.size());
+    } else {
+        printf("play to first sample: no sink file to watch (PARLOMIX_CAPTURE)\n");
+    }
+    printf("memory while playing the long MP3: %.1f MB above the process before open (length %d s)\n",
+           double(peak - before) / (1 << 20), info.length);
+}
+
+int main(int argc, char **argv) {
+    if (argc < 3) {
+        fprintf(stderr, "usage: vbmp3_bench long.mp3 long.wav [mpg123-seconds]\n");
+        return 2;
+    }
+    const char *mp3 = argv[1], *wav = argv[2];
+    double mpg123 = argc > 3 ? atof(argv[3]) : 0;
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    OpenFigures("mp3", mp3);
+    OpenFigures("wav", wav);
+    SeekFigures("mp3", mp3, 4);
+    SeekFigures("wav", wav, 0);
+    Decoder *d = OpenDecoder(mp3);
+    double mp3Seconds = double(GetDecodedFormat(d).frames) / GetDecodedFormat(d).rate;
+    CloseDecoder(d);
+    for (int percent : {100, 50, 300}) {
+        double seconds = percent == 100 ? mp3Seconds : 1800;
+        double x = Throughput(mp3, percent, seconds);
+        printf("mp3 decode+stretch at %d%%: %.0fx real time (%.0f s of audio)", percent, x, seconds);
+        if (mpg123 > 0) printf("; mpg123 -t on the whole file: %.0fx, ratio %.2f", mp3Seconds / mpg123, x / (mp3Seconds / mpg123));
+        printf("\n");
+    }
+    for (int percent : {100, 50, 300})
+        printf("wav decode+stretch at %d%%: %.0fx real time\n", percent, Throughput(wav, percent, 1800));
+    PlayerFigures(mp3);
+    return 0;
+}
