@@ -53,16 +53,18 @@ struct Decoder {
 
 static size_t ReadFileAt(void *context, uint64_t offset, void *buffer, size_t count) {
     HANDLE h = static_cast<Decoder *>(context)->file;
-    LARGE_INTEGER at;
-    at.QuadPart = LONGLONG(offset);
-    if (!SetFilePointerEx(h, at, nullptr, FILE_BEGIN)) return 0;
+    // The offset rides in the OVERLAPPED record (a synchronous handle still reads in place):
+    // one call instead of a seek and a read.
+    OVERLAPPED at = {};
+    at.Offset = DWORD(offset);
+    at.OffsetHigh = DWORD(offset >> 32);
     DWORD got = 0;
-    if (!ReadFile(h, buffer, DWORD(count), &got, nullptr)) return 0;
+    if (!ReadFile(h, buffer, DWORD(count), &got, &at)) return 0;
     return got;
 }
 
 // Samples per MP3 frame batch and blocks per ACM call: about 20 ms to 100 ms of sound a call.
-enum { MP3_BATCH_FRAMES = 8, DIRECT_BATCH_FRAMES = 4096, BLOCK_BATCH_BYTES = 16384, GSM_PREROLL_BLOCKS = 8 };
+enum { MP3_BATCH_FRAMES = 24, DIRECT_BATCH_FRAMES = 4096, BLOCK_BATCH_BYTES = 16384, GSM_PREROLL_BLOCKS = 8 };
 
 static bool OpenAcm(Acm &acm, const WAVEFORMATEX *from, size_t srcBytes, int channels, uint32_t rate) {
     WAVEFORMATEX to = {};

@@ -70,27 +70,29 @@ size_t Mp3PrerollFrame(const Mp3Index &index, size_t frame) {
 }
 
 namespace {
-// A window of the source, refilled in 64 KB blocks as the scan hops from header to header.
+// A window of the source, refilled in 1 MB blocks as the scan hops from header to header.
 struct BlockReader {
     const ByteSource *source;
     uint64_t end;
     uint64_t base;
     size_t have;
-    uint8_t buffer[65536];
+    std::vector<uint8_t> buffer;
 };
 }  // namespace
+
+enum { BLOCK_BYTES = 1 << 20 };
 
 // Pointer to n bytes at offset, or null when fewer than n remain before the end.
 static const uint8_t *Peek(BlockReader &r, uint64_t offset, size_t n) {
     if (offset + n > r.end) return nullptr;
     if (offset < r.base || offset + n > r.base + r.have) {
-        uint64_t want = r.end - offset;
-        if (want > sizeof r.buffer) want = sizeof r.buffer;
+        uint64_t left = r.end - offset;
+        r.buffer.resize(BLOCK_BYTES);
         r.base = offset;
-        r.have = ReadAt(*r.source, offset, r.buffer, size_t(want));
+        r.have = ReadAt(*r.source, offset, r.buffer.data(), size_t(left < uint64_t(BLOCK_BYTES) ? left : uint64_t(BLOCK_BYTES)));
         if (r.have < n) return nullptr;
     }
-    return r.buffer + (offset - r.base);
+    return r.buffer.data() + (offset - r.base);
 }
 
 static uint16_t MainDataBegin(const uint8_t *frame, const Mp3Header &h) {
@@ -178,11 +180,8 @@ bool BuildMp3Index(const ByteSource &src, uint64_t begin, uint64_t end, Mp3Index
     if (end > src.size) end = src.size;
     if (end > 0xFFFFFFF0u || begin >= end) return false;
     Mp3Index index = {};
-    BlockReader *r = new BlockReader;
-    r->source = &src;
-    r->end = end;
-    r->base = 0;
-    r->have = 0;
+    BlockReader reader = {&src, end, 0, 0, {}};
+    BlockReader *r = &reader;
 
     uint64_t at = begin;
     for (;;) {
@@ -193,13 +192,25 @@ bool BuildMp3Index(const ByteSource &src, uint64_t begin, uint64_t end, Mp3Index
     }
     end = TrimEndTags(src, at < end ? at : end, end);
     r->end = end;
+    uint64_t guess = (end - at) / 100 + 16;  // frames are rarely under 100 bytes
+    size_t expect = size_t(guess < (1u << 20) ? guess : (1u << 20));
+    index.offsets.reserve(expect);
+    index.sizes.reserve(expect);
+    index.reservoir.reserve(expect);
 
     bool locked = false;
     uint64_t bytes = 0, expected = 0;
+    uint32_t lastWord = 0;  // never a valid header (no sync)
+    Mp3Header lastHeader = {};
     while (at + 4 <= end) {
         const uint8_t *p = Peek(*r, at, 4);
+        if (!p) break;
+        // Frames of one stream mostly repeat a handful of headers: remember the last decoding.
+        uint32_t word = Be32(p) & 0xFFFFFFC0u;
         Mp3Header h;
-        if (!p || !ParseMp3Header(p, &h) || (locked && !SameMp3Stream(index.first, h))) {
+        if (locked && word == lastWord) {
+            h = lastHeader;
+        } else if (!ParseMp3Header(p, &h) || (locked && !SameMp3Stream(index.first, h))) {
             ++at;
             continue;
         }
@@ -226,6 +237,8 @@ bool BuildMp3Index(const ByteSource &src, uint64_t begin, uint64_t end, Mp3Index
                 continue;
             }
         }
+        lastWord = word;
+        lastHeader = h;
         index.offsets.push_back(uint32_t(at));
         index.sizes.push_back(uint16_t(h.frameBytes));
         index.reservoir.push_back(MainDataBegin(frame, h));
@@ -233,7 +246,6 @@ bool BuildMp3Index(const ByteSource &src, uint64_t begin, uint64_t end, Mp3Index
         bytes += h.frameBytes;
         expected = at;
     }
-    delete r;
     if (!locked || index.offsets.empty()) return false;
 
     uint64_t spf = uint64_t(index.first.samplesPerFrame);

@@ -1,6 +1,6 @@
 // MPEG audio Layer III frames: header decoding, tag skipping (ID3v2 at the start, ID3v1/APE at
 // the end), Xing/Info/LAME and VBRI headers, and the frame index built at open that gives the
-// exact length and sample-exact seeking. Portable; reads through a ByteSource in 64 KB blocks.
+// exact length and sample-exact seeking. Portable; reads through a ByteSource in blocks.
 #ifndef PARLOMIX_AUDIO_MP3_PARSE_H
 #define PARLOMIX_AUDIO_MP3_PARSE_H
 

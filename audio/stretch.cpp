@@ -212,6 +212,13 @@ size_t StretchWanted(const Stretch &s) {
 }
 
 void StretchPut(Stretch &s, const int16_t *frames, size_t count) {
+    if (s.passing && s.in.empty() && s.cursor == s.inStart) {
+        // Nothing held back: the input goes straight out.
+        Emit(s, frames, count, double(s.cursor), double(s.cursor + count));
+        s.cursor += count;
+        s.inStart = s.cursor;
+        return;
+    }
     s.in.insert(s.in.end(), frames, frames + count * size_t(s.channels));
     Process(s);
 }
@@ -260,12 +267,18 @@ size_t StretchTake(Stretch &s, int16_t *out, size_t maxFrames, double *from, dou
             s.markUsed = 0;
         }
     }
-    // Compact the queues once they are mostly consumed.
-    if (s.outAt > 65536 && s.outAt * 2 > s.out.size()) {
+    // Compact the queues once they are consumed, or mostly.
+    if (s.outAt == s.out.size()) {
+        s.out.clear();
+        s.outAt = 0;
+    } else if (s.outAt > 65536 && s.outAt * 2 > s.out.size()) {
         s.out.erase(s.out.begin(), s.out.begin() + ptrdiff_t(s.outAt));
         s.outAt = 0;
     }
-    if (s.markAt > 256) {
+    if (s.markAt == s.marks.size()) {
+        s.marks.clear();
+        s.markAt = 0;
+    } else if (s.markAt > 256) {
         s.marks.erase(s.marks.begin(), s.marks.begin() + ptrdiff_t(s.markAt));
         s.markAt = 0;
     }
