@@ -10,7 +10,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9
 [ -f "$WINEPREFIX/.parlomix-ready" ] && exit 0
-wineboot -i >/dev/null 2>&1 || true
+wineboot -i >/dev/null 2>&1 9>&- || true
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 for f in 'ＭＳ Ｐゴシック' 'MS PGothic' 'ＭＳ ゴシック' 'MS Gothic' 'MS UI Gothic' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$f" /t REG_SZ /d 'IPAGothic' /f >/dev/null 2>&1 || true
