@@ -268,6 +268,20 @@ void Kill(Program *program) {
     program->process = PROCESS_INFORMATION();
 }
 
+std::vector<Box> StartAndSettle(const std::string &folder, const std::string &arguments,
+                              Program *program) {
+    if (!Start(folder, arguments, program)) return {};
+    std::vector<Box> boxes = AnswerBoxesUntilQuiet(program->process.dwProcessId);
+    program->window = FindMainWindow(program->process.dwProcessId, 5000);
+    return boxes;
+}
+
+std::vector<std::string> BoxTexts(const std::vector<Box> &boxes) {
+    std::vector<std::string> texts;
+    for (const Box &b : boxes) texts.push_back(b.title + "|" + b.text);
+    return texts;
+}
+
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 10000, &result);

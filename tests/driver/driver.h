@@ -58,6 +58,22 @@ int WaitForExit(Program *program, DWORD timeoutMs = 15000);
 std::vector<Box> Close(Program *program, DWORD timeoutMs = 15000);
 void Kill(Program *program);
 
+// Starts the program and waits until its window is up and no box shows; returns the boxes
+// that were answered on the way.
+std::vector<Box> StartAndSettle(const std::string &folder, const std::string &arguments,
+                              Program *program);
+
+// Ends a program that a failed assertion left running, so the next test starts its own.
+struct Running {
+    Program program;
+    ~Running() {
+        if (program.process.hProcess) Kill(&program);
+    }
+};
+
+// "title|text" of each box, in order.
+std::vector<std::string> BoxTexts(const std::vector<Box> &boxes);
+
 // Sends a message through the window's queue and lets it be handled.
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 std::string WindowText(HWND window);

@@ -10,35 +10,12 @@
 #include "input/tables.h"
 #include "settings/option_data.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/settings_files.h"
 
 using driver::Box;
 using driver::Program;
 
 static const char kSetupError[] = "Setup file read error.\nLoad default settings and cleate file.";
-
-static std::vector<std::string> Texts(const std::vector<Box> &boxes) {
-    std::vector<std::string> texts;
-    for (const Box &b : boxes) texts.push_back(b.title + "|" + b.text);
-    return texts;
-}
-
-static OptionData ReadOptions(const std::string &folder) {
-    OptionData o;
-    memset(&o, 0, sizeof o);
-    std::vector<unsigned char> bytes = driver::ReadBytes(folder + "\\parlomix_opt");
-    EXPECT_EQ(bytes.size(), sizeof o);
-    if (bytes.size() == sizeof o) memcpy(&o, bytes.data(), sizeof o);
-    return o;
-}
-
-// Starts the program in `folder` and waits until its window is up and no box is showing.
-static std::vector<Box> StartQuietly(const std::string &folder, const std::string &args, Program *p) {
-    EXPECT_TRUE(driver::Start(folder, args, p));
-    std::vector<Box> boxes = driver::AnswerBoxesUntilQuiet(p->process.dwProcessId);
-    p->window = driver::FindMainWindow(p->process.dwProcessId, 5000);
-    EXPECT_NE(p->window, (HWND)NULL);
-    return boxes;
-}
 
 static std::string MenuText(HMENU menu, int position) {
     char text[256] = "";
@@ -49,10 +26,10 @@ static std::string MenuText(HMENU menu, int position) {
 TEST(Shell, FirstStartWritesDefaultsAndShowsTheJapaneseMenu) {
     std::string folder = driver::Install("first");
     Program p;
-    std::vector<Box> boxes = StartQuietly(folder, "", &p);
+    std::vector<Box> boxes = driver::StartAndSettle(folder, "", &p);
     std::vector<std::string> expected = {"error|fopen", std::string("Parlomix ERROR|") + kSetupError,
                                          "error|fopen", std::string("Parlomix ERROR|") + kSetupError};
-    EXPECT_EQ(Texts(boxes), expected);
+    EXPECT_EQ(driver::BoxTexts(boxes), expected);
 
     // The defaults are on disk at once, before any close.
     OptionData defaults;
@@ -70,7 +47,7 @@ TEST(Shell, FirstStartWritesDefaultsAndShowsTheJapaneseMenu) {
     EXPECT_TRUE(driver::Close(&p).empty());
     EXPECT_EQ(p.exitCode, 0);
     // A normal close rewrites both files: the same defaults, with the window's real rectangle.
-    OptionData saved = ReadOptions(folder);
+    OptionData saved = driver::ReadOptions(folder);
     EXPECT_EQ(saved.pitch, 100);
     EXPECT_EQ(saved.resumePosition, 1);
     EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_key").size(), 120u);
@@ -112,18 +89,18 @@ TEST(Shell, MenuTextsArriveAsCodePage932) {
 TEST(Shell, CloseAndRestartKeepsAMovedWindowRectangle) {
     std::string folder = driver::Install("rectangle");
     Program p;
-    StartQuietly(folder, "", &p);
+    driver::StartAndSettle(folder, "", &p);
     ASSERT_TRUE(MoveWindow(p.window, 120, 90, 333, 222, TRUE));
     driver::Sleep(200);
     EXPECT_TRUE(driver::Close(&p).empty());
-    OptionData saved = ReadOptions(folder);
+    OptionData saved = driver::ReadOptions(folder);
     EXPECT_EQ(saved.windowLeft, 120);
     EXPECT_EQ(saved.windowTop, 90);
     EXPECT_EQ(saved.windowRight, 453);
     EXPECT_EQ(saved.windowBottom, 312);
 
     Program again;
-    EXPECT_TRUE(StartQuietly(folder, "", &again).empty());
+    EXPECT_TRUE(driver::StartAndSettle(folder, "", &again).empty());
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     ASSERT_TRUE(GetWindowPlacement(again.window, &placement));
@@ -137,7 +114,7 @@ TEST(Shell, CloseAndRestartKeepsAMovedWindowRectangle) {
 TEST(Shell, SecondStartHandsOverAndEnds) {
     std::string folder = driver::Install("single");
     Program first;
-    StartQuietly(folder, "", &first);
+    driver::StartAndSettle(folder, "", &first);
 
     // Without a file: the second start ends at once and nothing happens in the first.
     Program second;
@@ -160,7 +137,7 @@ TEST(Shell, SecondStartHandsOverAndEnds) {
 TEST(Shell, UnknownCommandsTimersAndScrollsAreSwallowed) {
     std::string folder = driver::Install("swallow");
     Program p;
-    StartQuietly(folder, "", &p);
+    driver::StartAndSettle(folder, "", &p);
     for (WPARAM id : {0u, 1u, 12345u, 40099u, 40101u, 40999u, 41008u, 41999u, 65535u})
         EXPECT_EQ(driver::Send(p.window, WM_COMMAND, id, 0), 0) << id;
     for (WPARAM id : {0u, 6u, 99u, 65536u}) EXPECT_EQ(driver::Send(p.window, WM_TIMER, id, 0), 0);
@@ -184,9 +161,9 @@ TEST(Shell, DamagedOptionsFileIsRepairedNotTrusted) {
     SetDefaultKeyData(keys);
     ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_key", keys, sizeof keys));
     Program p;
-    EXPECT_TRUE(StartQuietly(folder, "", &p).empty());
+    EXPECT_TRUE(driver::StartAndSettle(folder, "", &p).empty());
     EXPECT_TRUE(driver::Close(&p).empty());
-    OptionData saved = ReadOptions(folder);
+    OptionData saved = driver::ReadOptions(folder);
     EXPECT_EQ(saved.historyCount, 8);
     EXPECT_GE(saved.pitch, 50);
     EXPECT_LE(saved.pitch, 300);
@@ -211,8 +188,8 @@ TEST(NoSound, TheStoredHistoryAndRectangleSurvive) {
     ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_key", keys, sizeof keys));
 
     Program p;
-    std::vector<Box> boxes = StartQuietly(folder, "", &p);
-    EXPECT_EQ(Texts(boxes), std::vector<std::string>{"Parlomix ERROR|vbmp3_init error"});
+    std::vector<Box> boxes = driver::StartAndSettle(folder, "", &p);
+    EXPECT_EQ(driver::BoxTexts(boxes), std::vector<std::string>{"Parlomix ERROR|vbmp3_init error"});
     // Without the library the window has no controls.
     EXPECT_EQ(GetDlgItem(p.window, 1), (HWND)NULL);
     MoveWindow(p.window, 5, 5, 200, 100, TRUE);
