@@ -1,7 +1,7 @@
-// The binding dialogs, the About box and F1 through the real Parlomix.exe under Wine: opened
-// from the program's own menu commands and keys, driven from this process as a user's clicks
-// would drive them, with the effect read back from the program's windows, its sound position
-// and the settings file it writes at close.
+// The binding dialogs, the About box and F1 (with and without help.chm) through the real
+// Parlomix.exe under Wine: opened from the program's own menu commands and keys, driven from
+// this process as a user's clicks would drive them, with the effect read back from the
+// program's windows and the settings file it writes at close.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -214,6 +214,32 @@ TEST_F(ProgramTest, F1WithoutTheHelpFileShowsNothingAndTheProgramGoesOn) {
     ASSERT_NE(about, (HWND)NULL);
     driver::PressButton(about, IDOK);
     EXPECT_TRUE(driver::WaitUntilGone(about));
+    EXPECT_TRUE(driver::Close(&program).empty());
+}
+
+// The viewer's frame window, once HTML Help has opened help.chm.
+HWND FindHelpViewer(DWORD pid) {
+    for (HWND window : driver::VisibleWindows(pid)) {
+        char className[64] = "";
+        GetClassNameA(window, className, sizeof className);
+        if (strcmp(className, "HH Parent") == 0) return window;
+    }
+    return NULL;
+}
+
+TEST_F(ProgramTest, F1OpensTheHelpFileInTheViewer) {
+    ASSERT_NO_FATAL_FAILURE(Install(true));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    driver::PostKey(program.window, VK_F1);
+    HWND viewer = NULL;
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] { return (viewer = FindHelpViewer(program.process.dwProcessId)) != NULL; }, 20000));
+    // The title comes from the help file itself.
+    if (viewer) {
+        EXPECT_EQ(driver::WindowText(viewer), "Parlomix ヘルプ");
+    }
+    EXPECT_TRUE(Responding());
+    if (viewer) PostMessageA(viewer, WM_CLOSE, 0, 0);
     EXPECT_TRUE(driver::Close(&program).empty());
 }
 
