@@ -17,7 +17,9 @@
 enum {
     QUEUED_BUFFERS = 5,     // of BUFFER_MS each: what the device has ahead of it
     BUFFER_MS = 30,
-    FADE_MS = 6,            // fade in after a start, fade out at a pause, stop or seek
+    // Fade in after a start, fade out at a pause, stop or seek. Shorter fades were cut into by
+    // the platform mixer restarting after a reset (heard as clicks in the captured output).
+    FADE_MS = 40,
     FADE_SLOT = QUEUED_BUFFERS,
     SLOTS = QUEUED_BUFFERS + 1,
     FEEDER_POLL_MS = 20,
@@ -25,6 +27,7 @@ enum {
     // The device reports what it has taken, which runs this far ahead of what is heard (the
     // platform mixer's own buffer).
     DEVICE_LEAD_MS = 100,
+    HISTORY_MS = 400,       // kept of what was written, to fade out from where the listener is
 };
 
 namespace {
@@ -53,6 +56,7 @@ struct Player {
     double lastTo;         // source position at the end of what was written
     uint32_t bufferFrames, fadeFrames;
     std::vector<int16_t> decoded;
+    std::vector<int16_t> history;  // the last HISTORY_MS written, by device frame
 };
 }  // namespace
 
@@ -86,8 +90,10 @@ static uint64_t DeviceFrames(Player &p) {
 }
 
 // The source frame the listener hears now, while playing.
+static uint64_t LeadFrames(const Player &p) { return uint64_t(p.format.rate) * DEVICE_LEAD_MS / 1000; }
+
 static double HeardFrame(Player &p) {
-    uint64_t taken = DeviceFrames(p), lead = uint64_t(p.format.rate) * DEVICE_LEAD_MS / 1000;
+    uint64_t taken = DeviceFrames(p), lead = LeadFrames(p);
     uint64_t at = taken > lead ? taken - lead : 0;
     for (const OutBuffer &b : p.slots) {
         if (!b.frames || at < b.outStart || at >= b.outStart + b.frames) continue;
@@ -124,6 +130,9 @@ static bool Write(Player &p, OutBuffer &b, uint32_t frames, double from, double 
         return false;
     }
     b.queued = true;
+    size_t c = size_t(p.format.channels), ring = p.history.size() / c;
+    for (uint32_t i = 0; i < frames; ++i)
+        memcpy(&p.history[size_t((p.written + i) % ring) * c], &b.data[size_t(i) * c], c * 2);
     p.written += frames;
     p.lastTo = to;
     return true;
@@ -197,33 +206,25 @@ static DWORD WINAPI FeederMain(void *) {
 
 // Ends what is sounding with a short fade from where the device is, then empties the device.
 static void FadeOutAndReset(Player &p) {
-    uint64_t at = DeviceFrames(p);
+    // The fade starts where the listener is (the device has taken more, which the reset drops),
+    // read back from the copy of what was written.
+    uint64_t taken = DeviceFrames(p), lead = LeadFrames(p);
+    uint64_t at = taken > lead ? taken - lead : 0;
+    uint64_t ring = p.history.size() / size_t(p.format.channels);
+    uint32_t copied = 0;
+    if (at < p.written && p.written - at <= ring) {
+        uint64_t left = p.written - at;
+        copied = uint32_t(left < p.fadeFrames ? left : p.fadeFrames);
+    }
     OutBuffer &fade = p.slots[FADE_SLOT];
     int c = p.format.channels;
-    uint32_t copied = 0;
-    bool found = true;
-    while (copied < p.fadeFrames && found) {
-        found = false;
-        for (int i = 0; i < QUEUED_BUFFERS; ++i) {
-            const OutBuffer &b = p.slots[i];
-            if (!b.frames || at < b.outStart || at >= b.outStart + b.frames) continue;
-            uint32_t offset = uint32_t(at - b.outStart);
-            uint32_t n = b.frames - offset;
-            if (n > p.fadeFrames - copied) n = p.fadeFrames - copied;
-            memcpy(fade.data.data() + size_t(copied) * size_t(c), b.data.data() + size_t(offset) * size_t(c),
-                   size_t(n) * size_t(c) * 2);
-            copied += n;
-            at += n;
-            found = true;
-            break;
-        }
+    for (uint32_t i = 0; i < copied; ++i) {
+        const int16_t *from = &p.history[size_t((at + i) % ring) * size_t(c)];
+        double gain = 0.5 + 0.5 * cos(3.14159265358979 * (i + 1) / copied);
+        for (int ch = 0; ch < c; ++ch) fade.data[size_t(i) * size_t(c) + size_t(ch)] = int16_t(lrint(from[ch] * gain));
     }
     ResetDevice(p);
     if (copied == 0) return;
-    for (uint32_t i = 0; i < copied; ++i) {
-        double gain = 0.5 + 0.5 * cos(3.14159265358979 * (i + 1) / copied);
-        for (int ch = 0; ch < c; ++ch) fade.data[i * c + ch] = int16_t(lrint(fade.data[i * c + ch] * gain));
-    }
     double here = p.lastTo;
     Write(p, fade, copied, here, here);
 }
@@ -335,6 +336,7 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
         b.header.dwFlags |= WHDR_DONE;
     }
     p->decoded.assign(size_t(DECODE_CHUNK) * size_t(p->format.channels), 0);
+    p->history.assign(size_t(p->format.rate) * HISTORY_MS / 1000 * size_t(p->format.channels), 0);
     p->stretch.tempo = Tempo();
     p->state = VBMP3_STOPPED;
     p->position = 0;

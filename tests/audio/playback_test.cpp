@@ -212,6 +212,44 @@ TEST_F(Playback, PlayPauseSeekResumeStopAndEndAsHeard) {
     EXPECT_EQ(heard[five - 1].first, pausedAt);
 }
 
+static int MaxStep(const std::vector<int16_t> &s) {
+    int worst = 0;
+    for (size_t i = 1; i < s.size(); ++i) worst = std::max(worst, abs(s[i] - s[i - 1]));
+    return worst;
+}
+
+// Seeking while playing: the new place is reported at once and heard next, and neither the
+// jump nor the pause and resume around it clicks.
+TEST_F(Playback, SeekWhilePlayingIsHeardAtOnceWithoutClicks) {
+    std::string path = TonesWav();
+    Vbmp3FileInfo info;
+    ASSERT_NE(vbmp3_open(path.c_str(), &info), 0);
+    ASSERT_NE(vbmp3_play(), 0);
+    ASSERT_TRUE(WaitFor(1));
+    Sleep(30);
+    ASSERT_NE(vbmp3_seek(4), 0);
+    int32_t pos;
+    EXPECT_EQ(State(&pos), VBMP3_PLAYING);
+    EXPECT_EQ(pos, 4);
+    ASSERT_TRUE(WaitFor(5));
+    Sleep(30);
+    ASSERT_NE(vbmp3_pause(), 0);
+    int32_t pausedAt;
+    EXPECT_EQ(State(&pausedAt), VBMP3_PAUSED);
+    ASSERT_NE(vbmp3_restart(), 0);
+    ASSERT_TRUE(WaitFor(6));
+    ASSERT_NE(vbmp3_stop(), 0);
+    vbmp3_close();
+    int rate = 0;
+    std::vector<int16_t> sound = Captured(&rate);
+    ASSERT_GT(sound.size(), size_t(rate)) << "nothing captured";
+    std::string order = Order(HeardSeconds(sound, rate));
+    EXPECT_EQ(order, "01456");
+    // The steepest the loudest tone itself goes; a cut at full level would go well past it.
+    double toneStep = 10000 * 2 * 3.14159265358979 * ToneOf(kSeconds - 1) / kRate;
+    EXPECT_LE(MaxStep(sound), int(toneStep * 1.2));
+}
+
 TEST_F(Playback, DoubleSpeedHalvesEachSecondAndKeepsTheTones) {
     std::string path = TonesWav();
     Vbmp3FileInfo info;
