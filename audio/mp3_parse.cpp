@@ -247,6 +247,9 @@ bool BuildMp3Index(const ByteSource &src, uint64_t begin, uint64_t end, Mp3Index
         expected = at;
     }
     if (!locked || index.offsets.empty()) return false;
+    // A few frame-like runs in a large file of something else do not make it an MP3 file.
+    uint64_t scanned = end - index.offsets[0];
+    if (bytes * 4 < scanned) return false;
 
     uint64_t spf = uint64_t(index.first.samplesPerFrame);
     uint64_t raw = uint64_t(index.offsets.size()) * spf;

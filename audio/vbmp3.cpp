@@ -165,11 +165,10 @@ static uint32_t Produce(Player &p, int16_t *out, uint32_t want, double *from, do
             StretchPut(p.stretch, p.decoded.data(), read);
         }
     }
-    int c2 = c;
     for (uint32_t i = 0; i < done && p.fadeLeft; ++i, --p.fadeLeft) {
         double k = double(p.fadeFrames - p.fadeLeft) / p.fadeFrames;
         double gain = 0.5 - 0.5 * cos(3.14159265358979 * k);
-        for (int ch = 0; ch < c2; ++ch) out[i * c2 + ch] = int16_t(lrint(out[i * c2 + ch] * gain));
+        for (int ch = 0; ch < c; ++ch) out[i * c + ch] = int16_t(lrint(out[i * c + ch] * gain));
     }
     return done;
 }

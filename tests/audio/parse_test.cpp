@@ -330,6 +330,19 @@ TEST(Mp3Index, SurvivesTagsGarbageAndCutOffs) {
 
     // Not MP3 at all.
     EXPECT_FALSE(IndexBytes(std::vector<uint8_t>(5000, 0xFF), &index));
+    std::vector<uint8_t> noise(1 << 20);
+    uint32_t x = 12345;
+    for (uint8_t &b : noise) b = uint8_t((x = x * 1664525u + 1013904223u) >> 24);
+    EXPECT_FALSE(IndexBytes(noise, &index));
+    // A few real frames lost in a large file of something else are not an MP3 file either...
+    std::vector<uint8_t> stray(1 << 20, 0);
+    std::copy(clean.begin() + ref.offsets[10], clean.begin() + ref.offsets[14], stray.begin() + 1000);
+    EXPECT_FALSE(IndexBytes(stray, &index));
+    // ...while a file half of which was wiped still plays what is left.
+    std::vector<uint8_t> half = clean;
+    std::fill(half.begin() + ref.offsets[frames / 4], half.begin() + ref.offsets[frames * 3 / 4], 0);
+    ASSERT_TRUE(IndexBytes(half, &index));
+    EXPECT_EQ(Mp3FrameCount(index), frames - (frames * 3 / 4 - frames / 4));
     std::vector<uint8_t> wav = Pcm16Wav(std::vector<int16_t>(4000, 1000), 1, 8000);
     EXPECT_FALSE(IndexBytes(wav, &index));
 }

@@ -270,6 +270,30 @@ TEST_F(Playback, DoubleSpeedHalvesEachSecondAndKeepsTheTones) {
     for (size_t k = 1; k + 1 < heard.size(); ++k) EXPECT_NEAR(heard[k].second / 50.0, 0.5, 0.06) << k;
 }
 
+// An MP3 plays through the codec to its exact end, at its own rate, and the tone is there.
+TEST_F(Playback, Mp3PlaysToItsEnd) {
+    Vbmp3FileInfo info;
+    ASSERT_NE(vbmp3_open(FixturePath("vbr.mp3").c_str(), &info), 0);
+    EXPECT_EQ(info.format, 2);
+    EXPECT_EQ(info.sampleRate, 44100);
+    EXPECT_EQ(info.channels, 2);
+    EXPECT_EQ(info.length, 5);
+    ASSERT_NE(vbmp3_play(), 0);
+    EXPECT_TRUE(WaitFor(0, VBMP3_STOPPED));
+    vbmp3_close();
+    int rate = 0;
+    std::vector<int16_t> sound = Captured(&rate);
+    EXPECT_EQ(rate, 44100);
+    // All five seconds (the sink keeps whole device periods, so allow a little over).
+    EXPECT_GE(sound.size(), size_t(5 * 44100) - 441);
+    EXPECT_LE(sound.size(), size_t(5 * 44100) + 4410);
+    // The source ends with two seconds of a 440 Hz tone at half scale.
+    size_t second = 44100, at = size_t(5 * 44100) - 2 * second;
+    ASSERT_GE(sound.size(), at + second);
+    double tone = Goertzel(&sound[at], second, 440, rate), other = Goertzel(&sound[at], second, 660, rate);
+    EXPECT_GT(tone, 1000 * other);
+}
+
 TEST_F(Playback, CallsThatDoNotApplyChangeNothing) {
     int32_t pos;
     EXPECT_EQ(State(&pos), VBMP3_STOPPED);  // no file
