@@ -498,4 +498,63 @@ TEST(PlaybackE2e, PlayMenuStepsOnceAndTheSeekBarAndPitchReachTheLibrary)
     EXPECT_EQ(150, ReadOptions(folder).pitch);
 }
 
+// A bound key or button as the hook library reports it: the operation, pressed or released.
+void Binding(const Program &program, WPARAM operation, bool released)
+{
+    static const UINT ztCommand = RegisterWindowMessageA("ZT_Command");
+    PostMessageA(program.window, ztCommand, operation, released ? (LPARAM)0x80000000 : 0);
+}
+
+TEST(PlaybackE2e, HeldStepsRepeatUntilReleasedAndAHeldPitchHaltsAtNormal)
+{
+    std::string folder = driver::Install("held");
+    OptionData options = WriteSettings(folder, 0);
+    options.pitch = 97;
+    ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_opt", &options, sizeof options));
+    std::string tone = folder + "\\long.wav";
+    WriteToneFile(tone, 60);
+    Running running;
+    Program &program = running.program;
+    if (!StartWithFile(folder, tone, &program)) {
+        GTEST_SKIP() << "the audio library cannot open a WAV file yet";
+    }
+    // The stored pitch reached the library and the box at start.
+    EXPECT_EQ("97", ControlText(program, 7));
+
+    Binding(program, OP_FF, false);
+    driver::Sleep(700);
+    Binding(program, OP_FF, true);
+    driver::Sleep(300);
+    int32_t forward = Thumb(program);
+    // The press and at least two ticks of 180 ms, 4 s each; the file stays paused meanwhile.
+    EXPECT_GE(forward, 12);
+    EXPECT_EQ(0, forward % 4);
+    driver::Sleep(600);
+    EXPECT_EQ(forward, Thumb(program));
+
+    Binding(program, OP_REW, false);
+    driver::Sleep(400);
+    Binding(program, OP_REW, true);
+    driver::Sleep(300);
+    int32_t back = Thumb(program);
+    EXPECT_LE(back, forward - 8);
+    driver::Sleep(600);
+    EXPECT_EQ(back, Thumb(program));
+
+    // Held from 97: 98, 99, 100, and there it halts though the binding is still held.
+    Binding(program, OP_PITCH_UP, false);
+    driver::Sleep(1500);
+    EXPECT_EQ("100", ControlText(program, 7));
+    Binding(program, OP_PITCH_UP, true);
+    driver::Sleep(300);
+    // A new press goes on past it.
+    Binding(program, OP_PITCH_UP, false);
+    Binding(program, OP_PITCH_UP, true);
+    EXPECT_EQ("101", PitchBox(program));
+    driver::Sleep(500);
+    EXPECT_EQ("101", PitchBox(program));
+    EXPECT_TRUE(driver::Close(&program).empty());
+    EXPECT_EQ(101, ReadOptions(folder).pitch);
+}
+
 }  // namespace
