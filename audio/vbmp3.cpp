@@ -327,8 +327,11 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
     }
     p->bufferFrames = p->format.rate * BUFFER_MS / 1000;
     p->fadeFrames = p->format.rate * FADE_MS / 1000;
-    for (OutBuffer &b : p->slots) {
-        b.data.assign(size_t(p->bufferFrames) * size_t(p->format.channels), 0);
+    for (int i = 0; i < SLOTS; ++i) {
+        OutBuffer &b = p->slots[i];
+        // The fade slot holds a whole fade, which may be longer than a buffer.
+        uint32_t frames = i == FADE_SLOT && p->fadeFrames > p->bufferFrames ? p->fadeFrames : p->bufferFrames;
+        b.data.assign(size_t(frames) * size_t(p->format.channels), 0);
         b.header.lpData = reinterpret_cast<LPSTR>(b.data.data());
         b.header.dwBufferLength = DWORD(b.data.size() * 2);
         waveOutPrepareHeader(p->wave, &b.header, sizeof b.header);
