@@ -134,6 +134,23 @@ TEST(Shell, SecondStartHandsOverAndEnds) {
     EXPECT_TRUE(driver::Close(&first).empty());
 }
 
+TEST(Shell, APathTooLongForTheSharedRecordIsRefusedNotCut) {
+    std::string folder = driver::Install("longpath");
+    driver::WriteDefaultSettings(folder);
+    std::string path = "C:\\" + std::string(300, 'a') + ".wav";
+    Program p;
+    // Cut to 259 characters it would name another file; nothing is opened and nothing breaks.
+    EXPECT_TRUE(driver::StartAndSettle(folder, "\"" + path + "\"", &p).empty());
+    EXPECT_EQ(driver::WindowText(p.window), "Parlomix");
+    Program second;
+    ASSERT_TRUE(driver::Start(folder, "\"" + path + "\"", &second));
+    EXPECT_EQ(driver::WaitForExit(&second, 10000), 0);
+    Box box;
+    EXPECT_FALSE(driver::WaitForBox(p.process.dwProcessId, &box, 1000));
+    EXPECT_TRUE(driver::Close(&p).empty());
+    EXPECT_EQ(driver::ReadOptions(folder).historyCount, 0);
+}
+
 TEST(Shell, UnknownCommandsTimersAndScrollsAreSwallowed) {
     std::string folder = driver::Install("swallow");
     Program p;
