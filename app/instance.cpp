@@ -20,11 +20,11 @@ int GetCommandLineFile(FileSpec *file) {
     size_t length = strlen(argument);
     // A longer path cannot be named by the 260-byte field: refused rather than cut.
     if (length >= sizeof file->path) return 0;
-    FileSpec spec;
-    memset(&spec, 0, sizeof spec);
-    memcpy(spec.path, argument, length);
-    SetFileSpecName(&spec);
+    FileSpec record;
+    memset(&record, 0, sizeof record);
+    memcpy(record.path, argument, length);
+    SetFileSpecName(&record);
     // One copy of the whole record, so the shared bytes never hold half a path.
-    memcpy(file, &spec, sizeof spec);
+    memcpy(file, &record, sizeof record);
     return 1;
 }

@@ -11,12 +11,12 @@
 #include "app/status_text.h"
 
 static std::string NameOf(const char *path) {
-    FileSpec spec;
-    memset(&spec, 0xAA, sizeof spec);  // garbage in the name must not survive
-    memset(spec.path, 0, sizeof spec.path);
-    strncpy(spec.path, path, sizeof spec.path - 1);
-    SetFileSpecName(&spec);
-    return spec.name;
+    FileSpec file;
+    memset(&file, 0xAA, sizeof file);  // garbage in the name must not survive
+    memset(file.path, 0, sizeof file.path);
+    strncpy(file.path, path, sizeof file.path - 1);
+    SetFileSpecName(&file);
+    return file.name;
 }
 
 TEST(SetFileSpecName, KeepsEveryDotButSplitsAtTheLastSeparator) {
@@ -38,12 +38,12 @@ TEST(SetFileSpecName, TrailByteOfADoubleByteCharacterIsNoSeparator) {
 }
 
 TEST(SetFileSpecName, UnterminatedPathStaysWithinItsField) {
-    FileSpec spec;
-    memset(spec.path, 'x', sizeof spec.path);  // 260 bytes, no terminator
-    memset(spec.name, 0x55, sizeof spec.name);
-    SetFileSpecName(&spec);
-    EXPECT_EQ(strlen(spec.name), 259u);
-    EXPECT_EQ(spec.name[259], '\0');
+    FileSpec file;
+    memset(file.path, 'x', sizeof file.path);  // 260 bytes, no terminator
+    memset(file.name, 0x55, sizeof file.name);
+    SetFileSpecName(&file);
+    EXPECT_EQ(strlen(file.name), 259u);
+    EXPECT_EQ(file.name[259], '\0');
 }
 
 TEST(ComputeLayout, FollowsTheFontMetrics) {
