@@ -228,6 +228,17 @@ static void FadeOutAndReset(Player &p) {
     Write(p, fade, copied, here, here);
 }
 
+// Before a start: a fade-out still playing is left to finish (the new sound follows it); the
+// tail of a file that played to its end is cut.
+static void ClearDeviceForStart(Player &p) {
+    Reclaim(p);
+    for (int i = 0; i < QUEUED_BUFFERS; ++i)
+        if (p.slots[i].queued) {
+            ResetDevice(p);
+            return;
+        }
+}
+
 // Starts the pipeline afresh at a source frame; the feeder (woken) or the caller fills the device.
 static void StartAt(Player &p, double frame) {
     uint64_t f = frame <= 0 ? 0 : uint64_t(frame);
@@ -368,7 +379,7 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_play(void) {
     EnterCriticalSection(&lock);
     int32_t r = 0;
     if (player && player->state == VBMP3_STOPPED) {
-        ResetDevice(*player);
+        ClearDeviceForStart(*player);
         StartAt(*player, player->position);
         player->state = VBMP3_PLAYING;
         SetEvent(wake);
@@ -401,7 +412,7 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_restart(void) {
     EnterCriticalSection(&lock);
     int32_t r = 0;
     if (player && player->state == VBMP3_PAUSED) {
-        ResetDevice(*player);
+        ClearDeviceForStart(*player);
         StartAt(*player, player->position);
         player->state = VBMP3_PLAYING;
         SetEvent(wake);
