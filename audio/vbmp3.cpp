@@ -17,9 +17,7 @@
 enum {
     QUEUED_BUFFERS = 5,     // of BUFFER_MS each: what the device has ahead of it
     BUFFER_MS = 30,
-    // Fade in after a start, fade out at a pause, stop or seek. Shorter fades were cut into by
-    // the platform mixer restarting after a reset (heard as clicks in the captured output).
-    FADE_MS = 40,
+    FADE_MS = 10,           // fade in after a start, fade out at a pause, stop or seek
     FADE_SLOT = QUEUED_BUFFERS,
     SLOTS = QUEUED_BUFFERS + 1,
     FEEDER_POLL_MS = 20,

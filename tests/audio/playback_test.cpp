@@ -213,11 +213,11 @@ TEST_F(Playback, PlayPauseSeekResumeStopAndEndAsHeard) {
 }
 
 // At a jump the sound fades out to silence and fades in again: at the first quiet point in
-// [from, to), the 5 ms on either side stay well below the tones' level (10000); an unfaded cut
+// [from, to), the 2 ms on either side stay well below the tones' level (10000); an unfaded cut
 // has no quiet point at all. Where the fade-out starts depends on how exactly the device reports
 // its position, so that edge is not judged.
 static bool FadesThrough(const std::vector<int16_t> &s, size_t from, size_t to, int rate) {
-    size_t ramp = size_t(rate) / 200;
+    size_t ramp = size_t(rate) / 500;
     to = std::min(to, s.size());
     for (size_t i = from + ramp; i + 5 + ramp < to; ++i) {
         bool quiet = true;
