@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "audio/mp3_parse.h"
+#include "audio/pcm_convert.h"
 #include "audio/wav_parse.h"
 #include "tests/audio/test_files.h"
 
@@ -158,6 +159,37 @@ TEST(Wav, RejectsWhatCannotPlay) {
         bool ok = ParseWavBytes(part, &w);
         EXPECT_EQ(ok, cut >= 46) << cut;
     }
+}
+
+TEST(Wav, SampleFormatsConvertToSixteenBits) {
+    int16_t out[4];
+    const uint8_t u8[] = {0x00, 0x80, 0xFF, 0x81};
+    ConvertToPcm16(u8, 4, WAV_TAG_PCM, 8, 1, out);
+    EXPECT_EQ(out[0], -32768);
+    EXPECT_EQ(out[1], 0);
+    EXPECT_EQ(out[2], 32512);
+    EXPECT_EQ(out[3], 256);
+    const uint8_t s24[] = {0xFF, 0x34, 0x12, 0x00, 0x00, 0x80};  // 0x1234FF, then full negative
+    ConvertToPcm16(s24, 2, WAV_TAG_PCM, 24, 1, out);
+    EXPECT_EQ(out[0], 0x1234);
+    EXPECT_EQ(out[1], -32768);
+    const uint8_t s32[] = {0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x01, 0x80};
+    ConvertToPcm16(s32, 2, WAV_TAG_PCM, 32, 1, out);
+    EXPECT_EQ(out[0], 32767);
+    EXPECT_EQ(out[1], -32767);
+    float f[4] = {0.5f, -1.0f, 2.0f, -0.25f};  // beyond full scale clips
+    ConvertToPcm16(reinterpret_cast<const uint8_t *>(f), 4, WAV_TAG_FLOAT, 32, 1, out);
+    EXPECT_EQ(out[0], 16384);
+    EXPECT_EQ(out[1], -32768);
+    EXPECT_EQ(out[2], 32767);
+    EXPECT_EQ(out[3], -8192);
+    // Six channels become two: the even ones left, the odd ones right, each averaged.
+    int16_t six[6] = {300, -30, 600, -60, 900, -90};
+    ConvertToPcm16(reinterpret_cast<const uint8_t *>(six), 1, WAV_TAG_PCM, 16, 6, out);
+    EXPECT_EQ(out[0], 600);
+    EXPECT_EQ(out[1], -60);
+    EXPECT_EQ(OutputChannels(1), 1);
+    EXPECT_EQ(OutputChannels(6), 2);
 }
 
 // ---- MP3 headers ----------------------------------------------------------------------------
