@@ -26,6 +26,7 @@ enum {
     // platform mixer's own buffer).
     DEVICE_LEAD_MS = 100,
     HISTORY_MS = 400,       // kept of what was written, to fade out from where the listener is
+    TAG_RING = 64,          // buffers remembered for the position map (well over HISTORY_MS)
 };
 
 namespace {
@@ -36,6 +37,14 @@ struct OutBuffer {
     uint64_t outStart;     // device frame (since the last reset) of its first frame
     uint32_t frames;
     double from, to;       // source frames it stands for
+};
+
+// What one written buffer stands for; kept after the buffer itself is reused, because the
+// listener hears it well after the device has taken it.
+struct Tag {
+    uint64_t outStart;
+    uint32_t frames;
+    double from, to;
 };
 
 struct Player {
@@ -55,6 +64,8 @@ struct Player {
     uint32_t bufferFrames, fadeFrames;
     std::vector<int16_t> decoded;
     std::vector<int16_t> history;  // the last HISTORY_MS written, by device frame
+    Tag tags[TAG_RING];            // the last buffers written, oldest overwritten first
+    uint32_t tagCount;             // written since the last reset
 };
 }  // namespace
 
@@ -87,17 +98,20 @@ static uint64_t DeviceFrames(Player &p) {
     return p.played;
 }
 
-// The source frame the listener hears now, while playing.
 static uint64_t LeadFrames(const Player &p) { return uint64_t(p.format.rate) * DEVICE_LEAD_MS / 1000; }
 
+// The source frame the listener hears now, while playing.
 static double HeardFrame(Player &p) {
     uint64_t taken = DeviceFrames(p), lead = LeadFrames(p);
     uint64_t at = taken > lead ? taken - lead : 0;
-    for (const OutBuffer &b : p.slots) {
-        if (!b.frames || at < b.outStart || at >= b.outStart + b.frames) continue;
-        return b.from + (b.to - b.from) * double(at - b.outStart) / b.frames;
+    uint32_t kept = p.tagCount < TAG_RING ? p.tagCount : uint32_t(TAG_RING);
+    for (uint32_t k = 1; k <= kept; ++k) {
+        const Tag &t = p.tags[(p.tagCount - k) % TAG_RING];
+        if (at < t.outStart) continue;
+        if (at >= t.outStart + t.frames) return t.to;  // between buffers, or past the last
+        return t.from + (t.to - t.from) * double(at - t.outStart) / t.frames;
     }
-    return p.lastTo;
+    return kept ? p.tags[(p.tagCount - kept) % TAG_RING].from : p.lastTo;
 }
 
 static void ResetDevice(Player &p) {
@@ -109,6 +123,7 @@ static void ResetDevice(Player &p) {
     p.written = 0;
     p.played = 0;
     p.lastRaw = 0;
+    p.tagCount = 0;
 }
 
 static void Reclaim(Player &p) {
@@ -131,6 +146,8 @@ static bool Write(Player &p, OutBuffer &b, uint32_t frames, double from, double 
     size_t c = size_t(p.format.channels), ring = p.history.size() / c;
     for (uint32_t i = 0; i < frames; ++i)
         memcpy(&p.history[size_t((p.written + i) % ring) * c], &b.data[size_t(i) * c], c * 2);
+    p.tags[p.tagCount % TAG_RING] = {p.written, frames, from, to};
+    ++p.tagCount;
     p.written += frames;
     p.lastTo = to;
     return true;
@@ -202,7 +219,8 @@ static DWORD WINAPI FeederMain(void *) {
 }
 
 // Ends what is sounding with a short fade from where the device is, then empties the device.
-static void FadeOutAndReset(Player &p) {
+// The fade's tag says `standsFor`: the place a pause holds, or the target of a seek.
+static void FadeOutAndReset(Player &p, double standsFor) {
     // The fade starts where the listener is (the device has taken more, which the reset drops),
     // read back from the copy of what was written.
     uint64_t taken = DeviceFrames(p), lead = LeadFrames(p);
@@ -222,8 +240,7 @@ static void FadeOutAndReset(Player &p) {
     }
     ResetDevice(p);
     if (copied == 0) return;
-    double here = p.lastTo;
-    Write(p, fade, copied, here, here);
+    Write(p, fade, copied, standsFor, standsFor);
 }
 
 // Before a start: a fade-out still playing is left to finish (the new sound follows it); the
@@ -394,7 +411,7 @@ static int32_t Halt(bool fromPaused, int newState) {
     if (player && (player->state == VBMP3_PLAYING || (fromPaused && player->state == VBMP3_PAUSED))) {
         if (player->state == VBMP3_PLAYING) {
             player->position = HeardFrame(*player);
-            FadeOutAndReset(*player);
+            FadeOutAndReset(*player, player->position);
         }
         player->state = newState;
         r = 1;
@@ -427,11 +444,8 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_seek(int32_t seconds) {
         double frame = seconds < 0 ? 0 : double(seconds) * player->format.rate;
         if (frame > double(player->format.frames)) frame = double(player->format.frames);
         if (player->state == VBMP3_PLAYING) {
-            FadeOutAndReset(*player);
+            FadeOutAndReset(*player, frame);  // the fade-out stands for the new place already
             StartAt(*player, frame);
-            // The fade-out stands for the new place already.
-            OutBuffer &fade = player->slots[FADE_SLOT];
-            if (fade.frames) fade.from = fade.to = frame;
             SetEvent(wake);
         } else {
             player->position = frame;

@@ -239,7 +239,9 @@ TEST_F(Playback, SeekWhilePlayingIsHeardAtOnceWithoutClicks) {
     ASSERT_NE(vbmp3_open(path.c_str(), &info), 0);
     ASSERT_NE(vbmp3_play(), 0);
     ASSERT_TRUE(WaitFor(1));
-    Sleep(100);
+    Sleep(30);
+    int32_t beforeSeek;
+    EXPECT_EQ(State(&beforeSeek), VBMP3_PLAYING);
     ASSERT_NE(vbmp3_seek(4), 0);
     int32_t pos;
     EXPECT_EQ(State(&pos), VBMP3_PLAYING);
@@ -257,7 +259,10 @@ TEST_F(Playback, SeekWhilePlayingIsHeardAtOnceWithoutClicks) {
     std::vector<int16_t> sound = Captured(&rate);
     ASSERT_GT(sound.size(), size_t(rate)) << "nothing captured";
     std::vector<std::pair<int, int>> heard = HeardSeconds(sound, rate);
-    ASSERT_EQ(Order(heard), "0145");
+    std::string order = Order(heard);
+    // The stop comes as 6 begins: a few windows of it may or may not reach the sink.
+    ASSERT_TRUE(order == "0145" || order == "01456") << order;
+    EXPECT_EQ(heard[1].first, beforeSeek);  // heard last before the jump, as getState said
     // Where the capture turns from 1 to 4: a fade, not a cut.
     size_t window = size_t(rate) / 50;
     size_t four = size_t(heard[0].second + heard[1].second) * window;
