@@ -22,9 +22,10 @@ enum {
     SLOTS = QUEUED_BUFFERS + 1,
     FEEDER_POLL_MS = 20,
     DECODE_CHUNK = 2048,    // frames read from the decoder at a time
-    // The device reports what it has taken, which runs this far ahead of what is heard (the
-    // platform mixer's own buffer).
-    DEVICE_LEAD_MS = 100,
+    // Under Wine the device reports what it has taken, which runs about this far ahead of what
+    // is heard (its mixer's buffer; 80-100 ms measured at the sound sink). Windows reports the
+    // sample being played.
+    WINE_DEVICE_LEAD_MS = 100,
     HISTORY_MS = 400,       // kept of what was written, to fade out from where the listener is
     TAG_RING = 64,          // buffers remembered for the position map (well over HISTORY_MS)
 };
@@ -76,6 +77,7 @@ static HANDLE feeder;
 static volatile LONG quitting;
 static int32_t pitch = 100;
 static Player *player;  // null when no file is open
+static uint32_t deviceLeadMs;
 
 static double Tempo() { return pitch / 100.0; }
 
@@ -98,7 +100,12 @@ static uint64_t DeviceFrames(Player &p) {
     return p.played;
 }
 
-static uint64_t LeadFrames(const Player &p) { return uint64_t(p.format.rate) * DEVICE_LEAD_MS / 1000; }
+static uint64_t LeadFrames(const Player &p) { return uint64_t(p.format.rate) * deviceLeadMs / 1000; }
+
+static bool RunningOnWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
 
 // The source frame the listener hears now, while playing.
 static double HeardFrame(Player &p) {
@@ -287,6 +294,7 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_init(void) {
     EnterCriticalSection(&lock);
     bool ok = started;
     if (!started && waveOutGetNumDevs() > 0) {
+        deviceLeadMs = RunningOnWine() ? WINE_DEVICE_LEAD_MS : 0;
         wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         quitting = 0;
         feeder = wake ? CreateThread(nullptr, 0, FeederMain, nullptr, 0, nullptr) : nullptr;
