@@ -25,5 +25,6 @@ ByteSource MemorySource(MemoryBytes *bytes) {
     source.context = bytes;
     source.size = bytes->size;
     source.readAt = ReadMemory;
+    source.viewAt = nullptr;  // copying keeps a scan's working set small
     return source;
 }

@@ -11,6 +11,9 @@ struct ByteSource {
     uint64_t size;
     // Reads up to count bytes at offset; returns how many arrived.
     size_t (*readAt)(void *context, uint64_t offset, void *buffer, size_t count);
+    // Optional (null when absent): the bytes from offset in place, at least count of them, with
+    // *available set to how many follow; valid until the next call. Null when it cannot.
+    const uint8_t *(*viewAt)(void *context, uint64_t offset, size_t count, size_t *available);
 };
 
 // Clamps the request to the source's size, so callers may ask for more than exists.

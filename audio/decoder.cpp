@@ -30,8 +30,27 @@ struct Acm {
 };
 }  // namespace
 
+// While the frame index is built, a second thread reads the file ahead into a ring of 1 MB
+// blocks and the scan reads them in place, so reading and scanning overlap. Each block is
+// preceded by the last bytes of the block before, so a frame that straddles two blocks is still
+// one piece of memory.
+struct Prefetch {
+    enum { SLOTS = 4, BLOCK = 1 << 20, OVERLAP = 4096 };
+    HANDLE file;
+    uint64_t size;
+    uint64_t blocks;
+    std::vector<uint8_t> memory;  // SLOTS * (OVERLAP + BLOCK)
+    CRITICAL_SECTION lock;
+    CONDITION_VARIABLE changed;
+    uint64_t ready;               // blocks read so far
+    uint64_t inUse;               // the block the scan last asked for
+    bool failed, stop;
+    HANDLE thread;
+};
+
 struct Decoder {
     HANDLE file;
+    Prefetch *prefetch;
     ByteSource source;
     Route route;
     int fileKind;
@@ -61,6 +80,93 @@ static size_t ReadFileAt(void *context, uint64_t offset, void *buffer, size_t co
     DWORD got = 0;
     if (!ReadFile(h, buffer, DWORD(count), &got, &at)) return 0;
     return got;
+}
+
+static uint8_t *Slot(Prefetch &p, uint64_t block) {
+    return p.memory.data() + size_t(block % Prefetch::SLOTS) * (Prefetch::OVERLAP + Prefetch::BLOCK);
+}
+
+static DWORD WINAPI PrefetchMain(void *context) {
+    Prefetch &p = *static_cast<Prefetch *>(context);
+    for (uint64_t block = 0; block < p.blocks; ++block) {
+        EnterCriticalSection(&p.lock);
+        // A slot is reused only when the scan has moved two blocks past it (the next block's
+        // prefix is copied from it).
+        while (!p.stop && block >= p.inUse + Prefetch::SLOTS - 1) SleepConditionVariableCS(&p.changed, &p.lock, INFINITE);
+        bool stop = p.stop;
+        LeaveCriticalSection(&p.lock);
+        if (stop) break;
+        uint8_t *slot = Slot(p, block);
+        if (block > 0) memcpy(slot, Slot(p, block - 1) + Prefetch::BLOCK, Prefetch::OVERLAP);
+        uint64_t at = block * Prefetch::BLOCK;
+        DWORD want = DWORD(p.size - at < uint64_t(Prefetch::BLOCK) ? p.size - at : uint64_t(Prefetch::BLOCK)), got = 0;
+        OVERLAPPED where = {};
+        where.Offset = DWORD(at);
+        where.OffsetHigh = DWORD(at >> 32);
+        bool ok = ReadFile(p.file, slot + Prefetch::OVERLAP, want, &got, &where) && got == want;
+        EnterCriticalSection(&p.lock);
+        if (ok) p.ready = block + 1;
+        else p.failed = true;
+        WakeAllConditionVariable(&p.changed);
+        LeaveCriticalSection(&p.lock);
+        if (!ok) break;
+    }
+    return 0;
+}
+
+static const uint8_t *ViewPrefetched(void *context, uint64_t offset, size_t count, size_t *available) {
+    Prefetch &p = *static_cast<Decoder *>(context)->prefetch;
+    if (count == 0 || count > Prefetch::OVERLAP || offset + count > p.size) return nullptr;
+    uint64_t block = (offset + count - 1) / Prefetch::BLOCK;  // the block holding the last byte
+    if (offset + Prefetch::OVERLAP < block * Prefetch::BLOCK) return nullptr;
+    EnterCriticalSection(&p.lock);
+    if (block + 1 < p.inUse) {  // behind the ring: its slot may be gone
+        LeaveCriticalSection(&p.lock);
+        return nullptr;
+    }
+    p.inUse = block;
+    WakeAllConditionVariable(&p.changed);
+    while (p.ready <= block && !p.failed) SleepConditionVariableCS(&p.changed, &p.lock, INFINITE);
+    bool failed = p.failed && p.ready <= block;
+    LeaveCriticalSection(&p.lock);
+    if (failed) return nullptr;
+    uint64_t blockEnd = (block + 1) * Prefetch::BLOCK;
+    if (blockEnd > p.size) blockEnd = p.size;
+    *available = size_t(blockEnd - offset);
+    return Slot(p, block) + Prefetch::OVERLAP + (offset - block * Prefetch::BLOCK);
+}
+
+static void StartPrefetch(Decoder *d) {
+    Prefetch *p = new Prefetch();
+    p->file = d->file;
+    p->size = d->source.size;
+    p->blocks = (p->size + Prefetch::BLOCK - 1) / Prefetch::BLOCK;
+    p->memory.resize(size_t(Prefetch::SLOTS) * (Prefetch::OVERLAP + Prefetch::BLOCK));
+    InitializeCriticalSection(&p->lock);
+    InitializeConditionVariable(&p->changed);
+    p->thread = CreateThread(nullptr, 0, PrefetchMain, p, 0, nullptr);
+    if (!p->thread) {
+        DeleteCriticalSection(&p->lock);
+        delete p;
+        return;
+    }
+    d->prefetch = p;
+    d->source.viewAt = ViewPrefetched;
+}
+
+static void StopPrefetch(Decoder *d) {
+    Prefetch *p = d->prefetch;
+    if (!p) return;
+    EnterCriticalSection(&p->lock);
+    p->stop = true;
+    WakeAllConditionVariable(&p->changed);
+    LeaveCriticalSection(&p->lock);
+    WaitForSingleObject(p->thread, INFINITE);
+    CloseHandle(p->thread);
+    DeleteCriticalSection(&p->lock);
+    delete p;
+    d->prefetch = nullptr;
+    d->source.viewAt = nullptr;
 }
 
 // Samples per MP3 frame batch and blocks per ACM call: about 20 ms to 100 ms of sound a call.
@@ -144,7 +250,10 @@ static bool RunAcm(Acm &acm, std::vector<int16_t> &out) {
 }
 
 static bool OpenMp3Route(Decoder *d, uint64_t begin, uint64_t end) {
-    if (!BuildMp3Index(d->source, begin, end, &d->mp3)) return false;
+    if (begin == 0 && end - begin > 2 * Prefetch::BLOCK) StartPrefetch(d);
+    bool indexed = BuildMp3Index(d->source, begin, end, &d->mp3);
+    StopPrefetch(d);
+    if (!indexed) return false;
     const Mp3Header &h = d->mp3.first;
     MPEGLAYER3WAVEFORMAT f = {};
     f.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
@@ -209,6 +318,7 @@ Decoder *OpenDecoder(const char *path) {
     d->source.context = d;
     d->source.size = uint64_t(size.QuadPart);
     d->source.readAt = ReadFileAt;
+    d->source.viewAt = nullptr;
     bool ok;
     if (ParseWav(d->source, &d->wav)) {
         d->fileKind = 1;

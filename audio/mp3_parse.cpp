@@ -70,12 +70,14 @@ size_t Mp3PrerollFrame(const Mp3Index &index, size_t frame) {
 }
 
 namespace {
-// A window of the source, refilled in 1 MB blocks as the scan hops from header to header.
+// A window of the source as the scan hops from header to header: shown in place when the source
+// can, otherwise copied in 1 MB blocks.
 struct BlockReader {
     const ByteSource *source;
     uint64_t end;
     uint64_t base;
     size_t have;
+    const uint8_t *data;
     std::vector<uint8_t> buffer;
 };
 }  // namespace
@@ -87,12 +89,22 @@ static const uint8_t *Peek(BlockReader &r, uint64_t offset, size_t n) {
     if (offset + n > r.end) return nullptr;
     if (offset < r.base || offset + n > r.base + r.have) {
         uint64_t left = r.end - offset;
-        r.buffer.resize(BLOCK_BYTES);
         r.base = offset;
-        r.have = ReadAt(*r.source, offset, r.buffer.data(), size_t(left < uint64_t(BLOCK_BYTES) ? left : uint64_t(BLOCK_BYTES)));
+        r.have = 0;
+        r.data = nullptr;
+        if (r.source->viewAt) {
+            size_t available = 0;
+            r.data = r.source->viewAt(r.source->context, offset, n, &available);
+            if (r.data) r.have = size_t(available < left ? available : left);
+        }
+        if (!r.data) {
+            r.buffer.resize(BLOCK_BYTES);
+            r.have = ReadAt(*r.source, offset, r.buffer.data(), size_t(left < uint64_t(BLOCK_BYTES) ? left : uint64_t(BLOCK_BYTES)));
+            r.data = r.buffer.data();
+        }
         if (r.have < n) return nullptr;
     }
-    return r.buffer.data() + (offset - r.base);
+    return r.data + (offset - r.base);
 }
 
 static uint16_t MainDataBegin(const uint8_t *frame, const Mp3Header &h) {
@@ -180,7 +192,7 @@ bool BuildMp3Index(const ByteSource &src, uint64_t begin, uint64_t end, Mp3Index
     if (end > src.size) end = src.size;
     if (end > 0xFFFFFFF0u || begin >= end) return false;
     Mp3Index index = {};
-    BlockReader reader = {&src, end, 0, 0, {}};
+    BlockReader reader = {&src, end, 0, 0, nullptr, {}};
     BlockReader *r = &reader;
 
     uint64_t at = begin;

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "audio/decoder.h"
+#include "audio/mp3_parse.h"
 #include "tests/audio/test_files.h"
 
 static std::vector<int16_t> DecodeAll(Decoder *d) {
@@ -98,6 +99,35 @@ TEST(Decoder, Mp3SeeksAreSampleExact) {
         EXPECT_EQ(ReadDecoder(d, one, 1), 0u);
         CloseDecoder(d);
     }
+}
+
+// Files of several megabytes are scanned while a second thread reads ahead: the index must be
+// the one a plain scan of the same bytes gives, and the audio must play from anywhere.
+TEST(Decoder, LongMp3ScannedWhileReadAheadGivesTheSameIndex) {
+    std::vector<uint8_t> one = ReadFixture("vbr_notag.mp3");
+    ASSERT_FALSE(one.empty());
+    std::vector<uint8_t> many;
+    while (many.size() < (7u << 20)) many.insert(many.end(), one.begin(), one.end());
+    many.insert(many.end(), 1000, 0x55);  // trailing junk after the last frame
+    std::string path = WorkDir() + "/long.mp3";
+    ASSERT_TRUE(WriteFile(path, many));
+    MemoryBytes mem = {many.data(), many.size()};
+    Mp3Index index;
+    ASSERT_TRUE(BuildMp3Index(MemorySource(&mem), 0, many.size(), &index));
+    Decoder *d = OpenDecoder(path.c_str());
+    ASSERT_NE(d, nullptr);
+    DecodedFormat f = GetDecodedFormat(d);
+    EXPECT_EQ(f.frames, index.totalSamples);
+    EXPECT_EQ(f.kbps, index.averageKbps);
+    EXPECT_EQ(index.totalSamples, Mp3FrameCount(index) * 1152);
+    for (uint64_t t : {f.frames / 3, f.frames - 3 * 44100}) {
+        SeekDecoder(d, t);
+        std::vector<int16_t> got(44100 * 2);
+        ASSERT_EQ(ReadDecoder(d, got.data(), 44100), 44100u);
+        EXPECT_GT(Rms(got.data(), got.size()), 1000) << t;
+    }
+    CloseDecoder(d);
+    DeleteFileA(path.c_str());
 }
 
 TEST(Decoder, PcmWavFormatsDecodeDirectly) {
