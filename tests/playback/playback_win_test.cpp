@@ -137,6 +137,18 @@ HWND WaitForDialog(DWORD timeoutMs)
     return NULL;
 }
 
+// The button with `id`: in the Open dialog the file list shares the id 1 with the OK button.
+HWND FindButton(HWND dialog, int id)
+{
+    for (HWND child = FindWindowExA(dialog, NULL, "Button", NULL); child != NULL;
+         child = FindWindowExA(dialog, child, "Button", NULL)) {
+        if (GetDlgCtrlID(child) == id) {
+            return child;
+        }
+    }
+    return NULL;
+}
+
 // Answers the first dialog that appears with `button`, after `prepare` ran on it.
 template <typename Prepare>
 std::thread Answer(Dialog *seen, int button, Prepare prepare)
@@ -163,7 +175,7 @@ std::thread Answer(Dialog *seen, int button, Prepare prepare)
         }
         prepare(box);
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                     (LPARAM)GetDlgItem(box, button));
+                     (LPARAM)FindButton(box, button));
     });
 }
 
