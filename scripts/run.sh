@@ -4,13 +4,18 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh"
+# Only the program, its help file and the demo: the tests are built by the test command.
+"$root/scripts/build.sh" --target Parlomix help_chm demo
 build=${PARLOMIX_BUILD:-$root/build}
 export WINEPREFIX=${WINEPREFIX:-$HOME/.parlomix-wine}
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=ja_JP.UTF-8
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$root/scripts/wine-prefix.sh"
 # Without a display (a server, CI) the window opens on a virtual one.
-run() { if [ -n "${DISPLAY:-}" ]; then exec "$@"; else exec xvfb-run -a "$@"; fi; }
+# Wine takes code page 932 from LC_ALL.
+run() {
+  if [ -n "${DISPLAY:-}" ]; then exec env LC_ALL=ja_JP.UTF-8 "$@"; fi
+  exec xvfb-run -a env LC_ALL=ja_JP.UTF-8 "$@"
+}
 file=${1:-}
 if [ -z "$file" ] && [ -f "$build/demo/demo.mp3" ]; then file="$build/demo/demo.mp3"; fi
 if [ -n "$file" ]; then
