@@ -348,6 +348,8 @@ TEST(PlaybackE2e, ResumeGoesBackAndAReopenContinuesWhereTheCloseLeftOff)
     int32_t resumed = paused - REV_SECONDS;
     EXPECT_LE(resumed, Thumb(program));
     EXPECT_LE(Thumb(program), resumed + 1);
+    // Some sound after the resume reaches the capture whatever the position reads.
+    driver::Sleep(800);
     ASSERT_TRUE(WaitForThumb(program, resumed + 2));
     EXPECT_TRUE(driver::Close(&program).empty());
 
