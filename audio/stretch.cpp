@@ -97,36 +97,56 @@ static void ToMono(const Stretch &s, uint64_t from, size_t count, std::vector<fl
     }
 }
 
-static double Score(const float *a, const float *b, int n, int stride) {
-    double dot = 0, energy = 0;
-    for (int i = 0; i < n; i += stride) {
-        dot += double(a[i]) * b[i];
-        energy += double(b[i]) * b[i];
+// Normalised correlation of a with b over n samples; four partial sums in float keep it to
+// plain vector arithmetic.
+static float Score(const float *a, const float *b, size_t n) {
+    float dot[4] = {0, 0, 0, 0}, energy[4] = {0, 0, 0, 0};
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        for (int k = 0; k < 4; ++k) {
+            dot[k] += a[i + k] * b[i + k];
+            energy[k] += b[i + k] * b[i + k];
+        }
+    for (; i < n; ++i) {
+        dot[0] += a[i] * b[i];
+        energy[0] += b[i] * b[i];
     }
-    return dot / sqrt(energy + 1e-3);
+    return (dot[0] + dot[1] + dot[2] + dot[3]) / sqrtf(energy[0] + energy[1] + energy[2] + energy[3] + 1e-3f);
 }
 
-// The segment start in [lo, hi] whose opening best continues the audio at `tail`.
+static void Halve(const std::vector<float> &from, std::vector<float> &to) {
+    to.resize(from.size() / 2);
+    for (size_t i = 0; i < to.size(); ++i) to[i] = from[2 * i];
+}
+
+// The segment start in [lo, hi] whose opening best continues the audio at `tail`: every 4th
+// offset on every 2nd sample first, then each offset near the winner on every sample.
 static uint64_t BestMatch(Stretch &s, uint64_t lo, uint64_t hi, uint64_t center, int overlap) {
     ToMono(s, s.tail, size_t(overlap), s.monoA);
     ToMono(s, lo, size_t(hi - lo) + size_t(overlap), s.monoB);
+    Halve(s.monoA, s.halfA);
+    Halve(s.monoB, s.halfB);
     double half = double(hi - lo) / 2 + 1;
-    auto weighted = [&](uint64_t at, int stride) {
-        double score = Score(s.monoA.data(), s.monoB.data() + (at - lo), overlap, stride);
+    auto weight = [&](uint64_t at, float score) {
         double x = (double(at) - double(center)) / half;
         return score > 0 ? score * (1 - 0.25 * x * x) : score * (1 + 0.25 * x * x);
     };
+    auto coarse = [&](uint64_t at) {
+        size_t k = size_t(at - lo) / 2, n = size_t(overlap) / 2;
+        if (k + n > s.halfB.size()) n = s.halfB.size() - k;
+        return weight(at, Score(s.halfA.data(), s.halfB.data() + k, n));
+    };
+    auto fine = [&](uint64_t at) { return weight(at, Score(s.monoA.data(), s.monoB.data() + (at - lo), size_t(overlap))); };
     uint64_t best = center < lo ? lo : center > hi ? hi : center;
-    double bestScore = weighted(best, 2);
+    double bestScore = coarse(best);
     for (uint64_t at = lo; at <= hi; at += 4) {
-        double score = weighted(at, 2);
+        double score = coarse(at);
         if (score > bestScore) bestScore = score, best = at;
     }
     uint64_t fineLo = best >= lo + 3 ? best - 3 : lo, fineHi = best + 3 <= hi ? best + 3 : hi;
-    uint64_t coarse = best;
-    bestScore = weighted(coarse, 1);
+    bestScore = fine(best);
     for (uint64_t at = fineLo; at <= fineHi; ++at) {
-        double score = weighted(at, 1);
+        double score = fine(at);
         if (score > bestScore) bestScore = score, best = at;
     }
     return best;

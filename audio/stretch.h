@@ -33,7 +33,7 @@ struct Stretch {
     std::vector<StretchMark> marks;
     size_t markAt;
     uint32_t markUsed;   // frames of marks[markAt] already taken
-    std::vector<float> monoA, monoB;  // scratch for the correlation
+    std::vector<float> monoA, monoB, halfA, halfB;  // scratch for the correlation
 };
 
 void StretchReset(Stretch &s, int channels, uint32_t rate, uint64_t sourcePosition);
