@@ -5,12 +5,17 @@
 
 #include <stdint.h>
 
-#ifdef VBMP3_BUILDING
+// Natively (portable code built for tests and fuzzing) there is no DLL and no calling convention.
+#if !defined(_WIN32)
+#define VBMP3_API
+#define VBMP3_CALL
+#elif defined(VBMP3_BUILDING)
 #define VBMP3_API __declspec(dllexport)
+#define VBMP3_CALL __stdcall
 #else
 #define VBMP3_API __declspec(dllimport)
-#endif
 #define VBMP3_CALL __stdcall
+#endif
 
 // The block that vbmp3_open fills. The program reads only `length`, the whole playing time.
 struct Vbmp3FileInfo {

@@ -10,8 +10,7 @@ set(PLAYBACK_FUZZ_SOURCES
   ${CMAKE_SOURCE_DIR}/app/file_spec.cpp)
 add_executable(fuzz_playback ${PLAYBACK_FUZZ_SOURCES})
 target_include_directories(fuzz_playback PRIVATE ${CMAKE_SOURCE_DIR})
-# vbmp3.h spells its Win32 linkage; natively that needs declspec and ignores the convention.
-target_compile_options(fuzz_playback PRIVATE ${FUZZ_FLAGS} -fdeclspec -Wno-ignored-attributes)
+target_compile_options(fuzz_playback PRIVATE ${FUZZ_FLAGS})
 target_link_options(fuzz_playback PRIVATE ${FUZZ_FLAGS})
 set(PLAYBACK_FUZZ_CORPUS ${CMAKE_CURRENT_BINARY_DIR}/corpus/fuzz_playback)
 file(MAKE_DIRECTORY ${PLAYBACK_FUZZ_CORPUS})
