@@ -343,6 +343,10 @@ TEST_F(Playback, CallsThatDoNotApplyChangeNothing) {
     ASSERT_NE(vbmp3_seek(1000), 0);
     EXPECT_EQ(State(&pos), VBMP3_PAUSED);
     EXPECT_EQ(pos, kSeconds);
+    ASSERT_NE(vbmp3_seek(3), 0);
+    ASSERT_NE(vbmp3_stop(), 0);  // from paused: stopped, the place kept
+    EXPECT_EQ(State(&pos), VBMP3_STOPPED);
+    EXPECT_EQ(pos, 3);
     // Pitch: only 50..300; a refusal keeps the old value; the value outlives the file.
     EXPECT_EQ(vbmp3_setPitch(49), 0);
     EXPECT_EQ(vbmp3_setPitch(301), 0);
