@@ -19,6 +19,7 @@
 #include "settings/history.h"
 #include "settings/option_data.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/sound.h"
 
 using driver::Box;
 using driver::Program;
@@ -34,16 +35,6 @@ std::vector<std::string> Texts(const std::vector<Box> &boxes)
         texts.push_back(box.title + "|" + box.text);
     }
     return texts;
-}
-
-bool Contains(const std::vector<std::string> &texts, const std::string &text)
-{
-    for (const std::string &t : texts) {
-        if (t == text) {
-            return true;
-        }
-    }
-    return false;
 }
 
 // Settings files in `folder` as a previous run would have left them, with `count` history entries.
@@ -152,144 +143,21 @@ TEST(PlaybackE2e, HistoryItemsOpenTheirFileAndDeleteNeedsOk)
     EXPECT_EQ(0, memcmp(stored.history, saved.history, sizeof stored.history));
 }
 
-// A 16 kHz mono WAV of `seconds` seconds in which second k is a sine of 300 + 100·k Hz, so that
-// any stretch of the captured sound tells which second of the file it came from.
-void WriteToneFile(const std::string &path, int seconds)
-{
-    const uint32_t rate = 16000;
-    std::vector<int16_t> samples(rate * seconds);
-    for (size_t i = 0; i < samples.size(); ++i) {
-        double frequency = 300.0 + 100.0 * (double)(i / rate);
-        samples[i] = (int16_t)(8000.0 * sin(2.0 * 3.14159265358979 * frequency * (double)(i % rate) / rate));
-    }
-    uint32_t dataSize = (uint32_t)(samples.size() * 2);
-    std::vector<unsigned char> bytes(44 + dataSize);
-    unsigned char *h = bytes.data();
-    auto put32 = [](unsigned char *at, uint32_t v) { memcpy(at, &v, 4); };
-    auto put16 = [](unsigned char *at, uint16_t v) { memcpy(at, &v, 2); };
-    memcpy(h, "RIFF", 4);
-    put32(h + 4, 36 + dataSize);
-    memcpy(h + 8, "WAVEfmt ", 8);
-    put32(h + 16, 16);
-    put16(h + 20, 1);
-    put16(h + 22, 1);
-    put32(h + 24, rate);
-    put32(h + 28, rate * 2);
-    put16(h + 32, 2);
-    put16(h + 34, 16);
-    memcpy(h + 36, "data", 4);
-    put32(h + 40, dataSize);
-    memcpy(h + 44, samples.data(), dataSize);
-    ASSERT_TRUE(driver::WriteBytes(path, bytes.data(), bytes.size()));
-}
-
-struct SecondRun {
-    int second;   // which second of the tone file
-    int windows;  // how many 50 ms windows in a row showed it
-};
-
-// The captured sound as runs of tone-file seconds; silence, unclear windows and glitches
-// left out.
-std::vector<SecondRun> CapturedSeconds()
-{
-    std::vector<unsigned char> wav =
-        driver::ReadBytes(driver::UnixToWindows(driver::Env("PARLOMIX_CAPTURE")));
-    std::vector<SecondRun> runs;
-    if (wav.size() < 12 || memcmp(wav.data(), "RIFF", 4) != 0) {
-        ADD_FAILURE() << "no captured sound (" << wav.size() << " bytes)";
-        return runs;
-    }
-    uint32_t rate = 0;
-    uint16_t channels = 0, bits = 0;
-    size_t data = 0, dataEnd = 0;
-    for (size_t at = 12; at + 8 <= wav.size();) {
-        uint32_t size;
-        memcpy(&size, &wav[at + 4], 4);
-        if (memcmp(&wav[at], "fmt ", 4) == 0 && at + 24 <= wav.size()) {
-            memcpy(&channels, &wav[at + 10], 2);
-            memcpy(&rate, &wav[at + 12], 4);
-            memcpy(&bits, &wav[at + 22], 2);
-        } else if (memcmp(&wav[at], "data", 4) == 0) {
-            data = at + 8;
-            // The sink may not have written the final size: the data runs to the file's end.
-            dataEnd = wav.size();
-            break;
-        }
-        at += 8 + size + (size & 1);
-    }
-    if (bits != 16 || channels == 0 || rate == 0 || data == 0) {
-        ADD_FAILURE() << "captured format " << rate << " Hz, " << channels << " ch, " << bits;
-        return runs;
-    }
-    size_t frame = channels * 2u;
-    size_t window = rate / 20;
-    size_t frames = (dataEnd - data) / frame;
-    for (size_t start = 0; start + window <= frames; start += window) {
-        double energy = 0;
-        int crossings = 0;
-        int16_t previous = 0;
-        for (size_t i = 0; i < window; ++i) {
-            int16_t sample;
-            memcpy(&sample, &wav[data + (start + i) * frame], 2);
-            energy += (double)sample * sample;
-            if (i > 0 && ((previous < 0) != (sample < 0))) {
-                ++crossings;
-            }
-            previous = sample;
-        }
-        if (sqrt(energy / window) < 1000) {
-            continue;
-        }
-        double frequency = crossings * 10.0;  // two crossings per period, 20 windows a second
-        int second = (int)lround((frequency - 300.0) / 100.0);
-        if (second < 0 || fabs(frequency - (300.0 + 100.0 * second)) > 30.0) {
-            continue;
-        }
-        if (!runs.empty() && runs.back().second == second) {
-            ++runs.back().windows;
-        } else {
-            runs.push_back({second, 1});
-        }
-    }
-    // A window across a jump mixes two tones and may read as a third: drop such short runs.
-    std::vector<SecondRun> steady;
-    for (const SecondRun &run : runs) {
-        if (run.windows < 3) {
-            continue;
-        }
-        if (!steady.empty() && steady.back().second == run.second) {
-            steady.back().windows += run.windows;
-        } else {
-            steady.push_back(run);
-        }
-    }
-    return steady;
-}
-
-std::string Describe(const std::vector<SecondRun> &runs)
-{
-    std::string text;
-    for (const SecondRun &run : runs) {
-        text += std::to_string(run.second) + "x" + std::to_string(run.windows) + " ";
-    }
-    return text;
-}
-
 HWND SeekBar(const Program &program)
 {
     return FindWindowExA(program.window, NULL, "msctls_trackbar32", NULL);
 }
 
-// Starts the program with `file`; false (and the program closed) when the library cannot open
-// it, which is the case until the audio library decodes files.
+// Starts the program with `file`; false (and the program closed) when it showed any box, an
+// open error above all.
 bool StartWithFile(const std::string &folder, const std::string &file, Program *program)
 {
     std::vector<Box> boxes = StartQuietly(folder, "\"" + file + "\"", program);
-    if (Contains(Texts(boxes), OPEN_ERROR)) {
+    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : Texts(boxes)[0]);
+    if (!boxes.empty()) {
         driver::Close(program);
         return false;
     }
-    EXPECT_TRUE(boxes.empty()) << Texts(boxes).size();
     return true;
 }
 
@@ -323,12 +191,10 @@ TEST(PlaybackE2e, ResumeGoesBackAndAReopenContinuesWhereTheCloseLeftOff)
     std::string folder = driver::Install("road");
     WriteSettings(folder, 0, REV_SECONDS);
     std::string tone = folder + "\\tone.wav";
-    WriteToneFile(tone, 12);
+    ASSERT_TRUE(driver::WriteToneFile(tone, 12));
     Running running;
     Program &program = running.program;
-    if (!StartWithFile(folder, tone, &program)) {
-        GTEST_SKIP() << "the audio library cannot open a WAV file yet";
-    }
+    ASSERT_TRUE(StartWithFile(folder, tone, &program));
     EXPECT_EQ("tone.wav - Parlomix", driver::WindowText(program.window));
     EXPECT_EQ(12, SendMessageA(SeekBar(program), TBM_GETRANGEMAX, 0, 0));
     EXPECT_EQ(0, Thumb(program));
@@ -353,8 +219,8 @@ TEST(PlaybackE2e, ResumeGoesBackAndAReopenContinuesWhereTheCloseLeftOff)
     ASSERT_TRUE(WaitForThumb(program, resumed + 2));
     EXPECT_TRUE(driver::Close(&program).empty());
 
-    std::vector<SecondRun> runs = CapturedSeconds();
-    SCOPED_TRACE(Describe(runs));
+    std::vector<driver::SecondRun> runs = driver::CapturedSeconds();
+    SCOPED_TRACE(driver::Describe(runs));
     // From the start, second after second, then one jump back.
     size_t jump = 1;
     while (jump < runs.size() && runs[jump].second == runs[jump - 1].second + 1) {
@@ -395,13 +261,11 @@ TEST(PlaybackE2e, ASecondStartHandsOverItsFileAndTheFirstKeepsItsPosition)
     WriteSettings(folder, 0);
     std::string first = folder + "\\first.wav";
     std::string second = folder + "\\second.wav";
-    WriteToneFile(first, 12);
-    WriteToneFile(second, 6);
+    ASSERT_TRUE(driver::WriteToneFile(first, 12));
+    ASSERT_TRUE(driver::WriteToneFile(second, 6));
     Running running;
     Program &program = running.program;
-    if (!StartWithFile(folder, first, &program)) {
-        GTEST_SKIP() << "the audio library cannot open a WAV file yet";
-    }
+    ASSERT_TRUE(StartWithFile(folder, first, &program));
     PlayMenu(program, 40020);
     ASSERT_TRUE(WaitForThumb(program, 2));
     int32_t reached = Thumb(program);
@@ -450,12 +314,10 @@ TEST(PlaybackE2e, PlayMenuStepsOnceAndTheSeekBarAndPitchReachTheLibrary)
     std::string folder = driver::Install("menu");
     WriteSettings(folder, 0);
     std::string tone = folder + "\\tone.wav";
-    WriteToneFile(tone, 12);
+    ASSERT_TRUE(driver::WriteToneFile(tone, 12));
     Running running;
     Program &program = running.program;
-    if (!StartWithFile(folder, tone, &program)) {
-        GTEST_SKIP() << "the audio library cannot open a WAV file yet";
-    }
+    ASSERT_TRUE(StartWithFile(folder, tone, &program));
     EXPECT_EQ("100", ControlText(program, 7));
 
     PlayMenu(program, 40023);  // FF, paused: ffSeconds 4 on
@@ -514,12 +376,10 @@ TEST(PlaybackE2e, HeldStepsRepeatUntilReleasedAndAHeldPitchHaltsAtNormal)
     options.pitch = 97;
     ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_opt", &options, sizeof options));
     std::string tone = folder + "\\long.wav";
-    WriteToneFile(tone, 60);
+    ASSERT_TRUE(driver::WriteToneFile(tone, 60));
     Running running;
     Program &program = running.program;
-    if (!StartWithFile(folder, tone, &program)) {
-        GTEST_SKIP() << "the audio library cannot open a WAV file yet";
-    }
+    ASSERT_TRUE(StartWithFile(folder, tone, &program));
     // The stored pitch reached the library and the box at start.
     EXPECT_EQ("97", ControlText(program, 7));
 

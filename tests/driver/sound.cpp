@@ -1,0 +1,119 @@
+// Tone files and the analysis of the captured sound: 50 ms windows, each read by its zero
+// crossings, which is exact enough to tell tones 100 Hz apart.
+#include "tests/driver/sound.h"
+
+#include <gtest/gtest.h>
+
+#include <math.h>
+#include <stdint.h>
+#include <string.h>
+
+#include "tests/driver/driver.h"
+
+namespace driver {
+
+static const uint32_t kRate = 16000;
+static const double kBase = 300.0, kStep = 100.0;
+
+bool WriteToneFile(const std::string &path, int seconds) {
+    std::vector<int16_t> samples(size_t(kRate) * seconds);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        double frequency = kBase + kStep * double(i / kRate);
+        samples[i] = int16_t(8000.0 * sin(2.0 * 3.14159265358979 * frequency * double(i % kRate) / kRate));
+    }
+    uint32_t dataSize = uint32_t(samples.size() * 2);
+    std::vector<unsigned char> bytes(44 + dataSize);
+    unsigned char *h = bytes.data();
+    auto put32 = [](unsigned char *at, uint32_t v) { memcpy(at, &v, 4); };
+    auto put16 = [](unsigned char *at, uint16_t v) { memcpy(at, &v, 2); };
+    memcpy(h, "RIFF", 4);
+    put32(h + 4, 36 + dataSize);
+    memcpy(h + 8, "WAVEfmt ", 8);
+    put32(h + 16, 16);
+    put16(h + 20, 1);
+    put16(h + 22, 1);
+    put32(h + 24, kRate);
+    put32(h + 28, kRate * 2);
+    put16(h + 32, 2);
+    put16(h + 34, 16);
+    memcpy(h + 36, "data", 4);
+    put32(h + 40, dataSize);
+    memcpy(h + 44, samples.data(), dataSize);
+    return WriteBytes(path, bytes.data(), bytes.size());
+}
+
+std::vector<SecondRun> CapturedSeconds() {
+    std::vector<unsigned char> wav = ReadBytes(UnixToWindows(Env("PARLOMIX_CAPTURE")));
+    std::vector<SecondRun> runs;
+    if (wav.size() < 12 || memcmp(wav.data(), "RIFF", 4) != 0) {
+        ADD_FAILURE() << "no captured sound (" << wav.size() << " bytes)";
+        return runs;
+    }
+    uint32_t rate = 0;
+    uint16_t channels = 0, bits = 0;
+    size_t data = 0;
+    for (size_t at = 12; at + 8 <= wav.size();) {
+        uint32_t size;
+        memcpy(&size, &wav[at + 4], 4);
+        if (memcmp(&wav[at], "fmt ", 4) == 0 && at + 24 <= wav.size()) {
+            memcpy(&channels, &wav[at + 10], 2);
+            memcpy(&rate, &wav[at + 12], 4);
+            memcpy(&bits, &wav[at + 22], 2);
+        } else if (memcmp(&wav[at], "data", 4) == 0) {
+            data = at + 8;  // the sink may not have written the final size: data runs to the end
+            break;
+        }
+        at += 8 + size + (size & 1);
+    }
+    if (bits != 16 || channels == 0 || rate < 1000 || data == 0) {
+        ADD_FAILURE() << "captured format " << rate << " Hz, " << channels << " ch, " << bits;
+        return runs;
+    }
+    const size_t frame = channels * 2u, window = rate / 20;
+    const size_t frames = (wav.size() - data) / frame;
+    for (size_t start = 0; start + window <= frames; start += window) {
+        double energy = 0;
+        int crossings = 0;
+        int16_t previous = 0;
+        for (size_t i = 0; i < window; ++i) {
+            int16_t sample;
+            memcpy(&sample, &wav[data + (start + i) * frame], 2);
+            energy += double(sample) * sample;
+            if (i > 0 && (previous < 0) != (sample < 0)) ++crossings;
+            previous = sample;
+        }
+        if (sqrt(energy / window) < 1000) continue;
+        double frequency = crossings * 10.0;  // two crossings a period, twenty windows a second
+        int second = int(lround((frequency - kBase) / kStep));
+        if (second < 0 || fabs(frequency - (kBase + kStep * second)) > 30.0) continue;
+        if (!runs.empty() && runs.back().second == second)
+            ++runs.back().windows;
+        else
+            runs.push_back({second, 1});
+    }
+    // A window across a jump mixes two tones and may read as a third: drop such short runs.
+    std::vector<SecondRun> steady;
+    for (const SecondRun &run : runs) {
+        if (run.windows < 3) continue;
+        if (!steady.empty() && steady.back().second == run.second)
+            steady.back().windows += run.windows;
+        else
+            steady.push_back(run);
+    }
+    return steady;
+}
+
+std::vector<int> CapturedSecondList() {
+    std::vector<int> seconds;
+    for (const SecondRun &run : CapturedSeconds()) seconds.push_back(run.second);
+    return seconds;
+}
+
+std::string Describe(const std::vector<SecondRun> &runs) {
+    std::string text;
+    for (const SecondRun &run : runs)
+        text += std::to_string(run.second) + "x" + std::to_string(run.windows) + " ";
+    return text;
+}
+
+}  // namespace driver
