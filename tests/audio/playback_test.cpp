@@ -316,6 +316,33 @@ TEST_F(Playback, Mp3PlaysToItsEnd) {
     EXPECT_GT(tone, 1000 * other);
 }
 
+// Changing the speed while playing: every second is still heard in order with its own tone, and
+// the moves in and out of normal speed never step further than the tones themselves do.
+TEST_F(Playback, SpeedChangesWhilePlayingAreSmooth) {
+    std::string path = TonesWav();
+    Vbmp3FileInfo info;
+    ASSERT_NE(vbmp3_open(path.c_str(), &info), 0);
+    ASSERT_NE(vbmp3_play(), 0);
+    ASSERT_TRUE(WaitFor(1));
+    ASSERT_NE(vbmp3_setPitch(150), 0);
+    ASSERT_TRUE(WaitFor(3));
+    ASSERT_NE(vbmp3_setPitch(100), 0);
+    ASSERT_TRUE(WaitFor(5));
+    ASSERT_NE(vbmp3_setPitch(60), 0);
+    ASSERT_TRUE(WaitFor(6));
+    ASSERT_NE(vbmp3_setPitch(100), 0);
+    EXPECT_TRUE(WaitFor(0, VBMP3_STOPPED));
+    vbmp3_close();
+    int rate = 0;
+    std::vector<int16_t> sound = Captured(&rate);
+    ASSERT_GT(sound.size(), size_t(rate) * 3) << "nothing captured";
+    EXPECT_EQ(Order(HeardSeconds(sound, rate)), "01234567");
+    int worst = 0;
+    for (size_t i = 1; i < sound.size(); ++i) worst = std::max(worst, abs(sound[i] - sound[i - 1]));
+    double toneStep = 10000 * 2 * 3.14159265358979 * ToneOf(kSeconds - 1) / kRate;
+    EXPECT_LE(worst, int(toneStep * 1.3));
+}
+
 TEST_F(Playback, CallsThatDoNotApplyChangeNothing) {
     int32_t pos;
     EXPECT_EQ(State(&pos), VBMP3_STOPPED);  // no file
