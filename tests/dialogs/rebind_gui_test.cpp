@@ -219,7 +219,9 @@ TEST_F(Rebind, NewButtonActsWhileTheDialogIsOpenAndNewKeysOnceItIsClosed) {
     Chord(VK_CONTROL, VK_SPACE);
     EXPECT_TRUE(Stays(1500)) << "Ctrl+Space still resumes";
 
-    EXPECT_TRUE(driver::Close(&program).empty());
+    // A normal close, with no box on the way, ends the process with 0 after writing the files.
+    PostMessageA(program.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(driver::WaitForExit(&program, 15000), 0);
     std::vector<unsigned char> saved = driver::ReadBytes(folder + "\\parlomix_key");
     ASSERT_EQ(saved.size(), sizeof keys);
     KeyData row0;
