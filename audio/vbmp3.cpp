@@ -270,6 +270,13 @@ static void StartAt(Player &p, double frame) {
     p.inputEnded = false;
     p.fadeLeft = p.fadeFrames;
     p.lastTo = double(f);
+    // What still sounds (a pause's fade-out) is heard as the new place already: a resume that
+    // went back must be reported at once, not after the old place has faded away.
+    uint32_t kept = p.tagCount < TAG_RING ? p.tagCount : uint32_t(TAG_RING);
+    for (uint32_t k = 1; k <= kept; ++k) {
+        Tag &t = p.tags[(p.tagCount - k) % TAG_RING];
+        t.from = t.to = double(f);
+    }
     for (OutBuffer &b : p.slots)
         if (b.frames && !b.queued) b.frames = 0;
 }

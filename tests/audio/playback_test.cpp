@@ -216,6 +216,29 @@ TEST_F(Playback, PlayPauseSeekResumeStopAndEndAsHeard) {
 // [from, to), the 2 ms on either side stay well below the tones' level (10000); an unfaded cut
 // has no quiet point at all. Where the fade-out starts depends on how exactly the device reports
 // its position, so that edge is not judged.
+// A resume that goes back (pause, seek earlier, restart) is reported at the new place at once,
+// while the pause's fade-out may still be sounding.
+TEST_F(Playback, ResumeEarlierIsReportedAtOnce) {
+    std::string path = TonesWav();
+    ASSERT_FALSE(path.empty());
+    Vbmp3FileInfo info;
+    ASSERT_NE(vbmp3_open(path.c_str(), &info), 0);
+    ASSERT_NE(vbmp3_play(), 0);
+    ASSERT_TRUE(WaitFor(4));
+    ASSERT_NE(vbmp3_pause(), 0);
+    int32_t pos;
+    ASSERT_EQ(State(&pos), VBMP3_PAUSED);
+    ASSERT_GE(pos, 4);
+    ASSERT_NE(vbmp3_seek(1), 0);
+    ASSERT_NE(vbmp3_restart(), 0);
+    EXPECT_EQ(State(&pos), VBMP3_PLAYING);
+    EXPECT_EQ(pos, 1);
+    Sleep(30);
+    EXPECT_EQ(State(&pos), VBMP3_PLAYING);
+    EXPECT_EQ(pos, 1);
+    vbmp3_close();
+}
+
 static bool FadesThrough(const std::vector<int16_t> &s, size_t from, size_t to, int rate) {
     size_t ramp = size_t(rate) / 500;
     to = std::min(to, s.size());
