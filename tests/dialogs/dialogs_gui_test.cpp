@@ -166,6 +166,24 @@ TEST_F(ProgramTest, SettingsDialogChangesABindingThatIsSavedAtClose) {
     }
 }
 
+BOOL CALLBACK FindIconProc(HWND child, LPARAM found) {
+    char className[32] = "";
+    GetClassNameA(child, className, sizeof className);
+    bool icon = (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+    if (lstrcmpiA(className, "Static") == 0 && icon && driver::Send(child, STM_GETICON) != 0) {
+        *(bool *)found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// An icon control of the box holds a loaded icon.
+bool ShowsAnIcon(HWND dialog) {
+    bool found = false;
+    EnumChildWindows(dialog, FindIconProc, (LPARAM)&found);
+    return found;
+}
+
 TEST_F(ProgramTest, AboutBoxClosesWithEnterEscOkAndTheCloseBox) {
     ASSERT_NO_FATAL_FAILURE(Install(true));
     ASSERT_NO_FATAL_FAILURE(Start());
@@ -185,6 +203,7 @@ TEST_F(ProgramTest, AboutBoxClosesWithEnterEscOkAndTheCloseBox) {
         ASSERT_NE(about, (HWND)NULL) << way.name;
         EXPECT_EQ(GetWindow(about, GW_OWNER), program.window);
         EXPECT_NE(driver::FindChildByText(about, "Parlomix\x81\x40\x81\x40Version 0.2.1"), (HWND)NULL);
+        EXPECT_TRUE(ShowsAnIcon(about)) << "the program icon is missing";
         // The main window takes no input while the box is up.
         EXPECT_FALSE(IsWindowEnabled(program.window)) << way.name;
         way.close(about);
