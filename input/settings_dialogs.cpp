@@ -45,7 +45,8 @@ static void SetBindingColumns(HWND list, int item, const KeyData *row) {
 
 // The list view never learns that it lost the focus, so the selected row keeps its highlight
 // while the Change button has the focus.
-static LRESULT CALLBACK ListViewSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK ListViewSubclassProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
     if (message == WM_KILLFOCUS) return 0;
     return CallWindowProcA(previousListProc, window, message, wParam, lParam);
 }
