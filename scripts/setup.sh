@@ -7,7 +7,7 @@ need=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 wine64 xvfb xauth cmake make googletest
   lame espeak-ng sox fp-utils-3.2.2 fonts-ipafont-gothic imagemagick
-  clang libclang-rt-14-dev mpg123 zip unzip x11-utils
+  clang libclang-rt-14-dev mpg123 zip unzip x11-utils locales
 )
 
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
@@ -32,4 +32,14 @@ if [ ${#missing[@]} -gt 0 ]; then
     $SUDO apt-get update -qq
   fi
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Wine takes code page 932 from LC_ALL=ja_JP.UTF-8, and names files on the Linux side in that
+# locale's character set: without the locale, Japanese file names cannot be opened at all.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+  echo "setup: generating the ja_JP.UTF-8 locale"
+  if ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  fi
+  $SUDO locale-gen >/dev/null
 fi

@@ -61,11 +61,13 @@ static int32_t WaitForThumb(HWND seekBar, int32_t low, int32_t high, DWORD timeo
 
 class Window : public ::testing::Test {
   protected:
-    void StartWith(const char *sub, uint32_t seconds) {
+    void StartWith(const char *sub, uint32_t seconds, const char *name = "long take.wav") {
         folder_ = driver::Install(sub);
         driver::WriteDefaultSettings(folder_);
-        ASSERT_TRUE(WriteLongWav(folder_ + "\\long take.wav", seconds));
-        driver::StartAndSettle(folder_, "\"" + folder_ + "\\long take.wav\"", &run_.program);
+        ASSERT_TRUE(WriteLongWav(folder_ + "\\" + name, seconds));
+        std::vector<driver::Box> boxes =
+            driver::StartAndSettle(folder_, "\"" + folder_ + "\\" + name + "\"", &run_.program);
+        EXPECT_EQ(driver::BoxTexts(boxes), std::vector<std::string>{});
         ASSERT_NE(run_.program.window, (HWND)NULL);
         window_ = run_.program.window;
         seekBar_ = GetDlgItem(window_, 1);
@@ -126,6 +128,17 @@ TEST_F(Window, ThumbFollowsPlaybackAndADragSeeksOnlyOnRelease) {
     ASSERT_EQ(saved.historyCount, 1);
     EXPECT_GE(saved.history[0].position, 999);
     EXPECT_LE(saved.history[0].position, 1010);
+}
+
+TEST_F(Window, AJapaneseFileNameOpensAndTitlesTheWindow) {
+    // 表 ends in the byte of the backslash: the name must not be split there.
+    StartWith("japanese", 5, "議事録\x95\x5c.wav");
+    EXPECT_EQ(driver::WindowText(window_), "議事録\x95\x5c.wav - Parlomix");
+    EXPECT_EQ(driver::Send(seekBar_, TBM_GETRANGEMAX), 5);
+    EXPECT_TRUE(driver::Close(&run_.program).empty());
+    OptionData saved = driver::ReadOptions(folder_);
+    ASSERT_EQ(saved.historyCount, 1);
+    EXPECT_STREQ(saved.history[0].name, "議事録\x95\x5c.wav");
 }
 
 // Presses the upper half of an up-down control, as a click on its up arrow does.
