@@ -332,9 +332,36 @@ TEST_F(DialogTest, ChangeOpensTheAssignmentForTheSelectedRowAndOkRewritesIt) {
     EXPECT_EQ(Title(assign), "PLAY/PAUSE  (変更前 : [Shift][F5]  /  Button 3)");
     PressButton(assign, IDCANCEL);
     ASSERT_TRUE(WaitUntilGone(assign));
+
+    // The second name of 0x92 is listed by its first; "(なし)" with Ctrl shows the bare name.
+    Click(list, RowCentre(list, 2));
+    PressButton(dialog, IDC_CHANGE);
+    assign = WaitForDialog(threadId_, dialog);
+    ASSERT_NE(assign, (HWND)NULL);
+    HWND keyList = GetDlgItem(assign, IDC_KEY_LIST);
+    SendMessageA(keyList, LB_SETCURSEL,
+                 SendMessageA(keyList, LB_FINDSTRINGEXACT, (WPARAM)-1,
+                              (LPARAM) "Fujitsu/OASYS 'Dictionary'"),
+                 0);
+    PressButton(assign, IDOK);
+    ASSERT_TRUE(WaitUntilGone(assign));
+    EXPECT_EQ(Row(list, 2),
+              (std::vector<std::string>{"REW", "[Ctrl][NEC PC-9800 '='on numpad]", "Button 3"}));
+    Click(list, RowCentre(list, 4));
+    PressButton(dialog, IDC_CHANGE);
+    assign = WaitForDialog(threadId_, dialog);
+    ASSERT_NE(assign, (HWND)NULL);
+    SendMessageA(GetDlgItem(assign, IDC_KEY_LIST), LB_SETCURSEL, 0, 0);
+    PressButton(assign, IDOK);
+    ASSERT_TRUE(WaitUntilGone(assign));
+    EXPECT_EQ(Row(list, 4), (std::vector<std::string>{"PITCH_UP", "(なし)", "(なし)"}));
+    EXPECT_EQ(table[4].vkey, 0);
+    EXPECT_EQ(table[4].ctrl, 1);
+
     PressButton(dialog, IDC_CLOSE);
     EXPECT_TRUE(Ended());
     EXPECT_EQ(table[0].vkey, 0x74);
+    EXPECT_EQ(table[2].vkey, 0x92);
 }
 
 TEST_F(DialogTest, ChangeWithoutSelectionOpensNothing) {
