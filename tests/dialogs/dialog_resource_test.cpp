@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -188,18 +189,44 @@ TEST(DialogResources, Assignment) {
 }
 
 TEST(DialogResources, About) {
+    // The two spaces are ideographic spaces (U+3000); the version is the project's.
+    const std::string text = std::string("Parlomix\x81\x40\x81\x40Version ") + PARLOMIX_VERSION;
     CheckTemplate(IDD_ABOUT, "バージョン情報", 186, 95, {
         {IDOK, kButton, "OK", 68, 70, 50, 18, BS_TYPEMASK, BS_DEFPUSHBUTTON, kChild, 0},
         {kStatic, kStaticClass, "#114", 8, 7, 20, 20, SS_TYPEMASK, SS_ICON, kChild, 0},
-        // The two spaces are ideographic spaces (U+3000).
-        {kStatic, kStaticClass, "Parlomix\x81\x40\x81\x40Version 0.2.1", 50, 27, 86, 8,
-         SS_TYPEMASK, SS_LEFT, kChild, 0},
+        {kStatic, kStaticClass, text.c_str(), 50, 27, 86, 8, SS_TYPEMASK, SS_LEFT, kChild, 0},
     });
     // The icon has the two 16-colour images.
     HICON big = (HICON)LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_PARLOMIX), IMAGE_ICON,
                                   32, 32, 0);
     EXPECT_NE(big, (HICON)NULL);
     if (big) DestroyIcon(big);
+}
+
+// The About box and the version block must name the same version.
+TEST(DialogResources, VersionBlockAgreesWithTheAboutBox) {
+    char path[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(NULL, path, sizeof path), 0u);
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    ASSERT_GT(size, 0u);
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, block.data()));
+    VS_FIXEDFILEINFO *fixed = NULL;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", (void **)&fixed, &length));
+    char numbers[64];
+    snprintf(numbers, sizeof numbers, "%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
+             LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS));
+    EXPECT_STREQ(numbers, PARLOMIX_VERSION);
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+    for (const char *name : {"FileVersion", "ProductVersion"}) {
+        char *value = NULL;
+        std::string query = std::string("\\StringFileInfo\\041103a4\\") + name;
+        ASSERT_TRUE(VerQueryValueA(block.data(), query.c_str(), (void **)&value, &length)) << name;
+        EXPECT_STREQ(value, PARLOMIX_VERSION) << name;
+    }
 }
 
 }  // namespace
