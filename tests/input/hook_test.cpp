@@ -11,6 +11,7 @@
 
 #include "input/duvarore.h"
 #include "input/tables.h"
+#include "tests/driver/keys.h"
 #include "tests/input/key_observer.h"
 
 namespace {
@@ -33,19 +34,7 @@ LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-void Pump(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        DWORD spent = GetTickCount() - start;
-        if (spent >= milliseconds) return;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, milliseconds - spent, QS_ALLINPUT);
-    }
-}
+using driver::Pump;
 
 // Pumps until `count` reports have arrived (at most 3 s), then a little longer so that a
 // report too many would be seen as well.
@@ -55,20 +44,7 @@ void WaitForReports(size_t count) {
     Pump(250);
 }
 
-bool IsExtendedKey(WORD vkey) {
-    return (vkey >= VK_PRIOR && vkey <= VK_DOWN) || vkey == VK_INSERT || vkey == VK_DELETE;
-}
-
-void Key(WORD vkey, bool up) {
-    INPUT input;
-    memset(&input, 0, sizeof input);
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vkey;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vkey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vkey) ? KEYEVENTF_EXTENDEDKEY : 0);
-    ASSERT_EQ(SendInput(1, &input, sizeof input), 1u);
-    Pump(15);
-}
+void Key(WORD vkey, bool up) { ASSERT_TRUE(driver::SendKey(vkey, up, 15)); }
 
 void Down(WORD vkey) { Key(vkey, false); }
 void Up(WORD vkey) { Key(vkey, true); }

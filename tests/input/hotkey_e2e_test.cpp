@@ -18,6 +18,7 @@
 #include "input/tables.h"
 #include "settings/option_data.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/keys.h"
 #include "tests/driver/sound.h"
 #include "tests/input/key_observer.h"
 
@@ -30,31 +31,9 @@ LRESULT CALLBACK FocusWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-void Pump(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        DWORD spent = GetTickCount() - start;
-        if (spent >= milliseconds) return;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, milliseconds - spent, QS_ALLINPUT);
-    }
-}
+using driver::Pump;
 
-void Key(WORD vkey, bool up) {
-    INPUT input;
-    memset(&input, 0, sizeof input);
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vkey;
-    input.ki.wScan = WORD(MapVirtualKeyA(vkey, MAPVK_VK_TO_VSC));
-    bool extended = vkey >= VK_PRIOR && vkey <= VK_DOWN;
-    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
-    ASSERT_EQ(SendInput(1, &input, sizeof input), 1u);
-    Pump(20);
-}
+void Key(WORD vkey, bool up) { ASSERT_TRUE(driver::SendKey(vkey, up)); }
 
 // Presses `vkey` with Ctrl, holds it for `holdMs` while the keyboard repeats it every 100 ms,
 // and lets go of the key, then of Ctrl. Returns how long the key was down, in ms.
