@@ -405,10 +405,11 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_close(void) {
     return r;
 }
 
-VBMP3_API int32_t VBMP3_CALL vbmp3_play(void) {
+// Play from stopped and restart from paused: the sound starts again at the held position.
+static int32_t Resume(int fromState) {
     EnterCriticalSection(&lock);
     int32_t r = 0;
-    if (player && player->state == VBMP3_STOPPED) {
+    if (player && player->state == fromState) {
         ClearDeviceForStart(*player);
         StartAt(*player, player->position);
         player->state = VBMP3_PLAYING;
@@ -418,6 +419,8 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_play(void) {
     LeaveCriticalSection(&lock);
     return r;
 }
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_play(void) { return Resume(VBMP3_STOPPED); }
 
 // Pause and stop: the sound fades out where the listener is, and that position is kept.
 static int32_t Halt(bool fromPaused, int newState) {
@@ -438,19 +441,7 @@ static int32_t Halt(bool fromPaused, int newState) {
 VBMP3_API int32_t VBMP3_CALL vbmp3_pause(void) { return Halt(false, VBMP3_PAUSED); }
 VBMP3_API int32_t VBMP3_CALL vbmp3_stop(void) { return Halt(true, VBMP3_STOPPED); }
 
-VBMP3_API int32_t VBMP3_CALL vbmp3_restart(void) {
-    EnterCriticalSection(&lock);
-    int32_t r = 0;
-    if (player && player->state == VBMP3_PAUSED) {
-        ClearDeviceForStart(*player);
-        StartAt(*player, player->position);
-        player->state = VBMP3_PLAYING;
-        SetEvent(wake);
-        r = 1;
-    }
-    LeaveCriticalSection(&lock);
-    return r;
-}
+VBMP3_API int32_t VBMP3_CALL vbmp3_restart(void) { return Resume(VBMP3_PAUSED); }
 
 VBMP3_API int32_t VBMP3_CALL vbmp3_seek(int32_t seconds) {
     EnterCriticalSection(&lock);

@@ -15,15 +15,12 @@ namespace driver {
 static const uint32_t kRate = 16000;
 static const double kBase = 300.0, kStep = 100.0;
 
-bool WriteToneFile(const std::string &path, int seconds) {
-    std::vector<int16_t> samples(size_t(kRate) * seconds);
-    for (size_t i = 0; i < samples.size(); ++i) {
-        double frequency = kBase + kStep * double(i / kRate);
-        samples[i] = int16_t(8000.0 * sin(2.0 * 3.14159265358979 * frequency * double(i % kRate) / kRate));
-    }
-    uint32_t dataSize = uint32_t(samples.size() * 2);
-    std::vector<unsigned char> bytes(44 + dataSize);
-    unsigned char *h = bytes.data();
+bool WritePcmWav(const std::string &path, uint32_t rate, uint16_t channels, uint16_t bits,
+                 const void *samples, size_t bytes) {
+    uint32_t dataSize = uint32_t(bytes);
+    uint16_t align = uint16_t(channels * bits / 8);
+    std::vector<unsigned char> file(44 + dataSize);
+    unsigned char *h = file.data();
     auto put32 = [](unsigned char *at, uint32_t v) { memcpy(at, &v, 4); };
     auto put16 = [](unsigned char *at, uint16_t v) { memcpy(at, &v, 2); };
     memcpy(h, "RIFF", 4);
@@ -31,15 +28,24 @@ bool WriteToneFile(const std::string &path, int seconds) {
     memcpy(h + 8, "WAVEfmt ", 8);
     put32(h + 16, 16);
     put16(h + 20, 1);
-    put16(h + 22, 1);
-    put32(h + 24, kRate);
-    put32(h + 28, kRate * 2);
-    put16(h + 32, 2);
-    put16(h + 34, 16);
+    put16(h + 22, channels);
+    put32(h + 24, rate);
+    put32(h + 28, rate * align);
+    put16(h + 32, align);
+    put16(h + 34, bits);
     memcpy(h + 36, "data", 4);
     put32(h + 40, dataSize);
-    memcpy(h + 44, samples.data(), dataSize);
-    return WriteBytes(path, bytes.data(), bytes.size());
+    memcpy(h + 44, samples, bytes);
+    return WriteBytes(path, file.data(), file.size());
+}
+
+bool WriteToneFile(const std::string &path, int seconds) {
+    std::vector<int16_t> samples(size_t(kRate) * seconds);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        double frequency = kBase + kStep * double(i / kRate);
+        samples[i] = int16_t(8000.0 * sin(2.0 * 3.14159265358979 * frequency * double(i % kRate) / kRate));
+    }
+    return WritePcmWav(path, kRate, 1, 16, samples.data(), samples.size() * 2);
 }
 
 std::vector<SecondRun> CapturedSeconds() {

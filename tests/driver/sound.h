@@ -3,10 +3,17 @@
 #ifndef PARLOMIX_TEST_SOUND_H
 #define PARLOMIX_TEST_SOUND_H
 
+#include <stddef.h>
+#include <stdint.h>
+
 #include <string>
 #include <vector>
 
 namespace driver {
+
+// A plain PCM WAV file holding `bytes` bytes of samples.
+bool WritePcmWav(const std::string &path, uint32_t rate, uint16_t channels, uint16_t bits,
+                 const void *samples, size_t bytes);
 
 // A 16 kHz mono 16-bit WAV of `seconds` seconds; second k is a sine of 300 + 100·k Hz.
 bool WriteToneFile(const std::string &path, int seconds);

@@ -14,36 +14,20 @@
 
 #include "tests/driver/driver.h"
 #include "tests/driver/settings_files.h"
+#include "tests/driver/sound.h"
 
 using driver::Program;
 using driver::Running;
 
 // An 8 kHz mono 8-bit WAV of `seconds` of quiet noise: small enough to write at test time.
 static bool WriteLongWav(const std::string &path, uint32_t seconds) {
-    const uint32_t rate = 8000;
-    uint32_t dataSize = rate * seconds;
-    std::vector<unsigned char> file(44 + dataSize);
-    unsigned char *h = file.data();
-    auto put32 = [](unsigned char *p, uint32_t v) { memcpy(p, &v, 4); };
-    auto put16 = [](unsigned char *p, uint16_t v) { memcpy(p, &v, 2); };
-    memcpy(h, "RIFF", 4);
-    put32(h + 4, 36 + dataSize);
-    memcpy(h + 8, "WAVEfmt ", 8);
-    put32(h + 16, 16);
-    put16(h + 20, 1);
-    put16(h + 22, 1);
-    put32(h + 24, rate);
-    put32(h + 28, rate);
-    put16(h + 32, 1);
-    put16(h + 34, 8);
-    memcpy(h + 36, "data", 4);
-    put32(h + 40, dataSize);
+    std::vector<unsigned char> samples(size_t(8000) * seconds);
     uint32_t seed = 12345;
-    for (uint32_t i = 0; i < dataSize; ++i) {
+    for (unsigned char &sample : samples) {
         seed = seed * 1103515245u + 12345u;
-        file[44 + i] = (unsigned char)(128 + ((seed >> 16) & 7) - 4);
+        sample = (unsigned char)(128 + ((seed >> 16) & 7) - 4);
     }
-    return driver::WriteBytes(path, file.data(), file.size());
+    return driver::WritePcmWav(path, 8000, 1, 8, samples.data(), samples.size());
 }
 
 static int32_t Thumb(HWND seekBar) { return (int32_t)driver::Send(seekBar, TBM_GETPOS); }
