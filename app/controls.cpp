@@ -15,7 +15,8 @@ static LRESULT CALLBACK SeekBarProc(HWND control, UINT message, WPARAM wParam, L
     return CallPrevious(control, message, wParam, lParam);
 }
 
-static LRESULT CALLBACK OptionControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK OptionControlProc(HWND control, UINT message, WPARAM wParam,
+                                          LPARAM lParam) {
     if (message == WM_SETFOCUS) {
         int id = GetDlgCtrlID(control);
         if (id != IDC_ALWAYS_TOP && id != IDC_PLAY_MODE) SetFocus(GetParent(control));
@@ -54,8 +55,8 @@ HWND CreateSeekBar(HWND window) {
 
 static void CreateValue(HWND window, int boxId, int upDownId, int low, int high, int value) {
     HWND box = CreateChild(window, WS_EX_CLIENTEDGE, "EDIT", NULL, ES_READONLY, boxId);
-    HWND upDown = CreateChild(window, 0, UPDOWN_CLASSA, NULL, UDS_SETBUDDYINT | UDS_ALIGNRIGHT,
-                              upDownId);
+    HWND upDown =
+        CreateChild(window, 0, UPDOWN_CLASSA, NULL, UDS_SETBUDDYINT | UDS_ALIGNRIGHT, upDownId);
     SendMessageA(upDown, UDM_SETBUDDY, (WPARAM)box, 0);
     SendMessageA(upDown, UDM_SETRANGE32, low, high);
     SendMessageA(upDown, UDM_SETPOS32, 0, value);

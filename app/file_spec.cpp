@@ -8,7 +8,8 @@ bool IsCp932LeadByte(unsigned char byte) {
 }
 
 void SetFileSpecName(FileSpec *file) {
-    // A path read from a file or another process may lack its terminator: never look past the field.
+    // A path read from a file or another process may lack its terminator: never look past the
+    // field.
     const char *path = file->path;
     size_t length = strnlen(path, sizeof file->path);
     size_t start = 0;

@@ -10,9 +10,17 @@ struct LayoutRect {
 };
 
 enum LayoutIndex {
-    LAYOUT_STATUS, LAYOUT_SEEK_BAR, LAYOUT_ALWAYS_TOP, LAYOUT_PLAY_MODE,
-    LAYOUT_PITCH_BOX, LAYOUT_PITCH_UPDOWN, LAYOUT_REV_BOX, LAYOUT_REV_UPDOWN,
-    LAYOUT_STEP_BOX, LAYOUT_STEP_UPDOWN, LAYOUT_COUNT
+    LAYOUT_STATUS,
+    LAYOUT_SEEK_BAR,
+    LAYOUT_ALWAYS_TOP,
+    LAYOUT_PLAY_MODE,
+    LAYOUT_PITCH_BOX,
+    LAYOUT_PITCH_UPDOWN,
+    LAYOUT_REV_BOX,
+    LAYOUT_REV_UPDOWN,
+    LAYOUT_STEP_BOX,
+    LAYOUT_STEP_UPDOWN,
+    LAYOUT_COUNT
 };
 
 struct Layout {
@@ -21,6 +29,7 @@ struct Layout {
 static_assert(sizeof(Layout) == 160, "ten rectangles of four int32");
 
 // Fills `layout` for a client width and the font's tmHeight and tmAveCharWidth.
-void ComputeLayout(int32_t clientWidth, int32_t textHeight, int32_t averageCharWidth, Layout *layout);
+void ComputeLayout(int32_t clientWidth, int32_t textHeight, int32_t averageCharWidth,
+                   Layout *layout);
 
 #endif

@@ -55,7 +55,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
     // The seek bar and the up-downs are created while the main window is created.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
-                                                          ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+                                                          ICC_LISTVIEW_CLASSES |
+                                                          ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
     if (!RegisterMainClass(instance)) {

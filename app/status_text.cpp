@@ -6,9 +6,12 @@
 
 const char *StatusWord(int32_t state) {
     switch (state) {
-    case 1: return "PLAYING";
-    case 2: return "PAUSE  ";
-    default: return "STOP   ";
+        case 1:
+            return "PLAYING";
+        case 2:
+            return "PAUSE  ";
+        default:
+            return "STOP   ";
     }
 }
 

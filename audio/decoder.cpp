@@ -24,7 +24,7 @@ struct Acm {
     std::vector<uint8_t> src;
     std::vector<uint8_t> dst;
     size_t srcFill;
-    bool restart;  // next conversion starts afresh (after a seek)
+    bool restart;               // next conversion starts afresh (after a seek)
     std::vector<uint8_t> from;  // the source format, kept to open the stream anew
     WAVEFORMATEX to;
 };
@@ -42,8 +42,8 @@ struct Prefetch {
     std::vector<uint8_t> memory;  // SLOTS * (OVERLAP + BLOCK)
     CRITICAL_SECTION lock;
     CONDITION_VARIABLE changed;
-    uint64_t ready;               // blocks read so far
-    uint64_t inUse;               // the block the scan last asked for
+    uint64_t ready;  // blocks read so far
+    uint64_t inUse;  // the block the scan last asked for
     bool failed, stop;
     HANDLE thread;
 };
@@ -56,7 +56,7 @@ struct Decoder {
     int fileKind;
     WavInfo wav;
     Mp3Index mp3;
-    int channels;       // of the decoded data and of the output
+    int channels;  // of the decoded data and of the output
     uint32_t rate;
     uint64_t total;     // frames a listener hears
     uint64_t position;  // next frame handed out
@@ -64,7 +64,7 @@ struct Decoder {
     uint64_t nextUnit;  // next frame (MP3), block, or sample frame (direct) to decode
     int flushes;        // repeated last frames fed to push the codec's held-back output out
     std::vector<int16_t> pending;
-    size_t pendingAt;   // in samples
+    size_t pendingAt;  // in samples
     std::vector<uint8_t> readBuffer;
     Acm acm;
     bool acmOpen;
@@ -83,7 +83,8 @@ static size_t ReadFileAt(void *context, uint64_t offset, void *buffer, size_t co
 }
 
 static uint8_t *Slot(Prefetch &p, uint64_t block) {
-    return p.memory.data() + size_t(block % Prefetch::SLOTS) * (Prefetch::OVERLAP + Prefetch::BLOCK);
+    return p.memory.data() +
+           size_t(block % Prefetch::SLOTS) * (Prefetch::OVERLAP + Prefetch::BLOCK);
 }
 
 static DWORD WINAPI PrefetchMain(void *context) {
@@ -92,21 +93,26 @@ static DWORD WINAPI PrefetchMain(void *context) {
         EnterCriticalSection(&p.lock);
         // A slot is reused only when the scan has moved two blocks past it (the next block's
         // prefix is copied from it).
-        while (!p.stop && block >= p.inUse + Prefetch::SLOTS - 1) SleepConditionVariableCS(&p.changed, &p.lock, INFINITE);
+        while (!p.stop && block >= p.inUse + Prefetch::SLOTS - 1)
+            SleepConditionVariableCS(&p.changed, &p.lock, INFINITE);
         bool stop = p.stop;
         LeaveCriticalSection(&p.lock);
         if (stop) break;
         uint8_t *slot = Slot(p, block);
         if (block > 0) memcpy(slot, Slot(p, block - 1) + Prefetch::BLOCK, Prefetch::OVERLAP);
         uint64_t at = block * Prefetch::BLOCK;
-        DWORD want = DWORD(p.size - at < uint64_t(Prefetch::BLOCK) ? p.size - at : uint64_t(Prefetch::BLOCK)), got = 0;
+        DWORD want = DWORD(p.size - at < uint64_t(Prefetch::BLOCK) ? p.size - at
+                                                                   : uint64_t(Prefetch::BLOCK)),
+              got = 0;
         OVERLAPPED where = {};
         where.Offset = DWORD(at);
         where.OffsetHigh = DWORD(at >> 32);
         bool ok = ReadFile(p.file, slot + Prefetch::OVERLAP, want, &got, &where) && got == want;
         EnterCriticalSection(&p.lock);
-        if (ok) p.ready = block + 1;
-        else p.failed = true;
+        if (ok)
+            p.ready = block + 1;
+        else
+            p.failed = true;
         WakeAllConditionVariable(&p.changed);
         LeaveCriticalSection(&p.lock);
         if (!ok) break;
@@ -114,7 +120,8 @@ static DWORD WINAPI PrefetchMain(void *context) {
     return 0;
 }
 
-static const uint8_t *ViewPrefetched(void *context, uint64_t offset, size_t count, size_t *available) {
+static const uint8_t *ViewPrefetched(void *context, uint64_t offset, size_t count,
+                                     size_t *available) {
     Prefetch &p = *static_cast<Decoder *>(context)->prefetch;
     if (count == 0 || count > Prefetch::OVERLAP || offset + count > p.size) return nullptr;
     uint64_t block = (offset + count - 1) / Prefetch::BLOCK;  // the block holding the last byte
@@ -170,9 +177,15 @@ static void StopPrefetch(Decoder *d) {
 }
 
 // Samples per MP3 frame batch and blocks per ACM call: about 20 ms to 100 ms of sound a call.
-enum { MP3_BATCH_FRAMES = 24, DIRECT_BATCH_FRAMES = 4096, BLOCK_BATCH_BYTES = 16384, GSM_PREROLL_BLOCKS = 8 };
+enum {
+    MP3_BATCH_FRAMES = 24,
+    DIRECT_BATCH_FRAMES = 4096,
+    BLOCK_BATCH_BYTES = 16384,
+    GSM_PREROLL_BLOCKS = 8
+};
 
-static bool OpenAcm(Acm &acm, const WAVEFORMATEX *from, size_t srcBytes, int channels, uint32_t rate) {
+static bool OpenAcm(Acm &acm, const WAVEFORMATEX *from, size_t srcBytes, int channels,
+                    uint32_t rate) {
     WAVEFORMATEX to = {};
     to.wFormatTag = WAVE_FORMAT_PCM;
     to.nChannels = WORD(channels);
@@ -187,7 +200,8 @@ static bool OpenAcm(Acm &acm, const WAVEFORMATEX *from, size_t srcBytes, int cha
     acm.from.assign(fromBytes, fromBytes + sizeof(WAVEFORMATEX) + from->cbSize);
     acm.to = to;
     DWORD dstBytes = 0;
-    if (acmStreamSize(acm.stream, DWORD(srcBytes), &dstBytes, ACM_STREAMSIZEF_SOURCE) != 0 || dstBytes == 0)
+    if (acmStreamSize(acm.stream, DWORD(srcBytes), &dstBytes, ACM_STREAMSIZEF_SOURCE) != 0 ||
+        dstBytes == 0)
         dstBytes = DWORD(srcBytes * 16);
     acm.src.assign(srcBytes, 0);
     // Room for what a codec holds back between calls (two MP3 frames at most).
@@ -221,8 +235,8 @@ static void ReopenAcm(Acm &acm) {
     acm.header.cbDstLength = DWORD(acm.dst.size());
     acmStreamUnprepareHeader(acm.stream, &acm.header, 0);
     acmStreamClose(acm.stream, 0);
-    acmStreamOpen(&acm.stream, nullptr, reinterpret_cast<WAVEFORMATEX *>(acm.from.data()), &acm.to, nullptr, 0, 0,
-                  ACM_STREAMOPENF_NONREALTIME);
+    acmStreamOpen(&acm.stream, nullptr, reinterpret_cast<WAVEFORMATEX *>(acm.from.data()), &acm.to,
+                  nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME);
     acmStreamPrepareHeader(acm.stream, &acm.header, 0);
 }
 
@@ -270,7 +284,8 @@ static bool OpenMp3Route(Decoder *d, uint64_t begin, uint64_t end) {
     f.nCodecDelay = 0;
     d->channels = h.channels;
     d->rate = DWORD(h.sampleRate);
-    if (!OpenAcm(d->acm, &f.wfx, MP3_BATCH_FRAMES * MP3_MAX_FRAME_BYTES, d->channels, d->rate)) return false;
+    if (!OpenAcm(d->acm, &f.wfx, MP3_BATCH_FRAMES * MP3_MAX_FRAME_BYTES, d->channels, d->rate))
+        return false;
     d->acmOpen = true;
     d->route = ROUTE_MP3;
     d->total = d->mp3.totalSamples;
@@ -296,8 +311,8 @@ static bool OpenWavRoute(Decoder *d) {
     }
     size_t blocks = BLOCK_BATCH_BYTES / w.blockAlign;
     if (blocks == 0) blocks = 1;
-    if (!OpenAcm(d->acm, reinterpret_cast<const WAVEFORMATEX *>(w.format.data()), blocks * w.blockAlign,
-                 d->channels, d->rate))
+    if (!OpenAcm(d->acm, reinterpret_cast<const WAVEFORMATEX *>(w.format.data()),
+                 blocks * w.blockAlign, d->channels, d->rate))
         return false;
     d->acmOpen = true;
     d->route = ROUTE_BLOCKS;
@@ -305,8 +320,8 @@ static bool OpenWavRoute(Decoder *d) {
 }
 
 Decoder *OpenDecoder(const char *path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size)) {
@@ -370,30 +385,32 @@ void SeekDecoder(Decoder *d, uint64_t frame) {
         if (d->route == ROUTE_BLOCKS && d->wav.tag == WAV_TAG_GSM610) ReopenAcm(d->acm);
     }
     switch (d->route) {
-    case ROUTE_DIRECT:
-        d->nextUnit = frame;
-        d->discard = 0;
-        break;
-    case ROUTE_BLOCKS: {
-        uint64_t block = frame / d->wav.framesPerBlock;
-        // GSM carries state from block to block (rebuilt by decoding some blocks before the
-        // target); the ADPCM blocks restart on their own.
-        uint64_t first = d->wav.tag == WAV_TAG_GSM610 ? (block >= GSM_PREROLL_BLOCKS ? block - GSM_PREROLL_BLOCKS : 0) : block;
-        d->nextUnit = first;
-        d->discard = frame - first * d->wav.framesPerBlock;
-        break;
-    }
-    case ROUTE_MP3: {
-        uint64_t spf = uint64_t(d->mp3.first.samplesPerFrame);
-        uint64_t raw = frame + d->mp3.startTrim;
-        size_t target = size_t(raw / spf);
-        size_t count = Mp3FrameCount(d->mp3);
-        if (target >= count) target = count - 1;
-        size_t first = Mp3PrerollFrame(d->mp3, target);
-        d->nextUnit = first;
-        d->discard = raw - uint64_t(first) * spf;
-        break;
-    }
+        case ROUTE_DIRECT:
+            d->nextUnit = frame;
+            d->discard = 0;
+            break;
+        case ROUTE_BLOCKS: {
+            uint64_t block = frame / d->wav.framesPerBlock;
+            // GSM carries state from block to block (rebuilt by decoding some blocks before the
+            // target); the ADPCM blocks restart on their own.
+            uint64_t first = d->wav.tag == WAV_TAG_GSM610
+                                 ? (block >= GSM_PREROLL_BLOCKS ? block - GSM_PREROLL_BLOCKS : 0)
+                                 : block;
+            d->nextUnit = first;
+            d->discard = frame - first * d->wav.framesPerBlock;
+            break;
+        }
+        case ROUTE_MP3: {
+            uint64_t spf = uint64_t(d->mp3.first.samplesPerFrame);
+            uint64_t raw = frame + d->mp3.startTrim;
+            size_t target = size_t(raw / spf);
+            size_t count = Mp3FrameCount(d->mp3);
+            if (target >= count) target = count - 1;
+            size_t first = Mp3PrerollFrame(d->mp3, target);
+            d->nextUnit = first;
+            d->discard = raw - uint64_t(first) * spf;
+            break;
+        }
     }
 }
 
@@ -402,72 +419,77 @@ static bool Refill(Decoder *d) {
     d->pending.erase(d->pending.begin(), d->pending.begin() + d->pendingAt);
     d->pendingAt = 0;
     switch (d->route) {
-    case ROUTE_DIRECT: {
-        const WavInfo &w = d->wav;
-        uint64_t frames = w.dataSize / w.blockAlign;
-        if (d->nextUnit >= frames) return false;
-        size_t n = frames - d->nextUnit > DIRECT_BATCH_FRAMES ? size_t(DIRECT_BATCH_FRAMES) : size_t(frames - d->nextUnit);
-        size_t got = ReadAt(d->source, w.dataOffset + uint64_t(d->nextUnit) * w.blockAlign, d->readBuffer.data(),
-                            n * w.blockAlign) / w.blockAlign;
-        if (got == 0) return false;
-        size_t at = d->pending.size();
-        d->pending.resize(at + got * size_t(d->channels));
-        ConvertToPcm16(d->readBuffer.data(), got, w.tag, w.bitsPerSample, w.channels, d->pending.data() + at);
-        d->nextUnit += got;
-        return true;
-    }
-    case ROUTE_BLOCKS: {
-        const WavInfo &w = d->wav;
-        uint64_t blocks = w.dataSize / w.blockAlign;
-        if (d->nextUnit >= blocks) return false;
-        size_t room = (d->acm.src.size() - d->acm.srcFill) / w.blockAlign;
-        size_t n = blocks - d->nextUnit > room ? room : size_t(blocks - d->nextUnit);
-        size_t got = ReadAt(d->source, w.dataOffset + uint64_t(d->nextUnit) * w.blockAlign,
-                            d->acm.src.data() + d->acm.srcFill, n * w.blockAlign) / w.blockAlign;
-        if (got == 0) return false;
-        d->acm.srcFill += got * w.blockAlign;
-        d->nextUnit += got;
-        RunAcm(d->acm, d->pending);
-        return true;
-    }
-    case ROUTE_MP3: {
-        size_t count = Mp3FrameCount(d->mp3);
-        if (d->nextUnit >= count) {
-            // The codec holds the last frame back until it sees another header: feed the last
-            // frame again and drop whatever it yields beyond the length.
-            if (d->flushes >= 2) return false;
-            ++d->flushes;
-            size_t last = count - 1;
-            uint16_t size = d->mp3.sizes[last];
-            size_t got = ReadAt(d->source, d->mp3.offsets[last], d->acm.src.data() + d->acm.srcFill, size);
-            d->acm.srcFill += got;
+        case ROUTE_DIRECT: {
+            const WavInfo &w = d->wav;
+            uint64_t frames = w.dataSize / w.blockAlign;
+            if (d->nextUnit >= frames) return false;
+            size_t n = frames - d->nextUnit > DIRECT_BATCH_FRAMES ? size_t(DIRECT_BATCH_FRAMES)
+                                                                  : size_t(frames - d->nextUnit);
+            size_t got = ReadAt(d->source, w.dataOffset + uint64_t(d->nextUnit) * w.blockAlign,
+                                d->readBuffer.data(), n * w.blockAlign) /
+                         w.blockAlign;
+            if (got == 0) return false;
+            size_t at = d->pending.size();
+            d->pending.resize(at + got * size_t(d->channels));
+            ConvertToPcm16(d->readBuffer.data(), got, w.tag, w.bitsPerSample, w.channels,
+                           d->pending.data() + at);
+            d->nextUnit += got;
+            return true;
+        }
+        case ROUTE_BLOCKS: {
+            const WavInfo &w = d->wav;
+            uint64_t blocks = w.dataSize / w.blockAlign;
+            if (d->nextUnit >= blocks) return false;
+            size_t room = (d->acm.src.size() - d->acm.srcFill) / w.blockAlign;
+            size_t n = blocks - d->nextUnit > room ? room : size_t(blocks - d->nextUnit);
+            size_t got = ReadAt(d->source, w.dataOffset + uint64_t(d->nextUnit) * w.blockAlign,
+                                d->acm.src.data() + d->acm.srcFill, n * w.blockAlign) /
+                         w.blockAlign;
+            if (got == 0) return false;
+            d->acm.srcFill += got * w.blockAlign;
+            d->nextUnit += got;
             RunAcm(d->acm, d->pending);
             return true;
         }
-        size_t fed = 0;
-        while (fed < MP3_BATCH_FRAMES && d->nextUnit < count) {
-            size_t unit = size_t(d->nextUnit);
-            uint16_t size = d->mp3.sizes[unit];
-            if (d->acm.srcFill + size > d->acm.src.size()) break;
-            // Consecutive frames are read in one go.
-            size_t run = 1;
-            uint32_t start = d->mp3.offsets[unit];
-            uint32_t bytes = size;
-            while (fed + run < MP3_BATCH_FRAMES && unit + run < count &&
-                   d->mp3.offsets[unit + run] == start + bytes &&
-                   d->acm.srcFill + bytes + d->mp3.sizes[unit + run] <= d->acm.src.size()) {
-                bytes += d->mp3.sizes[unit + run];
-                ++run;
+        case ROUTE_MP3: {
+            size_t count = Mp3FrameCount(d->mp3);
+            if (d->nextUnit >= count) {
+                // The codec holds the last frame back until it sees another header: feed the last
+                // frame again and drop whatever it yields beyond the length.
+                if (d->flushes >= 2) return false;
+                ++d->flushes;
+                size_t last = count - 1;
+                uint16_t size = d->mp3.sizes[last];
+                size_t got = ReadAt(d->source, d->mp3.offsets[last],
+                                    d->acm.src.data() + d->acm.srcFill, size);
+                d->acm.srcFill += got;
+                RunAcm(d->acm, d->pending);
+                return true;
             }
-            size_t got = ReadAt(d->source, start, d->acm.src.data() + d->acm.srcFill, bytes);
-            if (got != bytes) return false;
-            d->acm.srcFill += bytes;
-            d->nextUnit += run;
-            fed += run;
+            size_t fed = 0;
+            while (fed < MP3_BATCH_FRAMES && d->nextUnit < count) {
+                size_t unit = size_t(d->nextUnit);
+                uint16_t size = d->mp3.sizes[unit];
+                if (d->acm.srcFill + size > d->acm.src.size()) break;
+                // Consecutive frames are read in one go.
+                size_t run = 1;
+                uint32_t start = d->mp3.offsets[unit];
+                uint32_t bytes = size;
+                while (fed + run < MP3_BATCH_FRAMES && unit + run < count &&
+                       d->mp3.offsets[unit + run] == start + bytes &&
+                       d->acm.srcFill + bytes + d->mp3.sizes[unit + run] <= d->acm.src.size()) {
+                    bytes += d->mp3.sizes[unit + run];
+                    ++run;
+                }
+                size_t got = ReadAt(d->source, start, d->acm.src.data() + d->acm.srcFill, bytes);
+                if (got != bytes) return false;
+                d->acm.srcFill += bytes;
+                d->nextUnit += run;
+                fed += run;
+            }
+            RunAcm(d->acm, d->pending);
+            return true;
         }
-        RunAcm(d->acm, d->pending);
-        return true;
-    }
     }
     return false;
 }
@@ -488,7 +510,8 @@ size_t ReadDecoder(Decoder *d, int16_t *out, size_t frames) {
             size_t n = frames - done;
             if (n > have) n = have;
             if (n > d->total - d->position) n = size_t(d->total - d->position);
-            memcpy(out + done * size_t(channels), d->pending.data() + d->pendingAt, n * size_t(channels) * 2);
+            memcpy(out + done * size_t(channels), d->pending.data() + d->pendingAt,
+                   n * size_t(channels) * 2);
             d->pendingAt += n * size_t(channels);
             done += n;
             d->position += n;

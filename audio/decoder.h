@@ -10,11 +10,11 @@
 struct Decoder;
 
 struct DecodedFormat {
-    int fileKind;      // 1 WAV, 2 MP3
+    int fileKind;  // 1 WAV, 2 MP3
     uint32_t rate;
-    int channels;      // 1 or 2
-    uint64_t frames;   // whole length
-    uint32_t kbps;     // average bit rate of the file's sound data
+    int channels;     // 1 or 2
+    uint64_t frames;  // whole length
+    uint32_t kbps;    // average bit rate of the file's sound data
 };
 
 // Null when the file cannot be read, is not WAV or MP3, or the platform cannot decode it.

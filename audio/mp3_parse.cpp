@@ -14,7 +14,8 @@ bool ParseMp3Header(const uint8_t *h, Mp3Header *out) {
     if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0) return false;
     int versionBits = (h[1] >> 3) & 3, layerBits = (h[1] >> 1) & 3;
     int bitrateIndex = h[2] >> 4, rateIndex = (h[2] >> 2) & 3;
-    if (versionBits == 1 || layerBits != 1 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
+    if (versionBits == 1 || layerBits != 1 || bitrateIndex == 0 || bitrateIndex == 15 ||
+        rateIndex == 3)
         return false;
     Mp3Header r;
     r.version = versionBits == 3 ? 1 : versionBits == 2 ? 2 : 25;
@@ -99,7 +100,8 @@ static const uint8_t *Peek(BlockReader &r, uint64_t offset, size_t n) {
         }
         if (!r.data) {
             r.buffer.resize(BLOCK_BYTES);
-            r.have = ReadAt(*r.source, offset, r.buffer.data(), size_t(left < uint64_t(BLOCK_BYTES) ? left : uint64_t(BLOCK_BYTES)));
+            r.have = ReadAt(*r.source, offset, r.buffer.data(),
+                            size_t(left < uint64_t(BLOCK_BYTES) ? left : uint64_t(BLOCK_BYTES)));
             r.data = r.buffer.data();
         }
         if (r.have < n) return nullptr;
@@ -160,11 +162,13 @@ static uint64_t TrimEndTags(const ByteSource &src, uint64_t begin, uint64_t end)
         uint8_t b[32];
         if (end - begin >= 128 && ReadAt(src, end - 128, b, 3) == 3 && memcmp(b, "TAG", 3) == 0) {
             end -= 128;
-            if (end - begin >= 227 && ReadAt(src, end - 227, b, 4) == 4 && memcmp(b, "TAG+", 4) == 0)
+            if (end - begin >= 227 && ReadAt(src, end - 227, b, 4) == 4 &&
+                memcmp(b, "TAG+", 4) == 0)
                 end -= 227;
             continue;
         }
-        if (end - begin >= 32 && ReadAt(src, end - 32, b, 32) == 32 && memcmp(b, "APETAGEX", 8) == 0) {
+        if (end - begin >= 32 && ReadAt(src, end - 32, b, 32) == 32 &&
+            memcmp(b, "APETAGEX", 8) == 0) {
             uint64_t size = Le32(b + 12) + ((Le32(b + 20) & 0x80000000u) ? 32 : 0);
             if (size > end - begin) break;
             end -= size;
@@ -267,7 +271,8 @@ bool BuildMp3Index(const ByteSource &src, uint64_t begin, uint64_t end, Mp3Index
     uint64_t raw = uint64_t(index.offsets.size()) * spf;
     if (index.hasLameTag) {
         index.startTrim = index.encoderDelay + MP3_DECODER_DELAY;
-        uint64_t endTrim = index.encoderPadding > MP3_DECODER_DELAY ? index.encoderPadding - MP3_DECODER_DELAY : 0;
+        uint64_t endTrim =
+            index.encoderPadding > MP3_DECODER_DELAY ? index.encoderPadding - MP3_DECODER_DELAY : 0;
         if (index.startTrim + endTrim >= raw) {
             index.startTrim = 0;
             endTrim = 0;

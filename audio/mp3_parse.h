@@ -11,10 +11,10 @@
 #include "audio/byte_source.h"
 
 struct Mp3Header {
-    int version;          // 1 MPEG-1, 2 MPEG-2, 25 MPEG-2.5
+    int version;  // 1 MPEG-1, 2 MPEG-2, 25 MPEG-2.5
     int bitrateKbps;
     int sampleRate;
-    int channels;         // 1 mono, 2 otherwise
+    int channels;  // 1 mono, 2 otherwise
     int frameBytes;
     int samplesPerFrame;  // 1152 or 576
     int sideInfoBytes;    // without the CRC
@@ -33,16 +33,16 @@ uint32_t Id3v2Size(const uint8_t *p, size_t have);
 enum { MP3_DECODER_DELAY = 529, MP3_MAX_FRAME_BYTES = 1441 };
 
 struct Mp3Index {
-    Mp3Header first;                 // the first audio frame
-    std::vector<uint32_t> offsets;   // each audio frame's file offset
-    std::vector<uint16_t> sizes;     // each audio frame's length in bytes
-    std::vector<uint16_t> reservoir; // each frame's main_data_begin
-    bool hasInfoFrame;               // a Xing/Info/VBRI frame precedes the audio (not in offsets)
+    Mp3Header first;                  // the first audio frame
+    std::vector<uint32_t> offsets;    // each audio frame's file offset
+    std::vector<uint16_t> sizes;      // each audio frame's length in bytes
+    std::vector<uint16_t> reservoir;  // each frame's main_data_begin
+    bool hasInfoFrame;                // a Xing/Info/VBRI frame precedes the audio (not in offsets)
     bool hasLameTag;
-    uint32_t infoFrames;             // frame count the info frame claims (0 if none)
+    uint32_t infoFrames;  // frame count the info frame claims (0 if none)
     uint32_t encoderDelay, encoderPadding;
-    uint64_t startTrim;              // decoded samples to drop at the start
-    uint64_t totalSamples;           // samples a listener hears, after trimming
+    uint64_t startTrim;     // decoded samples to drop at the start
+    uint64_t totalSamples;  // samples a listener hears, after trimming
     uint32_t averageKbps;
 };
 

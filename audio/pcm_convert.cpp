@@ -16,45 +16,60 @@ int16_t MulawToPcm16(uint8_t code) {
 int16_t AlawToPcm16(uint8_t code) {
     code ^= 0x55;
     int exponent = (code >> 4) & 7, mantissa = code & 15;
-    int magnitude = exponent == 0 ? (mantissa << 4) + 8 : ((mantissa << 4) + 0x108) << (exponent - 1);
+    int magnitude =
+        exponent == 0 ? (mantissa << 4) + 8 : ((mantissa << 4) + 0x108) << (exponent - 1);
     return int16_t((code & 0x80) ? magnitude : -magnitude);
 }
 
 bool IsDirectFormat(uint16_t tag, int bits) {
     switch (tag) {
-    case WAV_TAG_PCM: return bits == 8 || bits == 16 || bits == 24 || bits == 32;
-    case WAV_TAG_FLOAT: return bits == 32;
-    case WAV_TAG_MULAW:
-    case WAV_TAG_ALAW: return bits == 8;
-    default: return false;
+        case WAV_TAG_PCM:
+            return bits == 8 || bits == 16 || bits == 24 || bits == 32;
+        case WAV_TAG_FLOAT:
+            return bits == 32;
+        case WAV_TAG_MULAW:
+        case WAV_TAG_ALAW:
+            return bits == 8;
+        default:
+            return false;
     }
 }
 
 // One sample as a 32-bit value scaled so that 16-bit full scale is +-32768.
 static int32_t Sample(const uint8_t *p, uint16_t tag, int bits) {
     switch (tag) {
-    case WAV_TAG_MULAW: return MulawToPcm16(*p);
-    case WAV_TAG_ALAW: return AlawToPcm16(*p);
-    case WAV_TAG_FLOAT: {
-        float f;
-        memcpy(&f, p, 4);
-        if (!(f == f)) return 0;  // NaN
-        float scaled = f * 32768.0f;
-        if (scaled >= 32767.0f) return 32767;
-        if (scaled <= -32768.0f) return -32768;
-        return int32_t(scaled + (scaled >= 0 ? 0.5f : -0.5f));
-    }
-    default: break;
+        case WAV_TAG_MULAW:
+            return MulawToPcm16(*p);
+        case WAV_TAG_ALAW:
+            return AlawToPcm16(*p);
+        case WAV_TAG_FLOAT: {
+            float f;
+            memcpy(&f, p, 4);
+            if (!(f == f)) return 0;  // NaN
+            float scaled = f * 32768.0f;
+            if (scaled >= 32767.0f) return 32767;
+            if (scaled <= -32768.0f) return -32768;
+            return int32_t(scaled + (scaled >= 0 ? 0.5f : -0.5f));
+        }
+        default:
+            break;
     }
     switch (bits) {
-    case 8: return (int32_t(p[0]) - 128) * 256;
-    case 16: return int16_t(p[0] | (p[1] << 8));
-    case 24: return int32_t(uint32_t(p[0] << 8) | uint32_t(p[1] << 16) | uint32_t(p[2]) << 24) >> 16;
-    default: return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24) >> 16;
+        case 8:
+            return (int32_t(p[0]) - 128) * 256;
+        case 16:
+            return int16_t(p[0] | (p[1] << 8));
+        case 24:
+            return int32_t(uint32_t(p[0] << 8) | uint32_t(p[1] << 16) | uint32_t(p[2]) << 24) >> 16;
+        default:
+            return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                           uint32_t(p[3]) << 24) >>
+                   16;
     }
 }
 
-void ConvertToPcm16(const uint8_t *in, size_t frames, uint16_t tag, int bits, int channels, int16_t *out) {
+void ConvertToPcm16(const uint8_t *in, size_t frames, uint16_t tag, int bits, int channels,
+                    int16_t *out) {
     int bytes = bits / 8;
     if (tag == WAV_TAG_PCM && bits == 16 && channels <= 2) {
         memcpy(out, in, frames * size_t(channels) * 2);  // the common case, little-endian host

@@ -15,7 +15,8 @@ bool IsDirectFormat(uint16_t tag, int bits);
 // Converts `frames` frames of `channels` interleaved samples; `out` receives
 // frames * OutputChannels(channels) samples. With more than two channels the even-numbered
 // ones are averaged into the left and the odd-numbered into the right.
-void ConvertToPcm16(const uint8_t *in, size_t frames, uint16_t tag, int bits, int channels, int16_t *out);
+void ConvertToPcm16(const uint8_t *in, size_t frames, uint16_t tag, int bits, int channels,
+                    int16_t *out);
 
 int16_t MulawToPcm16(uint8_t code);
 int16_t AlawToPcm16(uint8_t code);

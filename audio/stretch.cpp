@@ -52,7 +52,8 @@ static void DropInputBefore(Stretch &s, uint64_t frame) {
     if (frame <= s.inStart) return;
     uint64_t end = InEnd(s);
     if (frame > end) frame = end;
-    s.in.erase(s.in.begin(), s.in.begin() + ptrdiff_t(size_t(frame - s.inStart) * size_t(s.channels)));
+    s.in.erase(s.in.begin(),
+               s.in.begin() + ptrdiff_t(size_t(frame - s.inStart) * size_t(s.channels)));
     s.inStart = frame;
 }
 
@@ -111,7 +112,8 @@ static float Score(const float *a, const float *b, size_t n) {
         dot[0] += a[i] * b[i];
         energy[0] += b[i] * b[i];
     }
-    return (dot[0] + dot[1] + dot[2] + dot[3]) / sqrtf(energy[0] + energy[1] + energy[2] + energy[3] + 1e-3f);
+    return (dot[0] + dot[1] + dot[2] + dot[3]) /
+           sqrtf(energy[0] + energy[1] + energy[2] + energy[3] + 1e-3f);
 }
 
 static void Halve(const std::vector<float> &from, std::vector<float> &to) {
@@ -136,7 +138,9 @@ static uint64_t BestMatch(Stretch &s, uint64_t lo, uint64_t hi, uint64_t center,
         if (k + n > s.halfB.size()) n = s.halfB.size() - k;
         return weight(at, Score(s.halfA.data(), s.halfB.data() + k, n));
     };
-    auto fine = [&](uint64_t at) { return weight(at, Score(s.monoA.data(), s.monoB.data() + (at - lo), size_t(overlap))); };
+    auto fine = [&](uint64_t at) {
+        return weight(at, Score(s.monoA.data(), s.monoB.data() + (at - lo), size_t(overlap)));
+    };
     uint64_t best = center < lo ? lo : center > hi ? hi : center;
     double bestScore = coarse(best);
     for (uint64_t at = lo; at <= hi; at += 4) {
@@ -160,7 +164,8 @@ static uint64_t StepNeeds(const Stretch &s, const Shape &shape) {
     return a > b ? a : b;
 }
 
-static void CrossFade(Stretch &s, uint64_t from, uint64_t to, int overlap, std::vector<int16_t> &fade) {
+static void CrossFade(Stretch &s, uint64_t from, uint64_t to, int overlap,
+                      std::vector<int16_t> &fade) {
     int c = s.channels;
     fade.resize(size_t(overlap) * size_t(c));
     const int16_t *a = InAt(s, from), *b = InAt(s, to);
@@ -198,7 +203,8 @@ static void Process(Stretch &s) {
         uint64_t half = uint64_t(shape.window / 2);
         // Going back to passthrough, the input must not resume behind the position already
         // reported: search no earlier than one overlap before it.
-        uint64_t back = s.tempo == 1.0 && half > uint64_t(shape.overlap) ? uint64_t(shape.overlap) : half;
+        uint64_t back =
+            s.tempo == 1.0 && half > uint64_t(shape.overlap) ? uint64_t(shape.overlap) : half;
         uint64_t lo = center >= s.inStart + back ? center - back : s.inStart;
         uint64_t hi = center + half;
         uint64_t seg = BestMatch(s, lo, hi, center, shape.overlap);
@@ -206,7 +212,8 @@ static void Process(Stretch &s) {
         if (s.tempo == 1.0) {
             // Back to passthrough: after this one cross-fade, the input itself.
             double resume = double(seg + uint64_t(shape.overlap));
-            Emit(s, fade.data(), size_t(shape.overlap), s.nominal, resume > s.nominal ? resume : s.nominal);
+            Emit(s, fade.data(), size_t(shape.overlap), s.nominal,
+                 resume > s.nominal ? resume : s.nominal);
             s.cursor = seg + uint64_t(shape.overlap);
             s.passing = true;
             continue;
@@ -250,7 +257,9 @@ void StretchFinish(Stretch &s) {
     if (!s.passing) {
         // Silence after the end lets the last steps run whole; Emit cuts them at the end.
         Shape widest = ShapeFor(0.5, s.rate);
-        s.in.resize(s.in.size() + size_t(widest.sequence + widest.window + widest.overlap) * size_t(s.channels), 0);
+        s.in.resize(s.in.size() + size_t(widest.sequence + widest.window + widest.overlap) *
+                                      size_t(s.channels),
+                    0);
     }
     Process(s);
 }

@@ -19,20 +19,20 @@ struct StretchMark {
 struct Stretch {
     int channels;
     uint32_t rate;
-    double tempo;        // source frames per output frame
-    bool passing;        // passthrough: output is the input itself
-    bool finished;       // no more input will come
-    double sourceEnd;    // once finished: the source frame where the input ended
+    double tempo;             // source frames per output frame
+    bool passing;             // passthrough: output is the input itself
+    bool finished;            // no more input will come
+    double sourceEnd;         // once finished: the source frame where the input ended
     std::vector<int16_t> in;  // interleaved input, in[0] is source frame inStart
     uint64_t inStart;
-    uint64_t cursor;     // passthrough: next source frame to copy
-    uint64_t tail;       // stretching: where the previous segment would go on
-    double nominal;      // stretching: the ideal source position of the next segment
+    uint64_t cursor;           // passthrough: next source frame to copy
+    uint64_t tail;             // stretching: where the previous segment would go on
+    double nominal;            // stretching: the ideal source position of the next segment
     std::vector<int16_t> out;  // produced, not yet taken
     size_t outAt;
     std::vector<StretchMark> marks;
     size_t markAt;
-    uint32_t markUsed;   // frames of marks[markAt] already taken
+    uint32_t markUsed;                              // frames of marks[markAt] already taken
     std::vector<float> monoA, monoB, halfA, halfB;  // scratch for the correlation
 };
 

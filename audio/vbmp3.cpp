@@ -15,29 +15,29 @@
 #include "playback/vbmp3.h"
 
 enum {
-    QUEUED_BUFFERS = 5,     // of BUFFER_MS each: what the device has ahead of it
+    QUEUED_BUFFERS = 5,  // of BUFFER_MS each: what the device has ahead of it
     BUFFER_MS = 30,
-    FADE_MS = 10,           // fade in after a start, fade out at a pause, stop or seek
+    FADE_MS = 10,  // fade in after a start, fade out at a pause, stop or seek
     FADE_SLOT = QUEUED_BUFFERS,
     SLOTS = QUEUED_BUFFERS + 1,
     FEEDER_POLL_MS = 20,
-    DECODE_CHUNK = 2048,    // frames read from the decoder at a time
+    DECODE_CHUNK = 2048,  // frames read from the decoder at a time
     // Under Wine the device reports what it has taken, which runs about this far ahead of what
     // is heard (its mixer's buffer; 80-100 ms measured at the sound sink). Windows reports the
     // sample being played.
     WINE_DEVICE_LEAD_MS = 100,
-    HISTORY_MS = 400,       // kept of what was written, to fade out from where the listener is
-    TAG_RING = 64,          // buffers remembered for the position map (well over HISTORY_MS)
+    HISTORY_MS = 400,  // kept of what was written, to fade out from where the listener is
+    TAG_RING = 64,     // buffers remembered for the position map (well over HISTORY_MS)
 };
 
 namespace {
 struct OutBuffer {
     WAVEHDR header;
     std::vector<int16_t> data;
-    bool queued;           // written and not yet returned
-    uint64_t outStart;     // device frame (since the last reset) of its first frame
+    bool queued;        // written and not yet returned
+    uint64_t outStart;  // device frame (since the last reset) of its first frame
     uint32_t frames;
-    double from, to;       // source frames it stands for
+    double from, to;  // source frames it stands for
 };
 
 // What one written buffer stands for; kept after the buffer itself is reused, because the
@@ -53,15 +53,15 @@ struct Player {
     DecodedFormat format;
     HWAVEOUT wave;
     int state;
-    double position;       // source frame while stopped or paused
+    double position;  // source frame while stopped or paused
     Stretch stretch;
     OutBuffer slots[SLOTS];
-    uint64_t written;      // device frames written since the last reset
-    uint32_t lastRaw;      // last raw device position, to extend it past 32 bits
+    uint64_t written;  // device frames written since the last reset
+    uint32_t lastRaw;  // last raw device position, to extend it past 32 bits
     uint64_t played;
     bool inputEnded;
-    uint32_t fadeLeft;     // fade-in frames still to apply
-    double lastTo;         // source position at the end of what was written
+    uint32_t fadeLeft;  // fade-in frames still to apply
+    double lastTo;      // source position at the end of what was written
     uint32_t bufferFrames, fadeFrames;
     std::vector<int16_t> decoded;
     std::vector<int16_t> history;  // the last HISTORY_MS written, by device frame
@@ -100,7 +100,9 @@ static uint64_t DeviceFrames(Player &p) {
     return p.played;
 }
 
-static uint64_t LeadFrames(const Player &p) { return uint64_t(p.format.rate) * deviceLeadMs / 1000; }
+static uint64_t LeadFrames(const Player &p) {
+    return uint64_t(p.format.rate) * deviceLeadMs / 1000;
+}
 
 static bool RunningOnWine() {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -243,7 +245,8 @@ static void FadeOutAndReset(Player &p, double standsFor) {
     for (uint32_t i = 0; i < copied; ++i) {
         const int16_t *from = &p.history[size_t((at + i) % ring) * size_t(c)];
         double gain = 0.5 + 0.5 * cos(3.14159265358979 * (i + 1) / copied);
-        for (int ch = 0; ch < c; ++ch) fade.data[size_t(i) * size_t(c) + size_t(ch)] = int16_t(lrint(from[ch] * gain));
+        for (int ch = 0; ch < c; ++ch)
+            fade.data[size_t(i) * size_t(c) + size_t(ch)] = int16_t(lrint(from[ch] * gain));
     }
     ResetDevice(p);
     if (copied == 0) return;
@@ -360,7 +363,8 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
     wf.wBitsPerSample = 16;
     wf.nBlockAlign = WORD(2 * p->format.channels);
     wf.nAvgBytesPerSec = wf.nSamplesPerSec * wf.nBlockAlign;
-    if (waveOutOpen(&p->wave, WAVE_MAPPER, &wf, DWORD_PTR(wake), 0, CALLBACK_EVENT) != MMSYSERR_NOERROR) {
+    if (waveOutOpen(&p->wave, WAVE_MAPPER, &wf, DWORD_PTR(wake), 0, CALLBACK_EVENT) !=
+        MMSYSERR_NOERROR) {
         CloseDecoder(decoder);
         delete p;
         LeaveCriticalSection(&lock);
@@ -371,7 +375,8 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
     for (int i = 0; i < SLOTS; ++i) {
         OutBuffer &b = p->slots[i];
         // The fade slot holds a whole fade, which may be longer than a buffer.
-        uint32_t frames = i == FADE_SLOT && p->fadeFrames > p->bufferFrames ? p->fadeFrames : p->bufferFrames;
+        uint32_t frames =
+            i == FADE_SLOT && p->fadeFrames > p->bufferFrames ? p->fadeFrames : p->bufferFrames;
         b.data.assign(size_t(frames) * size_t(p->format.channels), 0);
         b.header.lpData = reinterpret_cast<LPSTR>(b.data.data());
         b.header.dwBufferLength = DWORD(b.data.size() * 2);
@@ -426,7 +431,8 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_play(void) { return Resume(VBMP3_STOPPED); }
 static int32_t Halt(bool fromPaused, int newState) {
     EnterCriticalSection(&lock);
     int32_t r = 0;
-    if (player && (player->state == VBMP3_PLAYING || (fromPaused && player->state == VBMP3_PAUSED))) {
+    if (player &&
+        (player->state == VBMP3_PLAYING || (fromPaused && player->state == VBMP3_PAUSED))) {
         if (player->state == VBMP3_PLAYING) {
             player->position = HeardFrame(*player);
             FadeOutAndReset(*player, player->position);

@@ -22,7 +22,7 @@ enum : uint16_t {
 };
 
 struct WavInfo {
-    uint16_t tag;              // the real format tag
+    uint16_t tag;  // the real format tag
     uint16_t channels;
     uint32_t sampleRate;
     uint32_t avgBytesPerSec;
@@ -31,9 +31,9 @@ struct WavInfo {
     // A WAVEFORMATEX image (18 bytes + cbSize) with the real tag, ready for the codec manager.
     std::vector<uint8_t> format;
     uint64_t dataOffset;
-    uint64_t dataSize;         // whole blocks only
-    uint32_t framesPerBlock;   // sample frames in one block (1 for PCM)
-    uint64_t frames;           // sample frames in the data, trimmed by a fact chunk
+    uint64_t dataSize;        // whole blocks only
+    uint32_t framesPerBlock;  // sample frames in one block (1 for PCM)
+    uint64_t frames;          // sample frames in the data, trimmed by a fact chunk
     bool rf64;
 };
 

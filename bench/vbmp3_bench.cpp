@@ -27,7 +27,8 @@ static double Now() {
 // One sequential read of the whole file in 1 MB blocks (the baseline for the open time).
 static double PlainRead(const char *path) {
     double start = Now();
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) return -1;
     std::vector<char> buffer(1 << 20);
     DWORD got;
@@ -70,12 +71,14 @@ static void SeekFigures(const char *label, const char *path, int tolerance) {
     Decoder *d = OpenDecoder(path);
     DecodedFormat f = GetDecodedFormat(d);
     int c = f.channels;
-    std::vector<int16_t> got(1152 * size_t(c)), lead(size_t(f.rate) * 3 * size_t(c)), ref(1152 * size_t(c));
+    std::vector<int16_t> got(1152 * size_t(c)), lead(size_t(f.rate) * 3 * size_t(c)),
+        ref(1152 * size_t(c));
     srand(12345);
     double total = 0, worstTime = 0;
     int exact = 0, within = 0, worstDiff = 0;
     for (int i = 0; i < 100; ++i) {
-        uint64_t target = (uint64_t(rand()) * 32768 + uint64_t(rand())) % (f.frames - 2 * f.rate) + f.rate * 3;
+        uint64_t target =
+            (uint64_t(rand()) * 32768 + uint64_t(rand())) % (f.frames - 2 * f.rate) + f.rate * 3;
         double start = Now();
         SeekDecoder(d, target);
         size_t n = ReadDecoder(d, got.data(), 1152);
@@ -86,14 +89,16 @@ static void SeekFigures(const char *label, const char *path, int tolerance) {
         ReadDecoder(d, lead.data(), size_t(f.rate) * 3);
         size_t m = ReadDecoder(d, ref.data(), 1152);
         int diff = n == m ? 0 : 65536;
-        for (size_t k = 0; k < std::min(n, m) * size_t(c); ++k) diff = std::max(diff, abs(got[k] - ref[k]));
+        for (size_t k = 0; k < std::min(n, m) * size_t(c); ++k)
+            diff = std::max(diff, abs(got[k] - ref[k]));
         exact += diff == 0;
         within += diff <= tolerance;
         worstDiff = std::max(worstDiff, diff);
     }
-    printf("%s seek: mean %.2f ms, worst %.2f ms over 100 targets; %d/100 identical, %d/100 within %d "
-           "(largest difference %d)\n",
-           label, total / 100 * 1000, worstTime * 1000, exact, within, tolerance, worstDiff);
+    printf(
+        "%s seek: mean %.2f ms, worst %.2f ms over 100 targets; %d/100 identical, %d/100 within %d "
+        "(largest difference %d)\n",
+        label, total / 100 * 1000, worstTime * 1000, exact, within, tolerance, worstDiff);
     CloseDecoder(d);
 }
 
@@ -196,9 +201,10 @@ static void PlayerFigures(const char *path) {
     } else {
         printf("play to first sample: no sink file to watch (PARLOMIX_CAPTURE)\n");
     }
-    printf("memory while playing the long MP3: %.1f MB above the process before open, %.1f MB in all "
-           "(length %d s)\n",
-           double(peak - before) / (1 << 20), double(peak) / (1 << 20), info.length);
+    printf(
+        "memory while playing the long MP3: %.1f MB above the process before open, %.1f MB in all "
+        "(length %d s)\n",
+        double(peak - before) / (1 << 20), double(peak) / (1 << 20), info.length);
 }
 
 int main(int argc, char **argv) {
@@ -228,12 +234,16 @@ int main(int argc, char **argv) {
     for (int percent : {100, 50, 300}) {
         double seconds = percent == 100 ? mp3Seconds : 1800;
         double x = Throughput(mp3, percent, seconds);
-        printf("mp3 decode+stretch at %d%%: %.0fx real time (%.0f s of audio)", percent, x, seconds);
-        if (mpg123 > 0) printf("; mpg123 -t on the whole file: %.0fx, ratio %.2f", mp3Seconds / mpg123, x / (mp3Seconds / mpg123));
+        printf("mp3 decode+stretch at %d%%: %.0fx real time (%.0f s of audio)", percent, x,
+               seconds);
+        if (mpg123 > 0)
+            printf("; mpg123 -t on the whole file: %.0fx, ratio %.2f", mp3Seconds / mpg123,
+                   x / (mp3Seconds / mpg123));
         printf("\n");
     }
     for (int percent : {100, 50, 300})
-        printf("wav decode+stretch at %d%%: %.0fx real time\n", percent, Throughput(wav, percent, 1800));
+        printf("wav decode+stretch at %d%%: %.0fx real time\n", percent,
+               Throughput(wav, percent, 1800));
     PlayerFigures(mp3);
     return 0;
 }

@@ -6,14 +6,16 @@
 
 // Virtual-key codes of the modifier keys.
 enum {
-    VK_SHIFT_KEY = 0x10, VK_CONTROL_KEY = 0x11, VK_MENU_KEY = 0x12,
-    VK_LWIN_KEY = 0x5B, VK_RWIN_KEY = 0x5C,
-    VK_LSHIFT_KEY = 0xA0, VK_RMENU_KEY = 0xA5
+    VK_SHIFT_KEY = 0x10,
+    VK_CONTROL_KEY = 0x11,
+    VK_MENU_KEY = 0x12,
+    VK_LWIN_KEY = 0x5B,
+    VK_RWIN_KEY = 0x5C,
+    VK_LSHIFT_KEY = 0xA0,
+    VK_RMENU_KEY = 0xA5
 };
 
-void ResetMatcher(MatcherState *state) {
-    memset(state, 0, sizeof *state);
-}
+void ResetMatcher(MatcherState *state) { memset(state, 0, sizeof *state); }
 
 int IsModifierKey(uint32_t vkey) {
     return (vkey >= VK_SHIFT_KEY && vkey <= VK_MENU_KEY) || vkey == VK_LWIN_KEY ||

@@ -9,12 +9,7 @@
 #include "input/key_data.h"
 
 // Modifier keys held, either left or right.
-enum {
-    HELD_SHIFT = 1,
-    HELD_CTRL = 2,
-    HELD_ALT = 4,
-    HELD_WIN = 8
-};
+enum { HELD_SHIFT = 1, HELD_CTRL = 2, HELD_ALT = 4, HELD_WIN = 8 };
 
 enum { MATCHER_KEYS = 256 };
 
@@ -30,8 +25,8 @@ struct MatcherState {
 };
 
 struct MatchResult {
-    int report;         // nonzero: post ZT_Command with `operation`, release when `released`
-    int swallow;        // nonzero: the event is not passed on to the focused program
+    int report;   // nonzero: post ZT_Command with `operation`, release when `released`
+    int swallow;  // nonzero: the event is not passed on to the focused program
     int released;
     int32_t operation;
 };

@@ -12,8 +12,8 @@ struct HWND__;
 
 // The decoded button message; one lives for the whole run, overwritten by each message.
 struct JoyEvent {
-    int32_t button;   // 1..4, or 0 when the message names none of buttons 1 to 4
-    uint32_t flags;   // 0 for a button press, JOY_EVENT_RELEASED for a release
+    int32_t button;  // 1..4, or 0 when the message names none of buttons 1 to 4
+    uint32_t flags;  // 0 for a button press, JOY_EVENT_RELEASED for a release
 };
 static_assert(sizeof(JoyEvent) == 8, "JoyEvent is two 32-bit fields");
 

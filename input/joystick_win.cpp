@@ -18,9 +18,7 @@ static const UINT BUTTON_THRESHOLD = 512;
 
 static unsigned joyId = 0;
 
-static unsigned CallDeviceCount(void *) {
-    return joyGetNumDevs();
-}
+static unsigned CallDeviceCount(void *) { return joyGetNumDevs(); }
 
 static unsigned CallPosition(void *, unsigned id) {
     JOYINFO info;
@@ -40,9 +38,7 @@ static unsigned CallSetThreshold(void *, unsigned id) {
     return joySetThreshold(id, BUTTON_THRESHOLD);
 }
 
-static unsigned CallReleaseCapture(void *, unsigned id) {
-    return joyReleaseCapture(id);
-}
+static unsigned CallReleaseCapture(void *, unsigned id) { return joyReleaseCapture(id); }
 
 static JoystickCalls WinmmCalls(HWND window) {
     JoystickCalls calls = {window,         CallDeviceCount,  CallPosition,      CallSetCapture,
@@ -60,10 +56,6 @@ void CaptureJoystick(HWND window) {
     SetUpJoystickCapture(&calls, joyId);
 }
 
-void ReleaseJoystick(void) {
-    joyReleaseCapture(joyId);
-}
+void ReleaseJoystick(void) { joyReleaseCapture(joyId); }
 
-unsigned JoystickId(void) {
-    return joyId;
-}
+unsigned JoystickId(void) { return joyId; }

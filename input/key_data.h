@@ -7,8 +7,8 @@
 #include <stdint.h>
 
 struct KeyData {
-    int32_t vkey;       // virtual-key code; 0 = no key
-    int16_t shift;      // nonzero: Shift is part of the combination
+    int32_t vkey;   // virtual-key code; 0 = no key
+    int16_t shift;  // nonzero: Shift is part of the combination
     int16_t ctrl;
     int16_t alt;
     int16_t win;

@@ -15,19 +15,14 @@ static const PlayMenuRow PLAY_MENU_ROWS[] = {
 };
 static const int32_t PLAY_MENU_ROW_COUNT = sizeof PLAY_MENU_ROWS / sizeof PLAY_MENU_ROWS[0];
 
-static void StartRefresh(const PlaybackPort *port)
-{
+static void StartRefresh(const PlaybackPort *port) {
     // SetTimer on a running id restarts its period, so there is never a second refresh timer.
     port->startTimer(port->context, TIMER_REFRESH, REFRESH_PERIOD_MS);
 }
 
-static void StopRefresh(const PlaybackPort *port)
-{
-    port->stopTimer(port->context, TIMER_REFRESH);
-}
+static void StopRefresh(const PlaybackPort *port) { port->stopTimer(port->context, TIMER_REFRESH); }
 
-static void StartRepeat(const PlaybackPort *port, RepeatTimers *repeats, int32_t timerId)
-{
+static void StartRepeat(const PlaybackPort *port, RepeatTimers *repeats, int32_t timerId) {
     int32_t *running = &repeats->running[timerId - TIMER_REW_REPEAT];
     if (*running == 0) {
         port->startTimer(port->context, timerId, REPEAT_PERIOD_MS);
@@ -35,8 +30,7 @@ static void StartRepeat(const PlaybackPort *port, RepeatTimers *repeats, int32_t
     }
 }
 
-static void StopRepeat(const PlaybackPort *port, RepeatTimers *repeats, int32_t timerId)
-{
+static void StopRepeat(const PlaybackPort *port, RepeatTimers *repeats, int32_t timerId) {
     int32_t *running = &repeats->running[timerId - TIMER_REW_REPEAT];
     if (*running != 0) {
         port->stopTimer(port->context, timerId);
@@ -44,20 +38,17 @@ static void StopRepeat(const PlaybackPort *port, RepeatTimers *repeats, int32_t 
     }
 }
 
-static void Play(const PlaybackPort *port)
-{
+static void Play(const PlaybackPort *port) {
     port->play(port->context);
     StartRefresh(port);
 }
 
-static void Pause(const PlaybackPort *port)
-{
+static void Pause(const PlaybackPort *port) {
     port->pause(port->context);
     StopRefresh(port);
 }
 
-static void Resume(const PlaybackPort *port, int32_t position, const OptionData *options)
-{
+static void Resume(const PlaybackPort *port, int32_t position, const OptionData *options) {
     int32_t target = position - options->revSeconds;
     if (target < 0) {
         target = 0;
@@ -68,8 +59,7 @@ static void Resume(const PlaybackPort *port, int32_t position, const OptionData 
 }
 
 static void RewStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t position,
-                    PlayState *playState, const OptionData *options)
-{
+                    PlayState *playState, const OptionData *options) {
     StopRepeat(port, repeats, TIMER_FF_REPEAT);
     int32_t target = position - options->rewSeconds;
     if (target < 0) {
@@ -81,8 +71,7 @@ static void RewStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t pos
 }
 
 static void FfStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t position,
-                   PlayState *playState, const OptionData *options)
-{
+                   PlayState *playState, const OptionData *options) {
     StopRepeat(port, repeats, TIMER_REW_REPEAT);
     int32_t target = position + options->ffSeconds;
     if (playState->fileInfo.length < target) {
@@ -94,8 +83,7 @@ static void FfStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t posi
 }
 
 static void PitchStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t direction,
-                      OptionData *options)
-{
+                      OptionData *options) {
     int32_t timerId;
     int32_t pitch = port->getPitch(port->context);
     if (direction > 0) {
@@ -122,8 +110,7 @@ static void PitchStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t d
     }
 }
 
-static void SeekPaused(const PlaybackPort *port, int32_t state, const PlayState *playState)
-{
+static void SeekPaused(const PlaybackPort *port, int32_t state, const PlayState *playState) {
     // The library seeks only a playing or paused file.
     if (state == STATE_STOPPED) {
         port->play(port->context);
@@ -135,8 +122,7 @@ static void SeekPaused(const PlaybackPort *port, int32_t state, const PlayState 
 }
 
 int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, int32_t fileOpen,
-                     int32_t operation, PlayState *playState, OptionData *options)
-{
+                     int32_t operation, PlayState *playState, OptionData *options) {
     if (fileOpen == 0) {
         return 0;
     }
@@ -147,98 +133,96 @@ int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, int32_t fi
     bool paused = state == STATE_PAUSED;
 
     switch (operation) {
-    case OP_PLAY_PAUSE:
-        if (playing) {
+        case OP_PLAY_PAUSE:
+            if (playing) {
+                Pause(port);
+            } else if (paused) {
+                Resume(port, position, options);
+            } else {
+                Play(port);
+            }
+            break;
+        case OP_PLAY:
+            if (playing) {
+                return -1;
+            }
+            if (paused) {
+                Resume(port, position, options);
+            } else {
+                Play(port);
+            }
+            break;
+        case OP_PAUSE:
+            if (!playing) {
+                return -1;
+            }
             Pause(port);
-        } else if (paused) {
-            Resume(port, position, options);
-        } else {
-            Play(port);
-        }
-        break;
-    case OP_PLAY:
-        if (playing) {
+            break;
+        case OP_STOP:
+            if (stopped) {
+                return -1;
+            }
+            port->stop(port->context);
+            StopRefresh(port);
+            break;
+        case OP_REW:
+            if (stopped) {
+                return -1;
+            }
+            RewStep(port, repeats, position, playState, options);
+            break;
+        case OP_FF:
+            if (stopped) {
+                return -1;
+            }
+            FfStep(port, repeats, position, playState, options);
+            break;
+        case OP_REW_END:
+            StopRepeat(port, repeats, TIMER_REW_REPEAT);
+            break;
+        case OP_FF_END:
+            StopRepeat(port, repeats, TIMER_FF_REPEAT);
+            break;
+        case OP_PITCH_UP:
+            PitchStep(port, repeats, +1, options);
+            break;
+        case OP_PITCH_UP_END:
+            StopRepeat(port, repeats, TIMER_PITCH_UP_REPEAT);
+            break;
+        case OP_PITCH_DOWN:
+            PitchStep(port, repeats, -1, options);
+            break;
+        case OP_PITCH_DOWN_END:
+            StopRepeat(port, repeats, TIMER_PITCH_DOWN_REPEAT);
+            break;
+        case OP_SEEK:
+            SeekPaused(port, state, playState);
+            break;
+        case OP_INVALID:
             return -1;
-        }
-        if (paused) {
-            Resume(port, position, options);
-        } else {
-            Play(port);
-        }
-        break;
-    case OP_PAUSE:
-        if (!playing) {
-            return -1;
-        }
-        Pause(port);
-        break;
-    case OP_STOP:
-        if (stopped) {
-            return -1;
-        }
-        port->stop(port->context);
-        StopRefresh(port);
-        break;
-    case OP_REW:
-        if (stopped) {
-            return -1;
-        }
-        RewStep(port, repeats, position, playState, options);
-        break;
-    case OP_FF:
-        if (stopped) {
-            return -1;
-        }
-        FfStep(port, repeats, position, playState, options);
-        break;
-    case OP_REW_END:
-        StopRepeat(port, repeats, TIMER_REW_REPEAT);
-        break;
-    case OP_FF_END:
-        StopRepeat(port, repeats, TIMER_FF_REPEAT);
-        break;
-    case OP_PITCH_UP:
-        PitchStep(port, repeats, +1, options);
-        break;
-    case OP_PITCH_UP_END:
-        StopRepeat(port, repeats, TIMER_PITCH_UP_REPEAT);
-        break;
-    case OP_PITCH_DOWN:
-        PitchStep(port, repeats, -1, options);
-        break;
-    case OP_PITCH_DOWN_END:
-        StopRepeat(port, repeats, TIMER_PITCH_DOWN_REPEAT);
-        break;
-    case OP_SEEK:
-        SeekPaused(port, state, playState);
-        break;
-    case OP_INVALID:
-        return -1;
-    default:
-        break;
+        default:
+            break;
     }
     playState->state = port->getState(port->context, &playState->position);
     return 1;
 }
 
-int32_t RepeatOperationOfTimer(int32_t timerId)
-{
+int32_t RepeatOperationOfTimer(int32_t timerId) {
     switch (timerId) {
-    case TIMER_REW_REPEAT:
-        return OP_REW;
-    case TIMER_FF_REPEAT:
-        return OP_FF;
-    case TIMER_PITCH_UP_REPEAT:
-        return OP_PITCH_UP;
-    case TIMER_PITCH_DOWN_REPEAT:
-        return OP_PITCH_DOWN;
-    default:
-        return 0;
+        case TIMER_REW_REPEAT:
+            return OP_REW;
+        case TIMER_FF_REPEAT:
+            return OP_FF;
+        case TIMER_PITCH_UP_REPEAT:
+            return OP_PITCH_UP;
+        case TIMER_PITCH_DOWN_REPEAT:
+            return OP_PITCH_DOWN;
+        default:
+            return 0;
     }
 }
 
-void RefreshTick(const PlaybackPort *port, PlayState *playState)
-{
+void RefreshTick(const PlaybackPort *port, PlayState *playState) {
     playState->state = port->getState(port->context, &playState->position);
     if (playState->state == STATE_STOPPED) {
         StopRefresh(port);
@@ -248,8 +232,7 @@ void RefreshTick(const PlaybackPort *port, PlayState *playState)
 }
 
 void SeekBarScrolled(const PlaybackPort *port, int32_t fileOpen, SeekBarEvent event,
-                     PlayState *playState)
-{
+                     PlayState *playState) {
     if (fileOpen == 0) {
         port->setThumb(port->context, 0);
         return;
@@ -274,8 +257,7 @@ void SeekBarScrolled(const PlaybackPort *port, int32_t fileOpen, SeekBarEvent ev
     }
 }
 
-void PitchBoxChanged(const PlaybackPort *port, int32_t value, OptionData *options)
-{
+void PitchBoxChanged(const PlaybackPort *port, int32_t value, OptionData *options) {
     int32_t accepted = port->setPitch(port->context, value);
     options->pitch = port->getPitch(port->context);
     if (accepted == 0) {
@@ -283,15 +265,13 @@ void PitchBoxChanged(const PlaybackPort *port, int32_t value, OptionData *option
     }
 }
 
-void SendStoredPitch(const PlaybackPort *port, OptionData *options)
-{
+void SendStoredPitch(const PlaybackPort *port, OptionData *options) {
     if (port->setPitch(port->context, options->pitch) == 0) {
         options->pitch = port->getPitch(port->context);
     }
 }
 
-const PlayMenuRow *FindPlayMenuRow(int32_t commandId)
-{
+const PlayMenuRow *FindPlayMenuRow(int32_t commandId) {
     for (int32_t i = 0; i < PLAY_MENU_ROW_COUNT; ++i) {
         if (PLAY_MENU_ROWS[i].commandId == commandId) {
             return &PLAY_MENU_ROWS[i];

@@ -14,16 +14,14 @@ static const char OPEN_FILTER[] =
 static const char DEFAULT_EXTENSION[] = "wav";
 
 void OpenAudioFile(HWND window, int32_t *fileOpen, PlayState *playState, HWND seekBar,
-                   FileSpec file, Layout layout, OptionData *options)
-{
+                   FileSpec file, Layout layout, OptionData *options) {
     PlaybackPort port;
     PlaybackWindow binding;
     BindPlaybackPort(&port, &binding, window, seekBar, &layout);
     OpenFileSequence(&port, &controllerRepeats, fileOpen, playState, &file, options);
 }
 
-int32_t ChooseAudioFile(HWND window, FileSpec *file)
-{
+int32_t ChooseAudioFile(HWND window, FileSpec *file) {
     OPENFILENAMEA dialog;
     ZeroMemory(&dialog, sizeof dialog);
     dialog.lStructSize = sizeof dialog;
@@ -39,8 +37,7 @@ int32_t ChooseAudioFile(HWND window, FileSpec *file)
     return GetOpenFileNameA(&dialog) ? 1 : 0;
 }
 
-int32_t TakeDroppedFile(HDROP drop, FileSpec *file)
-{
+int32_t TakeDroppedFile(HDROP drop, FileSpec *file) {
     char path[FILE_SPEC_TEXT] = {};
     UINT copied = DragQueryFileA(drop, 0, path, sizeof path);
     DragFinish(drop);

@@ -5,8 +5,7 @@
 
 #include "settings/history.h"
 
-void ShowOpenedFile(const PlaybackPort *port, PlayState *playState, const FileSpec *file)
-{
+void ShowOpenedFile(const PlaybackPort *port, PlayState *playState, const FileSpec *file) {
     playState->state = port->getState(port->context, &playState->position);
     port->setSeekBar(port->context, playState->position, playState->fileInfo.length);
     port->setTitle(port->context, file->name);
@@ -15,8 +14,7 @@ void ShowOpenedFile(const PlaybackPort *port, PlayState *playState, const FileSp
     port->historyChanged(port->context);
 }
 
-void ReportOpenError(const PlaybackPort *port, PlayState *playState)
-{
+void ReportOpenError(const PlaybackPort *port, PlayState *playState) {
     port->showOpenError(port->context);
     port->setTitle(port->context, nullptr);
     memset(playState, 0, sizeof *playState);
@@ -25,8 +23,7 @@ void ReportOpenError(const PlaybackPort *port, PlayState *playState)
 }
 
 void OpenFileSequence(const PlaybackPort *port, RepeatTimers *repeats, int32_t *fileOpen,
-                      PlayState *playState, const FileSpec *file, OptionData *options)
-{
+                      PlayState *playState, const FileSpec *file, OptionData *options) {
     if (*fileOpen != 0) {
         SetHistoryPosition(0, playState->position);
         port->close(port->context);

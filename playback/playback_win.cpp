@@ -17,78 +17,41 @@ RepeatTimers controllerRepeats;
 static const char OPEN_ERROR_TEXT[] = "vbmp3_open error";
 static const char OPEN_ERROR_TITLE[] = "error";
 
-static PlaybackWindow *Bound(void *context)
-{
-    return static_cast<PlaybackWindow *>(context);
-}
+static PlaybackWindow *Bound(void *context) { return static_cast<PlaybackWindow *>(context); }
 
-static int32_t LibraryGetState(void *, int32_t *position)
-{
-    return vbmp3_getState(position);
-}
+static int32_t LibraryGetState(void *, int32_t *position) { return vbmp3_getState(position); }
 
-static int32_t LibraryPlay(void *)
-{
-    return vbmp3_play();
-}
+static int32_t LibraryPlay(void *) { return vbmp3_play(); }
 
-static int32_t LibraryPause(void *)
-{
-    return vbmp3_pause();
-}
+static int32_t LibraryPause(void *) { return vbmp3_pause(); }
 
-static int32_t LibraryRestart(void *)
-{
-    return vbmp3_restart();
-}
+static int32_t LibraryRestart(void *) { return vbmp3_restart(); }
 
-static int32_t LibraryStop(void *)
-{
-    return vbmp3_stop();
-}
+static int32_t LibraryStop(void *) { return vbmp3_stop(); }
 
-static int32_t LibrarySeek(void *, int32_t seconds)
-{
-    return vbmp3_seek(seconds);
-}
+static int32_t LibrarySeek(void *, int32_t seconds) { return vbmp3_seek(seconds); }
 
-static int32_t LibrarySetPitch(void *, int32_t pitch)
-{
-    return vbmp3_setPitch(pitch);
-}
+static int32_t LibrarySetPitch(void *, int32_t pitch) { return vbmp3_setPitch(pitch); }
 
-static int32_t LibraryGetPitch(void *)
-{
-    return vbmp3_getPitch();
-}
+static int32_t LibraryGetPitch(void *) { return vbmp3_getPitch(); }
 
-static int32_t LibraryOpen(void *, const char *path, Vbmp3FileInfo *info)
-{
+static int32_t LibraryOpen(void *, const char *path, Vbmp3FileInfo *info) {
     return vbmp3_open(path, info);
 }
 
-static int32_t LibraryClose(void *)
-{
-    return vbmp3_close();
-}
+static int32_t LibraryClose(void *) { return vbmp3_close(); }
 
-static void WindowStartTimer(void *context, int32_t id, int32_t periodMs)
-{
+static void WindowStartTimer(void *context, int32_t id, int32_t periodMs) {
     SetTimer(Bound(context)->window, id, periodMs, NULL);
 }
 
-static void WindowStopTimer(void *context, int32_t id)
-{
-    KillTimer(Bound(context)->window, id);
-}
+static void WindowStopTimer(void *context, int32_t id) { KillTimer(Bound(context)->window, id); }
 
-static void WindowPostPitch(void *context, int32_t pitch)
-{
+static void WindowPostPitch(void *context, int32_t pitch) {
     PostMessageA(Bound(context)->window, WM_PITCH_CHANGED, (WPARAM)pitch, 0);
 }
 
-static void WindowDrawStatus(void *context, const PlayState *playState)
-{
+static void WindowDrawStatus(void *context, const PlayState *playState) {
     PlaybackWindow *bound = Bound(context);
     HDC dc = GetDC(bound->window);
     if (dc != NULL) {
@@ -97,28 +60,23 @@ static void WindowDrawStatus(void *context, const PlayState *playState)
     }
 }
 
-static void WindowInvalidateStatus(void *context)
-{
+static void WindowInvalidateStatus(void *context) {
     InvalidateRect(Bound(context)->window, &Bound(context)->status, TRUE);
 }
 
-static void WindowSetThumb(void *context, int32_t position)
-{
+static void WindowSetThumb(void *context, int32_t position) {
     SendMessageA(Bound(context)->seekBar, TBM_SETPOS, TRUE, (LPARAM)position);
 }
 
-static int32_t WindowGetThumb(void *context)
-{
+static int32_t WindowGetThumb(void *context) {
     return (int32_t)SendMessageA(Bound(context)->seekBar, TBM_GETPOS, 0, 0);
 }
 
-static void WindowSetSeekBar(void *context, int32_t position, int32_t length)
-{
+static void WindowSetSeekBar(void *context, int32_t position, int32_t length) {
     SetSeekBar(Bound(context)->seekBar, position, length);
 }
 
-static void WindowSetTitle(void *context, const char *name)
-{
+static void WindowSetTitle(void *context, const char *name) {
     if (name == nullptr) {
         SetWindowTextA(Bound(context)->window, appTitle);
         return;
@@ -128,24 +86,18 @@ static void WindowSetTitle(void *context, const char *name)
     SetWindowTextA(Bound(context)->window, title);
 }
 
-static void WindowShowError(void *context, const char *text)
-{
+static void WindowShowError(void *context, const char *text) {
     ShowError(Bound(context)->window, text);
 }
 
-static void WindowShowOpenError(void *context)
-{
+static void WindowShowOpenError(void *context) {
     MessageBoxA(Bound(context)->window, OPEN_ERROR_TEXT, OPEN_ERROR_TITLE, MB_OK);
 }
 
-static void WindowHistoryChanged(void *context)
-{
-    BuildHistoryMenu(Bound(context)->window);
-}
+static void WindowHistoryChanged(void *context) { BuildHistoryMenu(Bound(context)->window); }
 
 void BindPlaybackPort(PlaybackPort *port, PlaybackWindow *binding, HWND window, HWND seekBar,
-                      const Layout *layout)
-{
+                      const Layout *layout) {
     binding->window = window;
     binding->seekBar = seekBar;
     SetRectEmpty(&binding->status);
@@ -179,16 +131,14 @@ void BindPlaybackPort(PlaybackPort *port, PlaybackWindow *binding, HWND window, 
 }
 
 int32_t ExecuteOperation(HWND window, int32_t fileOpen, int32_t operation, PlayState *playState,
-                         OptionData *options)
-{
+                         OptionData *options) {
     PlaybackPort port;
     PlaybackWindow binding;
     BindPlaybackPort(&port, &binding, window, NULL, nullptr);
     return RunOperation(&port, &controllerRepeats, fileOpen, operation, playState, options);
 }
 
-void ApplyStoredPitch(OptionData *options)
-{
+void ApplyStoredPitch(OptionData *options) {
     PlaybackPort port;
     PlaybackWindow binding;
     BindPlaybackPort(&port, &binding, NULL, NULL, nullptr);
@@ -196,8 +146,7 @@ void ApplyStoredPitch(OptionData *options)
 }
 
 void RefreshAfterOperation(HWND window, HWND seekBar, const Layout *layout,
-                           const PlayState *playState)
-{
+                           const PlayState *playState) {
     PlaybackPort port;
     PlaybackWindow binding;
     BindPlaybackPort(&port, &binding, window, seekBar, layout);
@@ -206,8 +155,7 @@ void RefreshAfterOperation(HWND window, HWND seekBar, const Layout *layout,
 }
 
 int32_t OnPlayMenuCommand(HWND window, int32_t commandId, int32_t fileOpen, PlayState *playState,
-                          OptionData *options, HWND seekBar, const Layout *layout)
-{
+                          OptionData *options, HWND seekBar, const Layout *layout) {
     const PlayMenuRow *row = FindPlayMenuRow(commandId);
     if (row == nullptr) {
         return 0;
@@ -223,16 +171,14 @@ int32_t OnPlayMenuCommand(HWND window, int32_t commandId, int32_t fileOpen, Play
     return 1;
 }
 
-void OnRefreshTimer(HWND window, HWND seekBar, const Layout *layout, PlayState *playState)
-{
+void OnRefreshTimer(HWND window, HWND seekBar, const Layout *layout, PlayState *playState) {
     PlaybackPort port;
     PlaybackWindow binding;
     BindPlaybackPort(&port, &binding, window, seekBar, layout);
     RefreshTick(&port, playState);
 }
 
-int32_t OnRepeatTimer(HWND window, UINT_PTR timerId, UINT ztCommand)
-{
+int32_t OnRepeatTimer(HWND window, UINT_PTR timerId, UINT ztCommand) {
     int32_t operation = RepeatOperationOfTimer((int32_t)timerId);
     if (operation == 0) {
         return 0;
@@ -242,8 +188,7 @@ int32_t OnRepeatTimer(HWND window, UINT_PTR timerId, UINT ztCommand)
 }
 
 void OnSeekBarScroll(HWND window, WPARAM wParam, int32_t fileOpen, HWND seekBar,
-                     const Layout *layout, PlayState *playState)
-{
+                     const Layout *layout, PlayState *playState) {
     SeekBarEvent event = SEEK_BAR_OTHER;
     if (LOWORD(wParam) == TB_THUMBTRACK) {
         event = SEEK_BAR_DRAG;
@@ -256,8 +201,7 @@ void OnSeekBarScroll(HWND window, WPARAM wParam, int32_t fileOpen, HWND seekBar,
     SeekBarScrolled(&port, fileOpen, event, playState);
 }
 
-void OnPitchUpDown(HWND window, OptionData *options)
-{
+void OnPitchUpDown(HWND window, OptionData *options) {
     PlaybackPort port;
     PlaybackWindow binding;
     BindPlaybackPort(&port, &binding, window, NULL, nullptr);

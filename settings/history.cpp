@@ -10,23 +10,20 @@ int32_t playHistoryCount;
 static bool historyLoaded;
 
 // Copies a NUL-terminated string into a zeroed fixed field, cutting it to the field.
-static void CopyField(char *field, const char *text)
-{
+static void CopyField(char *field, const char *text) {
     size_t length = strnlen(text, FILE_SPEC_TEXT - 1);
     memcpy(field, text, length);
     field[length] = '\0';
 }
 
-int32_t HistoryIndexOfCommand(int32_t commandId)
-{
+int32_t HistoryIndexOfCommand(int32_t commandId) {
     if (commandId >= ID_HISTORY_FIRST && commandId < ID_HISTORY_FIRST + HISTORY_SLOTS) {
         return commandId - ID_HISTORY_FIRST;
     }
     return -1;
 }
 
-void HistoryPushFront(const HistoryEntry *entry)
-{
+void HistoryPushFront(const HistoryEntry *entry) {
     // `entry` may be one of the slots, so it is copied before the slots move.
     HistoryEntry copy = *entry;
     for (int32_t i = HISTORY_LIST_SLOTS - 1; i >= 1; --i) {
@@ -39,8 +36,7 @@ void HistoryPushFront(const HistoryEntry *entry)
     }
 }
 
-int32_t HistoryRemoveAt(int32_t index)
-{
+int32_t HistoryRemoveAt(int32_t index) {
     if (index < 0 || index > HISTORY_LIST_SLOTS - 1) {
         return 0;
     }
@@ -54,8 +50,7 @@ int32_t HistoryRemoveAt(int32_t index)
     return 1;
 }
 
-int32_t HistoryFind(const HistoryEntry *entry)
-{
+int32_t HistoryFind(const HistoryEntry *entry) {
     for (int32_t i = 0; i < playHistoryCount; ++i) {
         if (strncmp(playHistory[i].path, entry->path, FILE_SPEC_TEXT) == 0) {
             return i;
@@ -64,29 +59,18 @@ int32_t HistoryFind(const HistoryEntry *entry)
     return -1;
 }
 
-HistoryEntry *HistoryEntryAt(int32_t index)
-{
-    return &playHistory[index];
-}
+HistoryEntry *HistoryEntryAt(int32_t index) { return &playHistory[index]; }
 
-void SetHistoryPosition(int32_t index, int32_t position)
-{
-    playHistory[index].position = position;
-}
+void SetHistoryPosition(int32_t index, int32_t position) { playHistory[index].position = position; }
 
-void GetHistoryFile(int32_t index, FileSpec *file)
-{
+void GetHistoryFile(int32_t index, FileSpec *file) {
     memcpy(file->path, playHistory[index].path, FILE_SPEC_TEXT);
     memcpy(file->name, playHistory[index].name, FILE_SPEC_TEXT);
 }
 
-void ClearHistory(void)
-{
-    playHistoryCount = 0;
-}
+void ClearHistory(void) { playHistoryCount = 0; }
 
-void HistoryAddFile(const FileSpec *file)
-{
+void HistoryAddFile(const FileSpec *file) {
     HistoryEntry entry;
     memset(&entry, 0, sizeof entry);
     CopyField(entry.path, file->path);
@@ -99,8 +83,7 @@ void HistoryAddFile(const FileSpec *file)
     HistoryPushFront(&entry);
 }
 
-int32_t HistoryLoadFrom(const OptionData *options)
-{
+int32_t HistoryLoadFrom(const OptionData *options) {
     memset(playHistory, 0, sizeof playHistory);
     historyLoaded = true;
     int32_t count = options->historyCount;
@@ -119,28 +102,22 @@ int32_t HistoryLoadFrom(const OptionData *options)
     return count;
 }
 
-void StoreHistory(OptionData *options)
-{
+void StoreHistory(OptionData *options) {
     options->historyCount = playHistoryCount;
     for (int32_t i = 0; i < playHistoryCount; ++i) {
         options->history[i] = playHistory[i];
     }
 }
 
-bool HistoryLoaded(void)
-{
-    return historyLoaded;
-}
+bool HistoryLoaded(void) { return historyLoaded; }
 
-void ResetHistory(void)
-{
+void ResetHistory(void) {
     memset(playHistory, 0, sizeof playHistory);
     playHistoryCount = 0;
     historyLoaded = false;
 }
 
-void FormatHistoryItem(const HistoryEntry *entry, char *text, size_t size)
-{
+void FormatHistoryItem(const HistoryEntry *entry, char *text, size_t size) {
     int32_t position = entry->position;
     snprintf(text, size, "%.*s \t%02d:%02d:%02d", FILE_SPEC_TEXT - 1, entry->path,
              (int)(position / 60 / 60), (int)(position / 60 % 60), (int)(position % 60));

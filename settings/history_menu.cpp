@@ -5,14 +5,12 @@ static const char DELETE_ITEM_TEXT[] = "履歴削除(&D)";
 static const char DELETE_QUESTION[] = "履歴を削除してよろしいですか？";
 static const char DELETE_CAPTION[] = "確認";
 
-static HMENU FileMenu(HWND window)
-{
+static HMENU FileMenu(HWND window) {
     HMENU menu = GetMenu(window);
     return menu != NULL ? GetSubMenu(menu, 0) : NULL;
 }
 
-static void InsertSeparator(HMENU menu, UINT position)
-{
+static void InsertSeparator(HMENU menu, UINT position) {
     MENUITEMINFOA info;
     ZeroMemory(&info, sizeof info);
     info.cbSize = sizeof info;
@@ -21,8 +19,7 @@ static void InsertSeparator(HMENU menu, UINT position)
     InsertMenuItemA(menu, position, TRUE, &info);
 }
 
-static void InsertTextItem(HMENU menu, UINT position, UINT id, const char *text)
-{
+static void InsertTextItem(HMENU menu, UINT position, UINT id, const char *text) {
     MENUITEMINFOA info;
     ZeroMemory(&info, sizeof info);
     info.cbSize = sizeof info;
@@ -32,8 +29,7 @@ static void InsertTextItem(HMENU menu, UINT position, UINT id, const char *text)
     InsertMenuItemA(menu, position, TRUE, &info);
 }
 
-void RemoveHistoryMenu(HWND window)
-{
+void RemoveHistoryMenu(HWND window) {
     HMENU menu = FileMenu(window);
     if (menu == NULL) {
         return;
@@ -43,8 +39,7 @@ void RemoveHistoryMenu(HWND window)
     }
 }
 
-void BuildHistoryMenu(HWND window)
-{
+void BuildHistoryMenu(HWND window) {
     if (playHistoryCount <= 0) {
         return;
     }
@@ -64,22 +59,20 @@ void BuildHistoryMenu(HWND window)
     InsertTextItem(menu, GetMenuItemCount(menu), ID_HISTORY_DELETE, DELETE_ITEM_TEXT);
 }
 
-void AddToHistory(HWND window, FileSpec file)
-{
+void AddToHistory(HWND window, FileSpec file) {
     HistoryAddFile(&file);
     BuildHistoryMenu(window);
 }
 
-void LoadHistory(HWND window, const OptionData *options)
-{
+void LoadHistory(HWND window, const OptionData *options) {
     if (HistoryLoadFrom(options) > 0) {
         BuildHistoryMenu(window);
     }
 }
 
-int32_t OnHistoryDeleteCommand(HWND window)
-{
-    int answer = MessageBoxA(window, DELETE_QUESTION, DELETE_CAPTION, MB_OKCANCEL | MB_ICONQUESTION);
+int32_t OnHistoryDeleteCommand(HWND window) {
+    int answer =
+        MessageBoxA(window, DELETE_QUESTION, DELETE_CAPTION, MB_OKCANCEL | MB_ICONQUESTION);
     if (answer == IDOK) {
         ClearHistory();
         RemoveHistoryMenu(window);

@@ -38,9 +38,10 @@ struct OptionData {
 static_assert(sizeof(OptionData) == 4244, "parlomix_opt is 4244 bytes");
 static_assert(offsetof(OptionData, alwaysOnTop) == 0 && offsetof(OptionData, playMode) == 4 &&
                   offsetof(OptionData, pitch) == 8 && offsetof(OptionData, pitchStep) == 12 &&
-                  offsetof(OptionData, revSeconds) == 16 && offsetof(OptionData, rewSeconds) == 20 &&
-                  offsetof(OptionData, ffSeconds) == 24 && offsetof(OptionData, windowLeft) == 28 &&
-                  offsetof(OptionData, windowTop) == 32 && offsetof(OptionData, windowRight) == 36 &&
+                  offsetof(OptionData, revSeconds) == 16 &&
+                  offsetof(OptionData, rewSeconds) == 20 && offsetof(OptionData, ffSeconds) == 24 &&
+                  offsetof(OptionData, windowLeft) == 28 && offsetof(OptionData, windowTop) == 32 &&
+                  offsetof(OptionData, windowRight) == 36 &&
                   offsetof(OptionData, windowBottom) == 40 &&
                   offsetof(OptionData, historyCount) == 44 && offsetof(OptionData, history) == 48 &&
                   offsetof(OptionData, resumePosition) == 4240,

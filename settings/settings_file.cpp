@@ -13,7 +13,8 @@ OptionData optionData;
 KeyData KeyDataTable[KEY_DATA_ROWS];
 char programDirectory[PROGRAM_DIRECTORY_SIZE];
 
-static const char kSetupReadError[] = "Setup file read error.\nLoad default settings and cleate file.";
+static const char kSetupReadError[] =
+    "Setup file read error.\nLoad default settings and cleate file.";
 
 static void FileBox(HWND owner, const char *text) { MessageBoxA(owner, text, "error", MB_OK); }
 

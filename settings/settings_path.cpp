@@ -6,7 +6,8 @@
 
 #include "app/file_spec.h"
 
-bool ProgramDirectoryFromModulePath(const char *modulePath, char directory[PROGRAM_DIRECTORY_SIZE]) {
+bool ProgramDirectoryFromModulePath(const char *modulePath,
+                                    char directory[PROGRAM_DIRECTORY_SIZE]) {
     directory[0] = '\0';
     size_t length = strlen(modulePath);
     size_t end = 0;  // one past the last separator

@@ -17,7 +17,8 @@ static std::vector<int16_t> DecodeAll(Decoder *d) {
     std::vector<int16_t> all;
     std::vector<int16_t> chunk(3000 * f.channels);
     size_t n;
-    while ((n = ReadDecoder(d, chunk.data(), 3000)) > 0) all.insert(all.end(), chunk.begin(), chunk.begin() + n * f.channels);
+    while ((n = ReadDecoder(d, chunk.data(), 3000)) > 0)
+        all.insert(all.end(), chunk.begin(), chunk.begin() + n * f.channels);
     return all;
 }
 
@@ -34,8 +35,10 @@ TEST(Decoder, Mp3LengthsMatchTheIndexAndTheAudioIsThere) {
         int channels;
         uint64_t frames;
     } cases[] = {
-        {"cbr128.mp3", 44100, 2, 5 * 44100},       {"vbr.mp3", 44100, 2, 5 * 44100},
-        {"mpeg2_mono.mp3", 22050, 1, 5 * 22050},   {"mpeg25.mp3", 8000, 1, 5 * 8000},
+        {"cbr128.mp3", 44100, 2, 5 * 44100},
+        {"vbr.mp3", 44100, 2, 5 * 44100},
+        {"mpeg2_mono.mp3", 22050, 1, 5 * 22050},
+        {"mpeg25.mp3", 8000, 1, 5 * 8000},
         {"mpeg25_vbr_stereo.mp3", 11025, 2, 5 * 11025},
     };
     for (const Case &c : cases) {
@@ -85,7 +88,8 @@ TEST(Decoder, Mp3SeeksAreSampleExact) {
             // values may differ by a few steps; one sample of misalignment would differ by
             // hundreds on this material.
             int worst = 0;
-            for (size_t k = 0; k < n * f.channels; ++k) worst = std::max(worst, abs(got[k] - ref[t * f.channels + k]));
+            for (size_t k = 0; k < n * f.channels; ++k)
+                worst = std::max(worst, abs(got[k] - ref[t * f.channels + k]));
             EXPECT_LE(worst, kCodecRounding) << name << " at " << t;
             if (t >= 1 && n >= 100 && Rms(&ref[t * f.channels], n * f.channels) > 1000) {
                 int shifted = 0;
@@ -157,7 +161,8 @@ TEST(Decoder, PcmWavFormatsDecodeDirectly) {
             data.push_back(uint8_t(v >> 16));
         }
     path = work + "/quad24.wav";
-    ASSERT_TRUE(WriteFile(path, RiffFile({{"fmt ", FormatBody(1, 4, 48000, 24, 12, 40)}, {"data", data}})));
+    ASSERT_TRUE(
+        WriteFile(path, RiffFile({{"fmt ", FormatBody(1, 4, 48000, 24, 12, 40)}, {"data", data}})));
     d = OpenDecoder(path.c_str());
     ASSERT_NE(d, nullptr);
     std::vector<int16_t> mixed = DecodeAll(d);

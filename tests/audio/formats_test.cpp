@@ -44,7 +44,8 @@ TEST(Formats, LawTablesMatchG711) {
     EXPECT_EQ(AlawToPcm16(0xAA), 32256);
     EXPECT_EQ(AlawToPcm16(0x2A), -32256);
     // Both laws are monotonic over their codes' magnitudes.
-    for (int code = 1; code < 128; ++code) EXPECT_GT(MulawToPcm16(uint8_t(0xFF - code)), MulawToPcm16(uint8_t(0x100 - code)));
+    for (int code = 1; code < 128; ++code)
+        EXPECT_GT(MulawToPcm16(uint8_t(0xFF - code)), MulawToPcm16(uint8_t(0x100 - code)));
 }
 
 TEST(Formats, CompressedWavDecodesCloseToTheSourceAndSeeksExactly) {
@@ -59,8 +60,9 @@ TEST(Formats, CompressedWavDecodesCloseToTheSourceAndSeeksExactly) {
         double minSnr;
         bool exact;  // GSM's decoder state is only rebuilt by pre-roll: close, not equal
     } cases[] = {
-        {"ima-adpcm.wav", 1, 20, true}, {"ima-adpcm-stereo.wav", 2, 20, true}, {"ms-adpcm.wav", 1, 20, true},
-        {"u-law.wav", 1, 30, true},     {"a-law.wav", 1, 30, true},            {"gsm-full-rate.wav", 1, 8, false},
+        {"ima-adpcm.wav", 1, 20, true}, {"ima-adpcm-stereo.wav", 2, 20, true},
+        {"ms-adpcm.wav", 1, 20, true},  {"u-law.wav", 1, 30, true},
+        {"a-law.wav", 1, 30, true},     {"gsm-full-rate.wav", 1, 8, false},
     };
     for (const Case &c : cases) {
         Decoder *d = OpenDecoder(FixturePath(c.name).c_str());
@@ -80,7 +82,8 @@ TEST(Formats, CompressedWavDecodesCloseToTheSourceAndSeeksExactly) {
         std::vector<uint64_t> targets = {0, 1, 504, 505, 4321, 7000};
         // GSM's predictor restarts from silence and rebuilds from the signal: on the steady
         // tone of the last second it takes longer than any pre-roll, so only the sweep is used.
-        if (c.exact) targets.insert(targets.end(), {9999, f.frames - 700, f.frames - 330, f.frames - 10});
+        if (c.exact)
+            targets.insert(targets.end(), {9999, f.frames - 700, f.frames - 330, f.frames - 10});
         for (uint64_t t : targets) {
             SeekDecoder(d, t);
             std::vector<int16_t> got(300 * size_t(c.channels));
@@ -99,7 +102,6 @@ TEST(Formats, CompressedWavDecodesCloseToTheSourceAndSeeksExactly) {
 
                 EXPECT_GT(Snr(mono, got, 1), Snr(slipped, got, 1) + 6) << c.name << " at " << t;
             }
-
         }
         CloseDecoder(d);
     }
@@ -116,9 +118,9 @@ TEST(Formats, Mp3InsideWav) {
     PutLe16(fmt, 1);
     PutLe16(fmt, 0);
     PutLe16(fmt, 12);
-    PutLe16(fmt, 1);      // wID
-    PutLe32(fmt, 2);      // fdwFlags
-    PutLe16(fmt, 417);    // nBlockSize
+    PutLe16(fmt, 1);    // wID
+    PutLe32(fmt, 2);    // fdwFlags
+    PutLe16(fmt, 417);  // nBlockSize
     PutLe16(fmt, 1);
     PutLe16(fmt, 1393);
     std::vector<uint8_t> fact;
@@ -138,9 +140,10 @@ TEST(Formats, Mp3InsideWav) {
 }
 
 // A sparse file: header, then a marked stretch of samples at a far offset, nothing between.
-static bool WriteSparseWav(const std::string &path, const std::vector<uint8_t> &header, uint64_t markAt,
-                           const std::vector<int16_t> &mark, uint64_t totalSize) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+static bool WriteSparseWav(const std::string &path, const std::vector<uint8_t> &header,
+                           uint64_t markAt, const std::vector<int16_t> &mark, uint64_t totalSize) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     DWORD done;
     bool ok = WriteFile(h, header.data(), DWORD(header.size()), &done, nullptr);
@@ -166,7 +169,7 @@ TEST(Formats, HugeFilesAreReadWith64BitOffsets) {
     } cases[] = {
         {"cut_ffffffff.wav", false, 0xFFFFFFFFu, 2300000000ull},  // a recorder cut off past 2 GB
         {"cut_zero.wav", false, 0, 2300000000ull},
-        {"big.rf64", true, 0xFFFFFFFFu, 4600000000ull},          // past 4 GB
+        {"big.rf64", true, 0xFFFFFFFFu, 4600000000ull},  // past 4 GB
     };
     for (const Case &c : cases) {
         std::vector<uint8_t> header;
@@ -194,7 +197,8 @@ TEST(Formats, HugeFilesAreReadWith64BitOffsets) {
         uint64_t frames = (c.size - dataStart) / 2;
         uint64_t markFrame = frames - 5000;
         std::string path = WorkDir() + "/" + c.name;
-        ASSERT_TRUE(WriteSparseWav(path, header, dataStart + markFrame * 2, mark, c.size)) << c.name;
+        ASSERT_TRUE(WriteSparseWav(path, header, dataStart + markFrame * 2, mark, c.size))
+            << c.name;
         Decoder *d = OpenDecoder(path.c_str());
         ASSERT_NE(d, nullptr) << c.name;
         EXPECT_EQ(GetDecodedFormat(d).frames, frames) << c.name;

@@ -20,7 +20,9 @@ static bool IndexBytes(const std::vector<uint8_t> &bytes, Mp3Index *index) {
     return BuildMp3Index(MemorySource(&mem), 0, bytes.size(), index);
 }
 
-static std::vector<uint8_t> Bytes(size_t n, uint8_t value) { return std::vector<uint8_t>(n, value); }
+static std::vector<uint8_t> Bytes(size_t n, uint8_t value) {
+    return std::vector<uint8_t>(n, value);
+}
 
 // ---- WAV ------------------------------------------------------------------------------------
 
@@ -46,10 +48,12 @@ TEST(Wav, PlainPcmAndExtensibleGiveTheSameLayout) {
 
 TEST(Wav, FloatAnd24BitInsideExtensible) {
     WavInfo w;
-    ASSERT_TRUE(ParseWavBytes(RiffFile({{"fmt ", FormatBody(3, 1, 48000, 32, 4, 40)}, {"data", Bytes(400, 0)}}), &w));
+    ASSERT_TRUE(ParseWavBytes(
+        RiffFile({{"fmt ", FormatBody(3, 1, 48000, 32, 4, 40)}, {"data", Bytes(400, 0)}}), &w));
     EXPECT_EQ(w.tag, WAV_TAG_FLOAT);
     EXPECT_EQ(w.frames, 100u);
-    ASSERT_TRUE(ParseWavBytes(RiffFile({{"fmt ", FormatBody(1, 2, 48000, 24, 6, 40)}, {"data", Bytes(600, 0)}}), &w));
+    ASSERT_TRUE(ParseWavBytes(
+        RiffFile({{"fmt ", FormatBody(1, 2, 48000, 24, 6, 40)}, {"data", Bytes(600, 0)}}), &w));
     EXPECT_EQ(w.bitsPerSample, 24);
     EXPECT_EQ(w.frames, 100u);
 }
@@ -85,8 +89,9 @@ TEST(Wav, CutOffDataSizesReachToTheEndOfTheFile) {
 }
 
 TEST(Wav, SaneDataSizeIsKeptWhenChunksFollow) {
-    std::vector<uint8_t> file = RiffFile(
-        {{"fmt ", FormatBody(1, 1, 8000, 16, 2, 16)}, {"data", Bytes(100, 0)}, {"LIST", Bytes(300, 'x')}});
+    std::vector<uint8_t> file = RiffFile({{"fmt ", FormatBody(1, 1, 8000, 16, 2, 16)},
+                                          {"data", Bytes(100, 0)},
+                                          {"LIST", Bytes(300, 'x')}});
     WavInfo w;
     ASSERT_TRUE(ParseWavBytes(file, &w));
     EXPECT_EQ(w.dataSize, 100u);
@@ -103,13 +108,17 @@ TEST(Wav, FormatAfterDataIsFound) {
 
 TEST(Wav, Rf64TakesSizesFromDs64) {
     std::vector<uint8_t> ds64;
-    PutLe32(ds64, 0); PutLe32(ds64, 0);      // riff size
-    PutLe32(ds64, 800); PutLe32(ds64, 0);    // data size
-    PutLe32(ds64, 200); PutLe32(ds64, 0);    // sample count
     PutLe32(ds64, 0);
-    std::vector<uint8_t> file =
-        RiffFile({{"ds64", ds64}, {"fmt ", FormatBody(1, 2, 44100, 16, 4, 16)}, {"data", Bytes(800, 0)},
-                  {"junk", Bytes(40, 0)}});
+    PutLe32(ds64, 0);  // riff size
+    PutLe32(ds64, 800);
+    PutLe32(ds64, 0);  // data size
+    PutLe32(ds64, 200);
+    PutLe32(ds64, 0);  // sample count
+    PutLe32(ds64, 0);
+    std::vector<uint8_t> file = RiffFile({{"ds64", ds64},
+                                          {"fmt ", FormatBody(1, 2, 44100, 16, 4, 16)},
+                                          {"data", Bytes(800, 0)},
+                                          {"junk", Bytes(40, 0)}});
     memcpy(file.data(), "RF64", 4);
     size_t dataSizeAt = 12 + 8 + ds64.size() + 8 + 16 + 4;
     for (int i = 0; i < 4; ++i) file[dataSizeAt + i] = 0xFF;
@@ -128,33 +137,42 @@ TEST(Wav, CompressedFormatsCountFramesPerBlock) {
     std::vector<uint8_t> fact;
     PutLe32(fact, 505 * 3 + 100);
     WavInfo w;
-    ASSERT_TRUE(ParseWavBytes(RiffFile({{"fmt ", ima}, {"fact", fact}, {"data", Bytes(256 * 4, 0)}}), &w));
+    ASSERT_TRUE(
+        ParseWavBytes(RiffFile({{"fmt ", ima}, {"fact", fact}, {"data", Bytes(256 * 4, 0)}}), &w));
     EXPECT_EQ(w.tag, WAV_TAG_IMA_ADPCM);
     EXPECT_EQ(w.framesPerBlock, 505u);
     EXPECT_EQ(w.frames, 505u * 3 + 100);
     ASSERT_EQ(w.format.size(), 20u);  // the codec needs its extra bytes
     // GSM 6.10: 65 bytes for 320 samples.
-    ASSERT_TRUE(ParseWavBytes(RiffFile({{"fmt ", FormatBody(0x31, 1, 8000, 0, 65, 20)}, {"data", Bytes(650, 0)}}), &w));
+    ASSERT_TRUE(ParseWavBytes(
+        RiffFile({{"fmt ", FormatBody(0x31, 1, 8000, 0, 65, 20)}, {"data", Bytes(650, 0)}}), &w));
     EXPECT_EQ(w.frames, 3200u);
     // mu-law: one byte a sample.
-    ASSERT_TRUE(ParseWavBytes(RiffFile({{"fmt ", FormatBody(7, 2, 8000, 8, 2, 18)}, {"data", Bytes(640, 0)}}), &w));
+    ASSERT_TRUE(ParseWavBytes(
+        RiffFile({{"fmt ", FormatBody(7, 2, 8000, 8, 2, 18)}, {"data", Bytes(640, 0)}}), &w));
     EXPECT_EQ(w.frames, 320u);
 }
 
 TEST(Wav, RejectsWhatCannotPlay) {
     WavInfo w;
-    std::vector<uint8_t> good = RiffFile({{"fmt ", FormatBody(1, 1, 8000, 16, 2, 16)}, {"data", Bytes(10, 0)}});
+    std::vector<uint8_t> good =
+        RiffFile({{"fmt ", FormatBody(1, 1, 8000, 16, 2, 16)}, {"data", Bytes(10, 0)}});
     ASSERT_TRUE(ParseWavBytes(good, &w));
     std::vector<uint8_t> notRiff = good;
     notRiff[0] = 'X';
     EXPECT_FALSE(ParseWavBytes(notRiff, &w));
     EXPECT_FALSE(ParseWavBytes(RiffFile({{"data", Bytes(10, 0)}}), &w));
     EXPECT_FALSE(ParseWavBytes(RiffFile({{"fmt ", FormatBody(1, 1, 8000, 16, 2, 16)}}), &w));
-    EXPECT_FALSE(ParseWavBytes(RiffFile({{"fmt ", FormatBody(1, 0, 8000, 16, 2, 16)}, {"data", Bytes(10, 0)}}), &w));
-    EXPECT_FALSE(ParseWavBytes(RiffFile({{"fmt ", FormatBody(1, 1, 8000, 12, 2, 16)}, {"data", Bytes(10, 0)}}), &w));
-    EXPECT_FALSE(ParseWavBytes(RiffFile({{"fmt ", FormatBody(0x1234, 1, 8000, 16, 2, 16)}, {"data", Bytes(10, 0)}}), &w));
-    EXPECT_FALSE(ParseWavBytes(RiffFile({{"fmt ", FormatBody(1, 1, 8000, 16, 2, 16)}, {"data", Bytes(1, 0)}}), &w));
-    for (size_t cut = 0; cut < good.size(); ++cut) {  // truncation anywhere: no crash, and no data before 44 bytes
+    EXPECT_FALSE(ParseWavBytes(
+        RiffFile({{"fmt ", FormatBody(1, 0, 8000, 16, 2, 16)}, {"data", Bytes(10, 0)}}), &w));
+    EXPECT_FALSE(ParseWavBytes(
+        RiffFile({{"fmt ", FormatBody(1, 1, 8000, 12, 2, 16)}, {"data", Bytes(10, 0)}}), &w));
+    EXPECT_FALSE(ParseWavBytes(
+        RiffFile({{"fmt ", FormatBody(0x1234, 1, 8000, 16, 2, 16)}, {"data", Bytes(10, 0)}}), &w));
+    EXPECT_FALSE(ParseWavBytes(
+        RiffFile({{"fmt ", FormatBody(1, 1, 8000, 16, 2, 16)}, {"data", Bytes(1, 0)}}), &w));
+    for (size_t cut = 0; cut < good.size();
+         ++cut) {  // truncation anywhere: no crash, and no data before 44 bytes
         std::vector<uint8_t> part(good.begin(), good.begin() + cut);
         bool ok = ParseWavBytes(part, &w);
         EXPECT_EQ(ok, cut >= 46) << cut;
@@ -209,7 +227,8 @@ TEST(Mp3Header, DecodesVersionsRatesAndSizes) {
     const uint8_t padded[4] = {0xFF, 0xFB, 0x92, 0x64};
     ASSERT_TRUE(ParseMp3Header(padded, &h));
     EXPECT_EQ(h.frameBytes, 418);
-    const uint8_t mpeg2Mono[4] = {0xFF, 0xF2, 0x40, 0xC0};  // MPEG-2, CRC, 32 kbit/s, 22.05 kHz, mono
+    const uint8_t mpeg2Mono[4] = {0xFF, 0xF2, 0x40,
+                                  0xC0};  // MPEG-2, CRC, 32 kbit/s, 22.05 kHz, mono
     ASSERT_TRUE(ParseMp3Header(mpeg2Mono, &h));
     EXPECT_EQ(h.version, 2);
     EXPECT_TRUE(h.crc);
@@ -218,7 +237,8 @@ TEST(Mp3Header, DecodesVersionsRatesAndSizes) {
     EXPECT_EQ(h.frameBytes, 104);
     EXPECT_EQ(h.samplesPerFrame, 576);
     EXPECT_EQ(h.sideInfoBytes, 9);
-    const uint8_t mpeg25[4] = {0xFF, 0xE3, 0x18, 0xC4};  // MPEG-2.5, 8 kbit/s, 8 kHz... rate index 2
+    const uint8_t mpeg25[4] = {0xFF, 0xE3, 0x18,
+                               0xC4};  // MPEG-2.5, 8 kbit/s, 8 kHz... rate index 2
     ASSERT_TRUE(ParseMp3Header(mpeg25, &h));
     EXPECT_EQ(h.version, 25);
     EXPECT_EQ(h.sampleRate, 8000);
@@ -280,7 +300,8 @@ TEST(Mp3Index, TaggedFilesGiveTheSourceLengthExactly) {
         EXPECT_EQ(index.first.channels, c.channels) << c.name;
         // Frames follow one another without gaps after the info frame.
         for (size_t f = 1; f < Mp3FrameCount(index); ++f)
-            ASSERT_EQ(index.offsets[f], index.offsets[f - 1] + index.sizes[f - 1]) << c.name << " " << f;
+            ASSERT_EQ(index.offsets[f], index.offsets[f - 1] + index.sizes[f - 1])
+                << c.name << " " << f;
         EXPECT_EQ(index.offsets.back() + index.sizes.back(), bytes.size()) << c.name;
     }
 }
@@ -317,7 +338,8 @@ TEST(Mp3Index, SurvivesTagsGarbageAndCutOffs) {
     ASSERT_TRUE(IndexBytes(clean, &ref));
     size_t frames = Mp3FrameCount(ref);
 
-    // ID3v2 (with footer, and a fake frame sync inside) twice at the start, ID3v1 and APE at the end.
+    // ID3v2 (with footer, and a fake frame sync inside) twice at the start, ID3v1 and APE at the
+    // end.
     std::vector<uint8_t> tagged = clean;
     std::vector<uint8_t> id3 = {'I', 'D', '3', 4, 0, 0x10, 0, 0, 0, 40};
     std::vector<uint8_t> body(40 + 10, 0);
@@ -327,7 +349,7 @@ TEST(Mp3Index, SurvivesTagsGarbageAndCutOffs) {
     Insert(tagged, 0, id3);
     std::vector<uint8_t> ape(64, 0);
     memcpy(ape.data() + 32, "APETAGEX", 8);
-    ape[32 + 12] = 32;  // tag size without its header
+    ape[32 + 12] = 32;    // tag size without its header
     ape[32 + 23] = 0x80;  // has a header
     memcpy(ape.data(), "APETAGEX", 8);
     tagged.insert(tagged.end(), ape.begin(), ape.end());
@@ -368,11 +390,13 @@ TEST(Mp3Index, SurvivesTagsGarbageAndCutOffs) {
     EXPECT_FALSE(IndexBytes(noise, &index));
     // A few real frames lost in a large file of something else are not an MP3 file either...
     std::vector<uint8_t> stray(1 << 20, 0);
-    std::copy(clean.begin() + ref.offsets[10], clean.begin() + ref.offsets[14], stray.begin() + 1000);
+    std::copy(clean.begin() + ref.offsets[10], clean.begin() + ref.offsets[14],
+              stray.begin() + 1000);
     EXPECT_FALSE(IndexBytes(stray, &index));
     // ...while a file half of which was wiped still plays what is left.
     std::vector<uint8_t> half = clean;
-    std::fill(half.begin() + ref.offsets[frames / 4], half.begin() + ref.offsets[frames * 3 / 4], 0);
+    std::fill(half.begin() + ref.offsets[frames / 4], half.begin() + ref.offsets[frames * 3 / 4],
+              0);
     ASSERT_TRUE(IndexBytes(half, &index));
     EXPECT_EQ(Mp3FrameCount(index), frames - (frames * 3 / 4 - frames / 4));
     std::vector<uint8_t> wav = Pcm16Wav(std::vector<int16_t>(4000, 1000), 1, 8000);

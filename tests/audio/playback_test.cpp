@@ -22,7 +22,8 @@ static std::string TonesWav() {
     std::vector<int16_t> s(size_t(kRate) * kSeconds);
     for (size_t i = 0; i < s.size(); ++i) {
         int second = int(i / kRate);
-        s[i] = int16_t(lrint(10000 * sin(2 * 3.14159265358979 * ToneOf(second) * double(i % kRate) / kRate)));
+        s[i] = int16_t(
+            lrint(10000 * sin(2 * 3.14159265358979 * ToneOf(second) * double(i % kRate) / kRate)));
     }
     std::string path = WorkDir() + "/tones.wav";
     return WriteFile(path, Pcm16Wav(s, 1, kRate)) ? path : std::string();
@@ -45,14 +46,16 @@ static std::vector<int16_t> ReadCapture(int *rate) {
     std::vector<uint8_t> bytes;
     uint8_t buffer[65536];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
     fclose(f);
     if (bytes.size() < 44) return out;
     int channels = bytes[22] | (bytes[23] << 8);
     *rate = int(bytes[24] | (bytes[25] << 8) | (bytes[26] << 16));
     size_t at = 12, data = 0;
     while (at + 8 <= bytes.size()) {
-        uint32_t size = bytes[at + 4] | (bytes[at + 5] << 8) | (bytes[at + 6] << 16) | (uint32_t(bytes[at + 7]) << 24);
+        uint32_t size = bytes[at + 4] | (bytes[at + 5] << 8) | (bytes[at + 6] << 16) |
+                        (uint32_t(bytes[at + 7]) << 24);
         if (memcmp(&bytes[at], "data", 4) == 0) {
             data = at + 8;
             break;
@@ -115,11 +118,15 @@ static std::vector<std::pair<int, int>> HeardSeconds(const std::vector<int16_t> 
         }
     }
     // Windows astride a jump may read as a third tone: drop one-window runs.
-    runs.erase(std::remove_if(runs.begin(), runs.end(), [](const std::pair<int, int> &r) { return r.second < 2; }), runs.end());
+    runs.erase(std::remove_if(runs.begin(), runs.end(),
+                              [](const std::pair<int, int> &r) { return r.second < 2; }),
+               runs.end());
     std::vector<std::pair<int, int>> merged;
     for (auto &r : runs) {
-        if (!merged.empty() && merged.back().first == r.first) merged.back().second += r.second;
-        else merged.push_back(r);
+        if (!merged.empty() && merged.back().first == r.first)
+            merged.back().second += r.second;
+        else
+            merged.push_back(r);
     }
     return merged;
 }
@@ -130,7 +137,7 @@ static int32_t State(int32_t *position) {
 }
 
 class Playback : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(vbmp3_init(), 1); }
     void TearDown() override { vbmp3_free(); }
 };
@@ -202,9 +209,9 @@ TEST_F(Playback, PlayPauseSeekResumeStopAndEndAsHeard) {
     expect += "567";
     ASSERT_EQ(Order(heard), expect);
     auto seconds = [](int windows) { return windows / 50.0; };
-    EXPECT_NEAR(seconds(heard[0].second), 1.0, 0.08);      // 0 whole
+    EXPECT_NEAR(seconds(heard[0].second), 1.0, 0.08);  // 0 whole
     size_t five = size_t(pausedAt) + 1;
-    EXPECT_NEAR(seconds(heard[five].second), 1.0, 0.08);   // 5 whole, from the exact start of 5
+    EXPECT_NEAR(seconds(heard[five].second), 1.0, 0.08);  // 5 whole, from the exact start of 5
     // 6 was stopped midway and played on from the same place: still one second in all.
     EXPECT_NEAR(seconds(heard[five + 1].second), 1.0, 0.08);
     EXPECT_NEAR(seconds(heard[five + 2].second), 1.0, 0.08);
@@ -312,7 +319,8 @@ TEST_F(Playback, DoubleSpeedHalvesEachSecondAndKeepsTheTones) {
     ASSERT_GT(sound.size(), size_t(rate) * 3) << "nothing captured";
     std::vector<std::pair<int, int>> heard = HeardSeconds(sound, rate);
     ASSERT_EQ(Order(heard), "01234567");
-    for (size_t k = 1; k + 1 < heard.size(); ++k) EXPECT_NEAR(heard[k].second / 50.0, 0.5, 0.06) << k;
+    for (size_t k = 1; k + 1 < heard.size(); ++k)
+        EXPECT_NEAR(heard[k].second / 50.0, 0.5, 0.06) << k;
 }
 
 // An MP3 plays through the codec to its exact end, at its own rate, and the tone is there.
@@ -335,7 +343,8 @@ TEST_F(Playback, Mp3PlaysToItsEnd) {
     // The source ends with two seconds of a 440 Hz tone at half scale.
     size_t second = 44100, at = size_t(5 * 44100) - 2 * second;
     ASSERT_GE(sound.size(), at + second);
-    double tone = Goertzel(&sound[at], second, 440, rate), other = Goertzel(&sound[at], second, 660, rate);
+    double tone = Goertzel(&sound[at], second, 440, rate),
+           other = Goertzel(&sound[at], second, 660, rate);
     EXPECT_GT(tone, 1000 * other);
 }
 
@@ -376,15 +385,15 @@ TEST_F(Playback, CallsThatDoNotApplyChangeNothing) {
     EXPECT_EQ(vbmp3_open("Z:\\no\\such\\file.wav", &info), 0);
     std::string path = TonesWav();
     ASSERT_NE(vbmp3_open(path.c_str(), &info), 0);
-    EXPECT_EQ(vbmp3_pause(), 0);    // stopped
+    EXPECT_EQ(vbmp3_pause(), 0);  // stopped
     EXPECT_EQ(vbmp3_restart(), 0);
     EXPECT_EQ(vbmp3_seek(3), 0);
     EXPECT_EQ(vbmp3_stop(), 0);
     ASSERT_NE(vbmp3_play(), 0);
-    EXPECT_EQ(vbmp3_play(), 0);     // playing
+    EXPECT_EQ(vbmp3_play(), 0);  // playing
     EXPECT_EQ(vbmp3_restart(), 0);
     ASSERT_NE(vbmp3_pause(), 0);
-    EXPECT_EQ(vbmp3_pause(), 0);    // paused
+    EXPECT_EQ(vbmp3_pause(), 0);  // paused
     EXPECT_EQ(vbmp3_play(), 0);
     // Seeks clamp: below 0 is 0, beyond the end is the end.
     ASSERT_NE(vbmp3_seek(-5), 0);

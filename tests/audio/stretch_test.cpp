@@ -11,11 +11,13 @@
 
 static const double kPi = 3.14159265358979323846;
 
-static std::vector<int16_t> Tone(double hz, uint32_t rate, size_t frames, int channels, double amplitude = 12000) {
+static std::vector<int16_t> Tone(double hz, uint32_t rate, size_t frames, int channels,
+                                 double amplitude = 12000) {
     std::vector<int16_t> v(frames * size_t(channels));
     for (size_t i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c)
-            v[i * size_t(channels) + size_t(c)] = int16_t(lrint(amplitude * sin(2 * kPi * hz * double(i) / rate)));
+            v[i * size_t(channels) + size_t(c)] =
+                int16_t(lrint(amplitude * sin(2 * kPi * hz * double(i) / rate)));
     return v;
 }
 
@@ -24,8 +26,10 @@ struct Change {
     size_t atInput;
     double tempo;
 };
-static std::vector<int16_t> StretchAll(const std::vector<int16_t> &input, int channels, uint32_t rate, double tempo,
-                                std::vector<Change> changes = {}, std::vector<double> *positions = nullptr) {
+static std::vector<int16_t> StretchAll(const std::vector<int16_t> &input, int channels,
+                                       uint32_t rate, double tempo,
+                                       std::vector<Change> changes = {},
+                                       std::vector<double> *positions = nullptr) {
     Stretch s = {};
     s.tempo = tempo;
     StretchReset(s, channels, rate, 0);
@@ -41,7 +45,8 @@ static std::vector<int16_t> StretchAll(const std::vector<int16_t> &input, int ch
         }
     };
     while (fed < frames) {
-        if (next < changes.size() && fed >= changes[next].atInput) StretchSetTempo(s, changes[next++].tempo);
+        if (next < changes.size() && fed >= changes[next].atInput)
+            StretchSetTempo(s, changes[next++].tempo);
         size_t n = std::min<size_t>(frames - fed, 300 + (piece++ * 977) % 2500);
         StretchPut(s, input.data() + fed * size_t(channels), n);
         fed += n;
@@ -62,8 +67,10 @@ static double Frequency(const std::vector<int16_t> &v, int channels, uint32_t ra
         int a = v[(i - 1) * size_t(channels)], b = v[i * size_t(channels)];
         if (a < 0 && b >= 0) {
             double at = double(i - 1) + double(-a) / double(b - a);
-            if (first < 0) first = at;
-            else ++crossings;
+            if (first < 0)
+                first = at;
+            else
+                ++crossings;
             last = at;
         }
     }
@@ -72,7 +79,8 @@ static double Frequency(const std::vector<int16_t> &v, int channels, uint32_t ra
 
 static int MaxStep(const std::vector<int16_t> &v, int channels) {
     int worst = 0;
-    for (size_t i = size_t(channels); i < v.size(); ++i) worst = std::max(worst, abs(v[i] - v[i - size_t(channels)]));
+    for (size_t i = size_t(channels); i < v.size(); ++i)
+        worst = std::max(worst, abs(v[i] - v[i - size_t(channels)]));
     return worst;
 }
 
@@ -88,10 +96,12 @@ TEST(Stretch, DurationFollowsTheTempo) {
         for (int channels : {1, 2})
             for (double tempo : {0.5, 0.75, 1.5, 2.0, 3.0}) {
                 std::vector<int16_t> in = Tone(300, rate, rate * 4, channels);
-                for (size_t i = 0; i < in.size(); i += 7) in[i] = int16_t(in[i] / 2);  // not a pure tone
+                for (size_t i = 0; i < in.size(); i += 7)
+                    in[i] = int16_t(in[i] / 2);  // not a pure tone
                 size_t outFrames = StretchAll(in, channels, rate, tempo).size() / size_t(channels);
                 double ratio = double(outFrames) / (rate * 4 / tempo);
-                EXPECT_NEAR(ratio, 1.0, 0.01) << rate << " Hz " << channels << " ch tempo " << tempo;
+                EXPECT_NEAR(ratio, 1.0, 0.01)
+                    << rate << " Hz " << channels << " ch tempo " << tempo;
             }
 }
 
@@ -99,7 +109,8 @@ TEST(Stretch, ToneKeepsItsPitchAtHalfAndTripleSpeed) {
     for (double tempo : {0.5, 3.0})
         for (double hz : {220.0, 1000.0}) {
             std::vector<int16_t> out = StretchAll(Tone(hz, 22050, 22050 * 3, 1), 1, 22050, tempo);
-            EXPECT_NEAR(Frequency(out, 1, 22050), hz, hz * 0.01) << "tempo " << tempo << " at " << hz;
+            EXPECT_NEAR(Frequency(out, 1, 22050), hz, hz * 0.01)
+                << "tempo " << tempo << " at " << hz;
         }
     // A speed change by resampling would move the tone: check the measure itself would see it.
     std::vector<int16_t> doubled = Tone(440, 22050, 22050, 1);
@@ -113,10 +124,13 @@ TEST(Stretch, TempoChangesAreSmooth) {
     std::vector<int16_t> in = Tone(440, rate, rate * 4, 2);
     int toneStep = MaxStep(in, 2);
     std::vector<double> positions;
-    std::vector<int16_t> out = StretchAll(in, 2, rate, 1.0, {{rate / 2, 1.5}, {rate, 1.0}, {rate * 3 / 2, 0.5}, {rate * 2, 3.0}, {rate * 5 / 2, 1.0}},
-                                          &positions);
+    std::vector<int16_t> out = StretchAll(
+        in, 2, rate, 1.0,
+        {{rate / 2, 1.5}, {rate, 1.0}, {rate * 3 / 2, 0.5}, {rate * 2, 3.0}, {rate * 5 / 2, 1.0}},
+        &positions);
     EXPECT_LE(MaxStep(out, 2), toneStep * 13 / 10);
-    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));  // the reported place never goes back
+    EXPECT_TRUE(
+        std::is_sorted(positions.begin(), positions.end()));  // the reported place never goes back
     EXPECT_NEAR(positions.back(), rate * 4, 1);
     // And an unfaded jump in the same tone is caught by the measure.
     std::vector<int16_t> jump(in.begin(), in.begin() + 2 * 1000);
@@ -127,7 +141,8 @@ TEST(Stretch, TempoChangesAreSmooth) {
 TEST(Stretch, ReportedSourcePositionsFollowTheTempo) {
     const uint32_t rate = 16000;
     std::vector<double> positions;
-    std::vector<int16_t> out = StretchAll(Tone(200, rate, rate * 6, 1), 1, rate, 0.5, {}, &positions);
+    std::vector<int16_t> out =
+        StretchAll(Tone(200, rate, rate * 6, 1), 1, rate, 0.5, {}, &positions);
     ASSERT_FALSE(positions.empty());
     EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
     EXPECT_NEAR(positions.back(), rate * 6, 1);

@@ -27,7 +27,8 @@ std::vector<uint8_t> ReadFixture(const char *name) {
     if (!f) return bytes;
     uint8_t buffer[65536];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
     fclose(f);
     return bytes;
 }
@@ -92,8 +93,9 @@ std::vector<uint8_t> RiffFile(const std::vector<Chunk> &chunks, bool padOdd) {
 std::vector<uint8_t> Pcm16Wav(const std::vector<int16_t> &samples, int channels, uint32_t rate) {
     std::vector<uint8_t> data;
     for (int16_t s : samples) PutLe16(data, uint16_t(s));
-    return RiffFile({{"fmt ", FormatBody(1, uint16_t(channels), rate, 16, uint16_t(2 * channels), 16)},
-                     {"data", data}});
+    return RiffFile(
+        {{"fmt ", FormatBody(1, uint16_t(channels), rate, 16, uint16_t(2 * channels), 16)},
+         {"data", data}});
 }
 
 std::string WorkDir() {

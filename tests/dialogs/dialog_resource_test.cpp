@@ -55,8 +55,8 @@ std::string SzOrOrd(const WORD *&p) {
 
 // Predefined classes may be stored as ordinals or as names; both mean the same class.
 std::string ClassName(std::string stored) {
-    static const char *const ordinals[] = {"BUTTON", "EDIT", "STATIC", "LISTBOX", "SCROLLBAR",
-                                           "COMBOBOX"};
+    static const char *const ordinals[] = {"BUTTON",  "EDIT",      "STATIC",
+                                           "LISTBOX", "SCROLLBAR", "COMBOBOX"};
     if (stored.size() > 1 && stored[0] == '#') {
         int ordinal = atoi(stored.c_str() + 1);
         if (ordinal >= 0x80 && ordinal <= 0x85) return ordinals[ordinal - 0x80];
@@ -116,9 +116,11 @@ struct Expected {
 };
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
-const DWORD kListBox = kChild | LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT;
+const DWORD kListBox =
+    kChild | LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT;
 
-void CheckTemplate(int id, const char *title, int cx, int cy, const std::vector<Expected> &expected) {
+void CheckTemplate(int id, const char *title, int cx, int cy,
+                   const std::vector<Expected> &expected) {
     Template t;
     ASSERT_TRUE(LoadTemplate(id, &t)) << id;
     EXPECT_EQ(t.dialog.text, title);
@@ -155,50 +157,58 @@ const char *const kStaticClass = "STATIC";
 const char *const kListBoxClass = "LISTBOX";
 
 TEST(DialogResources, OperationSettings) {
-    CheckTemplate(IDD_OPERATION_SETTINGS, "操作設定", 307, 141, {
-        {kStatic, kStaticClass, "割当を変更したい操作を選択し、変更ボタンを押してください。",
-         7, 7, 297, 11, SS_TYPEMASK, SS_LEFT, kChild, 0},
-        {IDC_OPERATION_LIST, "SYSLISTVIEW32", "", 6, 20, 294, 86, LVS_TYPEMASK, LVS_REPORT,
-         kChild | LVS_SINGLESEL | LVS_NOSORTHEADER | WS_BORDER | WS_TABSTOP,
-         LVS_SHOWSELALWAYS | LVS_SORTASCENDING | LVS_SORTDESCENDING},
-        {IDC_CHANGE, kButton, "変更", 198, 114, 50, 20, BS_TYPEMASK, BS_DEFPUSHBUTTON,
-         kChild | WS_TABSTOP, 0},
-        {IDC_CLOSE, kButton, "閉じる", 252, 114, 48, 20, BS_TYPEMASK, BS_PUSHBUTTON,
-         kChild | WS_TABSTOP, 0},
-    });
+    CheckTemplate(
+        IDD_OPERATION_SETTINGS, "操作設定", 307, 141,
+        {
+            {kStatic, kStaticClass, "割当を変更したい操作を選択し、変更ボタンを押してください。", 7,
+             7, 297, 11, SS_TYPEMASK, SS_LEFT, kChild, 0},
+            {IDC_OPERATION_LIST, "SYSLISTVIEW32", "", 6, 20, 294, 86, LVS_TYPEMASK, LVS_REPORT,
+             kChild | LVS_SINGLESEL | LVS_NOSORTHEADER | WS_BORDER | WS_TABSTOP,
+             LVS_SHOWSELALWAYS | LVS_SORTASCENDING | LVS_SORTDESCENDING},
+            {IDC_CHANGE, kButton, "変更", 198, 114, 50, 20, BS_TYPEMASK, BS_DEFPUSHBUTTON,
+             kChild | WS_TABSTOP, 0},
+            {IDC_CLOSE, kButton, "閉じる", 252, 114, 48, 20, BS_TYPEMASK, BS_PUSHBUTTON,
+             kChild | WS_TABSTOP, 0},
+        });
 }
 
 TEST(DialogResources, Assignment) {
     // No title in the resource: the dialog sets it when it opens.
-    CheckTemplate(IDD_ASSIGNMENT, "", 311, 171, {
-        {kStatic, kStaticClass, "新しい組合せを選択し、OKボタンを押してください。", 6, 6, 145, 8,
-         SS_TYPEMASK, SS_LEFT, kChild, 0},
-        {kStatic, kButton, "キー", 6, 24, 204, 114, BS_TYPEMASK, BS_GROUPBOX, kChild, 0},
-        {kStatic, kButton, "", 12, 36, 42, 90, BS_TYPEMASK, BS_GROUPBOX, kChild, 0},
-        {IDC_SHIFT, kButton, "Shift", 18, 48, 30, 10, BS_TYPEMASK, BS_AUTOCHECKBOX, kChild, 0},
-        {IDC_CTRL, kButton, "Ctrl", 18, 66, 27, 10, BS_TYPEMASK, BS_AUTOCHECKBOX, kChild, 0},
-        {IDC_ALT, kButton, "Alt", 18, 84, 25, 10, BS_TYPEMASK, BS_AUTOCHECKBOX, kChild, 0},
-        {IDC_WIN, kButton, "Win", 18, 102, 26, 10, BS_TYPEMASK, BS_AUTOCHECKBOX, kChild, 0},
-        {kStatic, kStaticClass, "＋", 60, 78, 9, 8, SS_TYPEMASK, SS_LEFT, kChild, 0},
-        {IDC_KEY_LIST, kListBoxClass, nullptr, 72, 36, 126, 90, 0, 0, kListBox, LBS_SORT},
-        {kStatic, kStaticClass, "ジョイスティック", 222, 24, 46, 8, SS_TYPEMASK, SS_LEFT, kChild, 0},
-        {IDC_BUTTON_LIST, kListBoxClass, nullptr, 222, 36, 78, 90, 0, 0, kListBox, LBS_SORT},
-        {IDOK, kButton, "OK", 198, 144, 48, 20, BS_TYPEMASK, BS_DEFPUSHBUTTON, kChild, 0},
-        {IDCANCEL, kButton, "キャンセル", 252, 144, 48, 20, BS_TYPEMASK, BS_PUSHBUTTON, kChild, 0},
-    });
+    CheckTemplate(
+        IDD_ASSIGNMENT, "", 311, 171,
+        {
+            {kStatic, kStaticClass, "新しい組合せを選択し、OKボタンを押してください。", 6, 6, 145,
+             8, SS_TYPEMASK, SS_LEFT, kChild, 0},
+            {kStatic, kButton, "キー", 6, 24, 204, 114, BS_TYPEMASK, BS_GROUPBOX, kChild, 0},
+            {kStatic, kButton, "", 12, 36, 42, 90, BS_TYPEMASK, BS_GROUPBOX, kChild, 0},
+            {IDC_SHIFT, kButton, "Shift", 18, 48, 30, 10, BS_TYPEMASK, BS_AUTOCHECKBOX, kChild, 0},
+            {IDC_CTRL, kButton, "Ctrl", 18, 66, 27, 10, BS_TYPEMASK, BS_AUTOCHECKBOX, kChild, 0},
+            {IDC_ALT, kButton, "Alt", 18, 84, 25, 10, BS_TYPEMASK, BS_AUTOCHECKBOX, kChild, 0},
+            {IDC_WIN, kButton, "Win", 18, 102, 26, 10, BS_TYPEMASK, BS_AUTOCHECKBOX, kChild, 0},
+            {kStatic, kStaticClass, "＋", 60, 78, 9, 8, SS_TYPEMASK, SS_LEFT, kChild, 0},
+            {IDC_KEY_LIST, kListBoxClass, nullptr, 72, 36, 126, 90, 0, 0, kListBox, LBS_SORT},
+            {kStatic, kStaticClass, "ジョイスティック", 222, 24, 46, 8, SS_TYPEMASK, SS_LEFT,
+             kChild, 0},
+            {IDC_BUTTON_LIST, kListBoxClass, nullptr, 222, 36, 78, 90, 0, 0, kListBox, LBS_SORT},
+            {IDOK, kButton, "OK", 198, 144, 48, 20, BS_TYPEMASK, BS_DEFPUSHBUTTON, kChild, 0},
+            {IDCANCEL, kButton, "キャンセル", 252, 144, 48, 20, BS_TYPEMASK, BS_PUSHBUTTON, kChild,
+             0},
+        });
 }
 
 TEST(DialogResources, About) {
     // The two spaces are ideographic spaces (U+3000); the version is the project's.
     const std::string text = std::string("Parlomix\x81\x40\x81\x40Version ") + PARLOMIX_VERSION;
-    CheckTemplate(IDD_ABOUT, "バージョン情報", 186, 95, {
-        {IDOK, kButton, "OK", 68, 70, 50, 18, BS_TYPEMASK, BS_DEFPUSHBUTTON, kChild, 0},
-        {kStatic, kStaticClass, "#114", 8, 7, 20, 20, SS_TYPEMASK, SS_ICON, kChild, 0},
-        {kStatic, kStaticClass, text.c_str(), 50, 27, 86, 8, SS_TYPEMASK, SS_LEFT, kChild, 0},
-    });
+    CheckTemplate(
+        IDD_ABOUT, "バージョン情報", 186, 95,
+        {
+            {IDOK, kButton, "OK", 68, 70, 50, 18, BS_TYPEMASK, BS_DEFPUSHBUTTON, kChild, 0},
+            {kStatic, kStaticClass, "#114", 8, 7, 20, 20, SS_TYPEMASK, SS_ICON, kChild, 0},
+            {kStatic, kStaticClass, text.c_str(), 50, 27, 86, 8, SS_TYPEMASK, SS_LEFT, kChild, 0},
+        });
     // The icon has the two 16-colour images.
-    HICON big = (HICON)LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_PARLOMIX), IMAGE_ICON,
-                                  32, 32, 0);
+    HICON big = (HICON)LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_PARLOMIX),
+                                  IMAGE_ICON, 32, 32, 0);
     EXPECT_NE(big, (HICON)NULL);
     if (big) DestroyIcon(big);
 }

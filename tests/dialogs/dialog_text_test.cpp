@@ -52,9 +52,12 @@ TEST(SettingsList, DefaultTableReadsRowByRow) {
     KeyData table[KEY_DATA_ROWS];
     SetDefaultKeyData(table);
     static const char *const expected[KEY_DATA_ROWS][3] = {
-        {"PLAY/PAUSE", "[Ctrl][Space]", "Button 1"}, {"STOP", "[Ctrl][無変換]", "Button 2"},
-        {"REW", "[Ctrl][←]", "Button 3"},            {"FF", "[Ctrl][→]", "Button 4"},
-        {"PITCH_UP", "[Ctrl][↑]", "(なし)"},         {"PITCH_DOWN", "[Ctrl][↓]", "(なし)"},
+        {"PLAY/PAUSE", "[Ctrl][Space]", "Button 1"},
+        {"STOP", "[Ctrl][無変換]", "Button 2"},
+        {"REW", "[Ctrl][←]", "Button 3"},
+        {"FF", "[Ctrl][→]", "Button 4"},
+        {"PITCH_UP", "[Ctrl][↑]", "(なし)"},
+        {"PITCH_DOWN", "[Ctrl][↓]", "(なし)"},
     };
     for (int i = 0; i < KEY_DATA_ROWS; ++i) {
         EXPECT_STREQ(OperationColumnText(&table[i]), expected[i][0]) << "row " << i;
@@ -90,7 +93,8 @@ TEST(AssignmentTitle, OldCombinationWithItsSpacesAndTags) {
               "PLAY/PAUSE  (\x95\xCF\x8D\x58\x91\x4F : [Ctrl][Space]  /  Button 1)");
     EXPECT_EQ(Title(table[5]), "PITCH_DOWN  (変更前 : [Ctrl][↓]  /  (なし))");
     // Unlike the list, the title shows the tags even without a key.
-    EXPECT_EQ(Title(Row(0, 0, 1, 0, 0, 1, 1)), "PLAY/PAUSE  (変更前 : [Ctrl][(なし)]  /  Button 1)");
+    EXPECT_EQ(Title(Row(0, 0, 1, 0, 0, 1, 1)),
+              "PLAY/PAUSE  (変更前 : [Ctrl][(なし)]  /  Button 1)");
     EXPECT_EQ(Title(Row(0, 0, 0, 0, 0, 0, 4)), "STOP  (変更前 : [(なし)]  /  (なし))");
     EXPECT_EQ(Title(Row(0x74, 1, 1, 1, 1, 4, 7)),
               "FF  (変更前 : [Shift][Ctrl][Alt][Win][F5]  /  Button 4)");

@@ -38,7 +38,8 @@ BOOL CALLBACK FindDialogProc(HWND window, LPARAM lParam) {
     return FALSE;
 }
 
-HWND WaitForDialog(DWORD threadId, HWND owner, const char *title = nullptr, DWORD timeoutMs = 5000) {
+HWND WaitForDialog(DWORD threadId, HWND owner, const char *title = nullptr,
+                   DWORD timeoutMs = 5000) {
     DWORD start = GetTickCount();
     for (;;) {
         DialogSearch search = {owner, title, NULL};
@@ -75,9 +76,10 @@ DWORD WINAPI AssignmentThread(void *p) {
 }
 
 class DialogTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+        INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                         ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
     }
 
@@ -185,10 +187,12 @@ TEST_F(DialogTest, SettingsListShowsTheTableAndChangeFollowsTheSelection) {
     HWND change = GetDlgItem(dialog, IDC_CHANGE);
 
     ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 6);
-    std::vector<std::vector<std::string>> expected = {
-        {"PLAY/PAUSE", "[Ctrl][Space]", "Button 1"}, {"STOP", "[Ctrl][無変換]", "Button 2"},
-        {"REW", "[Ctrl][←]", "Button 3"},            {"FF", "[Ctrl][→]", "Button 4"},
-        {"PITCH_UP", "[Ctrl][↑]", "(なし)"},         {"PITCH_DOWN", "[Ctrl][↓]", "(なし)"}};
+    std::vector<std::vector<std::string>> expected = {{"PLAY/PAUSE", "[Ctrl][Space]", "Button 1"},
+                                                      {"STOP", "[Ctrl][無変換]", "Button 2"},
+                                                      {"REW", "[Ctrl][←]", "Button 3"},
+                                                      {"FF", "[Ctrl][→]", "Button 4"},
+                                                      {"PITCH_UP", "[Ctrl][↑]", "(なし)"},
+                                                      {"PITCH_DOWN", "[Ctrl][↓]", "(なし)"}};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(Row(list, i), expected[i]) << "row " << i;
 
     // Three left-aligned columns with their titles and widths.
@@ -294,7 +298,7 @@ TEST_F(DialogTest, ChangeOpensTheAssignmentForTheSelectedRowAndOkRewritesIt) {
     // Shift+F5 with button 3.
     HWND keys = GetDlgItem(assign, IDC_KEY_LIST);
     HWND buttons = GetDlgItem(assign, IDC_BUTTON_LIST);
-    int f5 = (int)SendMessageA(keys, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)"F5");
+    int f5 = (int)SendMessageA(keys, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "F5");
     ASSERT_GE(f5, 0);
     SendMessageA(keys, LB_SETCURSEL, f5, 0);
     SendMessageA(buttons, LB_SETCURSEL, 3, 0);
@@ -389,8 +393,9 @@ int KeyIndexOfName(const char *name) {
 TEST_F(DialogTest, AssignmentOpensOnTheRowAndOkUntouchedKeepsIt) {
     // Keys from every part of the table (the decision itself is checked for every key without
     // windows): the dialog opens on the row's entries and OK stores the row back byte for byte.
-    static const char *const names[] = {"(なし)", "B", "C", "S", "T", "Space", "無変換", "F24",
-                                        "Fujitsu/OASYS 'Dictionary'", "\\", "backslash"};
+    static const char *const names[] = {
+        "(なし)", "B",        "C", "S", "T", "Space", "無変換", "F24", "Fujitsu/OASYS 'Dictionary'",
+        "\\",     "backslash"};
     int n = 0;
     for (const char *name : names) {
         int i = KeyIndexOfName(name);

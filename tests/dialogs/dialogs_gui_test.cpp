@@ -49,7 +49,7 @@ void ClickRow(HWND list, int item) {
 // The program installed with default settings (so that it starts without boxes), optionally a
 // tone file that is opened at start.
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         if (program.process.hProcess) driver::Kill(&program);
     }
@@ -202,7 +202,8 @@ TEST_F(ProgramTest, AboutBoxClosesWithEnterEscOkAndTheCloseBox) {
         HWND about = driver::WaitForDialog(program.process.dwProcessId, kAboutTitle);
         ASSERT_NE(about, (HWND)NULL) << way.name;
         EXPECT_EQ(GetWindow(about, GW_OWNER), program.window);
-        EXPECT_NE(driver::FindChildByText(about, "Parlomix\x81\x40\x81\x40Version 0.2.1"), (HWND)NULL);
+        EXPECT_NE(driver::FindChildByText(about, "Parlomix\x81\x40\x81\x40Version 0.2.1"),
+                  (HWND)NULL);
         EXPECT_TRUE(ShowsAnIcon(about)) << "the program icon is missing";
         // The main window takes no input while the box is up.
         EXPECT_FALSE(IsWindowEnabled(program.window)) << way.name;

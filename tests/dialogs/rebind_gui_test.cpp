@@ -56,7 +56,7 @@ void ClickRow(HWND list, int item) {
 }
 
 class Rebind : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         if (program.process.hProcess) driver::Kill(&program);
         if (editor) DestroyWindow(editor);
@@ -107,7 +107,8 @@ TEST_F(Rebind, NewButtonActsWhileTheDialogIsOpenAndNewKeysOnceItIsClosed) {
     ASSERT_NE(dialog, (HWND)NULL);
     HWND list = GetDlgItem(dialog, IDC_OPERATION_LIST);
     ClickRow(list, 0);
-    ASSERT_TRUE(driver::WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_CHANGE)) != 0; }));
+    ASSERT_TRUE(
+        driver::WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_CHANGE)) != 0; }));
     driver::PressButton(dialog, IDC_CHANGE);
     HWND assign = driver::WaitForDialog(program.process.dwProcessId, nullptr, dialog);
     ASSERT_NE(assign, (HWND)NULL);

@@ -96,7 +96,7 @@ bool WaitUntilGone(HWND window, DWORD timeoutMs) {
 
 // A block of memory in the process that owns `window`, for one message's record.
 class RemoteBlock {
-public:
+  public:
     RemoteBlock(HWND window, size_t size) : size_(size) {
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
@@ -120,7 +120,7 @@ public:
         return at + size <= size_ && ReadProcessMemory(process_, address() + at, data, size, NULL);
     }
 
-private:
+  private:
     HANDLE process_ = NULL;
     void *address_ = NULL;
     size_t size_;

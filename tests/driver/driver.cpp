@@ -79,7 +79,8 @@ std::vector<unsigned char> ReadBytes(const std::string &path) {
     if (!f) return bytes;
     unsigned char buffer[4096];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
     fclose(f);
     return bytes;
 }
@@ -96,7 +97,8 @@ void Sleep(DWORD ms) { ::Sleep(ms); }
 std::string WindowText(HWND window) {
     char text[1024] = "";
     // WM_GETTEXT rather than GetWindowText, which does not ask windows of other processes.
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, NULL);
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000,
+                        NULL);
     return text;
 }
 
@@ -236,7 +238,8 @@ int WaitForExit(Program *program, DWORD timeoutMs) {
 
 std::vector<Box> Close(Program *program, DWORD timeoutMs) {
     std::vector<Box> boxes;
-    HWND window = program->window ? program->window : FindMainWindow(program->process.dwProcessId, 2000);
+    HWND window =
+        program->window ? program->window : FindMainWindow(program->process.dwProcessId, 2000);
     if (window) PostMessageA(window, WM_CLOSE, 0, 0);
     DWORD start = GetTickCount();
     while (program->process.hProcess &&
@@ -269,7 +272,7 @@ void Kill(Program *program) {
 }
 
 std::vector<Box> StartAndSettle(const std::string &folder, const std::string &arguments,
-                              Program *program) {
+                                Program *program) {
     if (!Start(folder, arguments, program)) return {};
     std::vector<Box> boxes = AnswerBoxesUntilQuiet(program->process.dwProcessId);
     program->window = FindMainWindow(program->process.dwProcessId, 5000);

@@ -61,7 +61,7 @@ void Kill(Program *program);
 // Starts the program and waits until its window is up and no box shows; returns the boxes
 // that were answered on the way.
 std::vector<Box> StartAndSettle(const std::string &folder, const std::string &arguments,
-                              Program *program);
+                                Program *program);
 
 // Ends a program that a failed assertion left running, so the next test starts its own.
 struct Running {

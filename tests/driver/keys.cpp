@@ -29,7 +29,8 @@ bool SendKey(WORD vkey, bool up, DWORD settleMs) {
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = vkey;
     input.ki.wScan = WORD(MapVirtualKeyA(vkey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vkey) ? KEYEVENTF_EXTENDEDKEY : 0);
+    input.ki.dwFlags =
+        (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vkey) ? KEYEVENTF_EXTENDEDKEY : 0);
     bool sent = SendInput(1, &input, sizeof input) == 1;
     Pump(settleMs);
     return sent;

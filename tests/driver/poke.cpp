@@ -46,7 +46,8 @@ int main(int argc, char **argv) {
     HDESK desktop = NULL;
     HWND window = NULL;
     for (int i = 0; i < 300 && !window; ++i) {
-        if (!desktop) desktop = OpenDesktopA(argv[1], 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
+        if (!desktop)
+            desktop = OpenDesktopA(argv[1], 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
         if (desktop) window = MainWindow(desktop);
         if (!window) Sleep(50);
     }

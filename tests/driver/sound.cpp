@@ -43,7 +43,8 @@ bool WriteToneFile(const std::string &path, int seconds) {
     std::vector<int16_t> samples(size_t(kRate) * seconds);
     for (size_t i = 0; i < samples.size(); ++i) {
         double frequency = kBase + kStep * double(i / kRate);
-        samples[i] = int16_t(8000.0 * sin(2.0 * 3.14159265358979 * frequency * double(i % kRate) / kRate));
+        samples[i] =
+            int16_t(8000.0 * sin(2.0 * 3.14159265358979 * frequency * double(i % kRate) / kRate));
     }
     return WritePcmWav(path, kRate, 1, 16, samples.data(), samples.size() * 2);
 }

@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         }
         size_t frames = size_t(a) * 16 + b;
         piece.resize(frames * size_t(channels));
-        for (size_t i = 0; i < piece.size(); ++i) piece[i] = int16_t((i * 7919u + op * 131u) & 0xFFFF);
+        for (size_t i = 0; i < piece.size(); ++i)
+            piece[i] = int16_t((i * 7919u + op * 131u) & 0xFFFF);
         StretchPut(s, piece.data(), frames);
         fed += frames;
         double from, to;

@@ -40,7 +40,8 @@ std::vector<uint8_t> ReadAll(const std::string &path) {
     if (!f) return bytes;
     uint8_t buffer[8192];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
     fclose(f);
     return bytes;
 }
@@ -150,7 +151,7 @@ std::string CString(const std::string &data) { return data.substr(0, data.find('
 std::string HelpFile() { return LocalPath(Env("PARLOMIX_DIST") + "/help.chm"); }
 std::string PageFolder() { return LocalPath(Env("PARLOMIX_SOURCE") + "/help/chm"); }
 
-const char *const kPages[] = {"index.htm", "start.htm",    "keys.htm",
+const char *const kPages[] = {"index.htm",   "start.htm",    "keys.htm",
                               "history.htm", "settings.htm", "trouble.htm"};
 
 TEST(HelpFile, IsAnItsfFileListingEveryPage) {
@@ -163,9 +164,9 @@ TEST(HelpFile, IsAnItsfFileListingEveryPage) {
         EXPECT_EQ(chm.entries[name].length, ReadAll(PageFolder() + "/" + page).size()) << name;
         EXPECT_EQ(chm.entries[name].section, 1u) << name << " is compressed";
     }
-    for (const char *name : {"/style.css", "/toc.hhc", "/index.hhk", "/#SYSTEM", "/#TOPICS",
-                             "/#URLSTR", "/$FIftiMain", "/$WWKeywordLinks/BTree",
-                             "::DataSpace/Storage/MSCompressed/Content"}) {
+    for (const char *name :
+         {"/style.css", "/toc.hhc", "/index.hhk", "/#SYSTEM", "/#TOPICS", "/#URLSTR", "/$FIftiMain",
+          "/$WWKeywordLinks/BTree", "::DataSpace/Storage/MSCompressed/Content"}) {
         EXPECT_EQ(chm.entries.count(name), 1u) << name;
     }
 }
@@ -283,7 +284,8 @@ TEST(HelpPages, AreShiftJisAndEveryLinkAndAnchorResolves) {
             }
         }
     }
-    for (const char *page : kPages) EXPECT_EQ(inToc.count(page), 1u) << page << " not in the contents";
+    for (const char *page : kPages)
+        EXPECT_EQ(inToc.count(page), 1u) << page << " not in the contents";
 }
 
 TEST(HelpPages, TeachTheDefaultBindingsOfTheProgram) {

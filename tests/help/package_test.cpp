@@ -96,9 +96,7 @@ std::string Lower(std::string s) {
     return s;
 }
 
-std::string PackagePath() {
-    return driver::UnixToWindows(driver::Env("PARLOMIX_PACKAGE"));
-}
+std::string PackagePath() { return driver::UnixToWindows(driver::Env("PARLOMIX_PACKAGE")); }
 
 TEST(Package, HoldsTheProgramFolderByteForByte) {
     std::vector<unsigned char> zip = driver::ReadBytes(PackagePath());
@@ -128,8 +126,8 @@ TEST(Package, BinariesNeedOnlyEachOtherAndWindows) {
             Imports(driver::ReadBytes(driver::DistFolder() + "\\" + file));
         EXPECT_FALSE(imports.empty()) << file;
         for (const std::string &dll : imports) {
-            bool found = packaged.count(Lower(dll)) ||
-                         driver::FileExists(std::string(system) + "\\" + dll);
+            bool found =
+                packaged.count(Lower(dll)) || driver::FileExists(std::string(system) + "\\" + dll);
             EXPECT_TRUE(found) << file << " needs " << dll;
         }
     }
@@ -155,7 +153,8 @@ TEST(Package, UnpackedProgramRunsInAnyFolder) {
     ASSERT_NE(program.window, (HWND)NULL);
     // Only the first start's notices about missing settings: the libraries loaded.
     for (const driver::Box &box : boxes)
-        EXPECT_TRUE(box.text == "fopen" || box.text.find("Setup file read error.") == 0) << box.text;
+        EXPECT_TRUE(box.text == "fopen" || box.text.find("Setup file read error.") == 0)
+            << box.text;
     EXPECT_TRUE(driver::Close(&program).empty());
     EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_opt").size(), 4244u);
     EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_key").size(), 120u);

@@ -58,7 +58,7 @@ void ReleaseModifiers() {
 bool Pressed(const Report &r) { return static_cast<int32_t>(r.flags) >= 0; }
 
 class Hook : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         // Before any SetHook, so that the library's hook comes first in the chain.
         observing = StartKeyObserver();
@@ -69,8 +69,8 @@ protected:
         wc.hInstance = GetModuleHandleA(NULL);
         wc.lpszClassName = "HookTestWindow";
         RegisterClassA(&wc);
-        window = CreateWindowA("HookTestWindow", "hook test", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               10, 10, 200, 100, NULL, NULL, wc.hInstance, NULL);
+        window = CreateWindowA("HookTestWindow", "hook test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                               10, 200, 100, NULL, NULL, wc.hInstance, NULL);
     }
     static void TearDownTestSuite() {
         DestroyWindow(window);
@@ -264,9 +264,8 @@ TEST_F(Hook, KeysAreMatchedWhileTheWindowsThreadIsBusy) {
     // Both reports were posted while this thread slept: the hook never waited for it.
     for (const Report &r : reports) {
         EXPECT_GE(r.postedAt - busyFrom, 100u);
-        EXPECT_LT(r.postedAt - busyFrom, busyUntil - busyFrom - 500) << "posted " << r.postedAt
-                                                                    << " busy until "
-                                                                    << busyUntil;
+        EXPECT_LT(r.postedAt - busyFrom, busyUntil - busyFrom - 500)
+            << "posted " << r.postedAt << " busy until " << busyUntil;
     }
 }
 

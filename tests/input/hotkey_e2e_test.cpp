@@ -52,7 +52,7 @@ DWORD CtrlKey(WORD vkey, DWORD holdMs = 0) {
 }
 
 class HotKeys : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // Before the program starts, so that the program's hook comes first in the chain.
         ASSERT_TRUE(StartKeyObserver());
@@ -63,8 +63,8 @@ protected:
         wc.hInstance = GetModuleHandleA(NULL);
         wc.lpszClassName = "FocusedEditor";
         RegisterClassA(&wc);
-        focus = CreateWindowA("FocusedEditor", "editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300,
-                              300, 300, 200, NULL, NULL, wc.hInstance, NULL);
+        focus = CreateWindowA("FocusedEditor", "editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300,
+                              300, 200, NULL, NULL, wc.hInstance, NULL);
         ASSERT_NE(focus, (HWND)NULL);
     }
     void TearDown() override {
@@ -78,8 +78,8 @@ protected:
     // `opened` is set once the file is open at the remembered position.
     void Start(OptionData options, int32_t position, int seconds, bool *opened) {
         *opened = false;
-        std::string folder = driver::Install(::testing::UnitTest::GetInstance()
-                                                 ->current_test_info()->name());
+        std::string folder =
+            driver::Install(::testing::UnitTest::GetInstance()->current_test_info()->name());
         tone = folder + "\\tone.wav";
         ASSERT_TRUE(driver::WriteToneFile(tone, seconds));
         options.historyCount = 1;
@@ -91,8 +91,7 @@ protected:
         SetDefaultKeyData(keys);
         ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_key", keys, sizeof keys));
         ASSERT_TRUE(driver::Start(folder, "\"" + tone + "\"", &program));
-        std::vector<driver::Box> boxes =
-            driver::AnswerBoxesUntilQuiet(program.process.dwProcessId);
+        std::vector<driver::Box> boxes = driver::AnswerBoxesUntilQuiet(program.process.dwProcessId);
         program.window = driver::FindMainWindow(program.process.dwProcessId, 5000);
         ASSERT_NE(program.window, (HWND)NULL);
         for (const driver::Box &box : boxes) ADD_FAILURE() << box.title << ": " << box.text;

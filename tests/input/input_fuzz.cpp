@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             Check(row >= -1 && row < KEY_DATA_ROWS);
             if (row >= 0) {
                 Check(event.button != 0 && rows[row].joyButton == event.button);
-                for (int lower = 0; lower < row; ++lower) Check(rows[lower].joyButton != event.button);
+                for (int lower = 0; lower < row; ++lower)
+                    Check(rows[lower].joyButton != event.button);
             }
         } else if (kind == 2) {
             // A reported event under either Play mode.

@@ -45,9 +45,8 @@ TEST(DecodeJoyButton, LowestChangedButtonWinsAndNoneGivesZero) {
         uintptr_t wParam;
         int32_t button;
     } const cases[] = {
-        {0x300, 1}, {0xF00, 1}, {0x600, 2}, {0xE00, 2}, {0xC00, 3}, {0x900, 1},
-        {0x800, 4}, {0xA00, 2}, {0x000, 0}, {0x00F, 0}, {0x1000, 0}, {0xF000, 0},
-        {0x1800, 4},
+        {0x300, 1}, {0xF00, 1}, {0x600, 2}, {0xE00, 2},  {0xC00, 3},  {0x900, 1},  {0x800, 4},
+        {0xA00, 2}, {0x000, 0}, {0x00F, 0}, {0x1000, 0}, {0xF000, 0}, {0x1800, 4},
     };
     for (const auto &c : cases) {
         JoyEvent event = {9, 9};

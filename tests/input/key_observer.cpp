@@ -61,6 +61,4 @@ void ClearObservedKeys() {
     for (volatile LONG &count : keyDowns) InterlockedExchange(&count, 0);
 }
 
-LONG ObservedKeyDowns(WORD vkey) {
-    return vkey < 256 ? keyDowns[vkey] : 0;
-}
+LONG ObservedKeyDowns(WORD vkey) { return vkey < 256 ? keyDowns[vkey] : 0; }

@@ -129,8 +129,8 @@ TEST_F(Matcher, UnmatchedKeysAndModifiersPassOn) {
     // A row bound to a modifier key itself never takes it over.
     SetKeyData(&rows[1], VK_CONTROL, 0, 1, 0, 0, 0, OP_STOP);
     SetKeyData(&rows[2], VK_LCONTROL, 0, 0, 0, 0, 0, OP_REW);
-    for (uint32_t vkey : {0x10u, 0x11u, 0x12u, 0x5Bu, 0x5Cu, 0xA0u, 0xA1u, 0xA2u, 0xA3u, 0xA4u,
-                          0xA5u}) {
+    for (uint32_t vkey :
+         {0x10u, 0x11u, 0x12u, 0x5Bu, 0x5Cu, 0xA0u, 0xA1u, 0xA2u, 0xA3u, 0xA4u, 0xA5u}) {
         EXPECT_TRUE(IsModifierKey(vkey)) << vkey;
         for (unsigned held : {0u, unsigned(HELD_CTRL)}) {
             r = Down(vkey, held);
@@ -152,8 +152,8 @@ TEST_F(Matcher, UnmatchedKeysAndModifiersPassOn) {
 // swapped in between: every key's reports alternate press and release, a release carries its
 // press's operation, and only reported keys are swallowed.
 TEST(MatcherSequences, ReportsPairUpWhateverTheOrderOfEvents) {
-    const uint32_t keys[] = {VK_SPACE, VK_LEFT, VK_RIGHT, VK_A, VK_F5, VK_CONTROL, VK_LCONTROL,
-                             VK_SHIFT, VK_RMENU, VK_LWIN};
+    const uint32_t keys[] = {VK_SPACE,   VK_LEFT,     VK_RIGHT, VK_A,     VK_F5,
+                             VK_CONTROL, VK_LCONTROL, VK_SHIFT, VK_RMENU, VK_LWIN};
     KeyData tables[2][KEY_DATA_ROWS];
     SetDefaultKeyData(tables[0]);
     SetDefaultKeyData(tables[1]);
@@ -180,9 +180,8 @@ TEST(MatcherSequences, ReportsPairUpWhateverTheOrderOfEvents) {
             const unsigned likely[] = {HELD_CTRL, HELD_CTRL, HELD_SHIFT, 0u};
             unsigned held = random() % 2 ? likely[random() % 4] : unsigned(random() % 16);
             MatchResult r = MatchKeyEvent(&state, rows, KEY_DATA_ROWS, vkey, up, held);
-            SCOPED_TRACE(testing::Message() << "run " << run << " step " << step << " key "
-                                            << vkey << (up ? " up" : " down") << " held "
-                                            << held);
+            SCOPED_TRACE(testing::Message() << "run " << run << " step " << step << " key " << vkey
+                                            << (up ? " up" : " down") << " held " << held);
             EXPECT_EQ(r.released != 0, up);
             if (IsModifierKey(vkey)) {
                 EXPECT_FALSE(r.report || r.swallow);

@@ -13,10 +13,10 @@
 namespace {
 
 TEST(OperationTable, NamesInNumberOrderAndMisses) {
-    static const char *const names[] = {"PLAY/PAUSE", "PLAY",   "PAUSE",        "STOP",
-                                        "REW",        "REW_END", "FF",          "FF_END",
-                                        "PITCH_UP",   "PITCH_UP_END", "PITCH_DOWN",
-                                        "PITCH_DOWN_END", "SEEK", "INVALID"};
+    static const char *const names[] = {
+        "PLAY/PAUSE", "PLAY",   "PAUSE",    "STOP",         "REW",        "REW_END",
+        "FF",         "FF_END", "PITCH_UP", "PITCH_UP_END", "PITCH_DOWN", "PITCH_DOWN_END",
+        "SEEK",       "INVALID"};
     ASSERT_EQ(OperationTableCount, 14);
     for (int i = 0; i < 14; ++i) {
         EXPECT_EQ(OperationTable[i].operation, i + 1);
@@ -85,11 +85,22 @@ TEST(KeyNameTable, NamedKeysAndFirstMatch) {
         int32_t vkey;
         const char *name;
     } const rows[] = {
-        {0x08, "Back Space"}, {0x0C, "Clear"}, {0x1B, "Esc"}, {0x20, "Space"},
-        {0x22, "PageDown"}, {0x2F, "Help"}, {0x91, "Scroll Lock"},
-        {0x92, "NEC PC-9800 '='on numpad"}, {0x93, "Fujitsu/OASYS 'Unregister word'"},
-        {0x96, "Fujitsu/OASYS 'Right OYAYUBI'"}, {0xBA, ":"}, {0xC0, "@"}, {0xDB, "["},
-        {0xDC, "\\"}, {0xDE, "^"}, {0xE2, "backslash"},
+        {0x08, "Back Space"},
+        {0x0C, "Clear"},
+        {0x1B, "Esc"},
+        {0x20, "Space"},
+        {0x22, "PageDown"},
+        {0x2F, "Help"},
+        {0x91, "Scroll Lock"},
+        {0x92, "NEC PC-9800 '='on numpad"},
+        {0x93, "Fujitsu/OASYS 'Unregister word'"},
+        {0x96, "Fujitsu/OASYS 'Right OYAYUBI'"},
+        {0xBA, ":"},
+        {0xC0, "@"},
+        {0xDB, "["},
+        {0xDC, "\\"},
+        {0xDE, "^"},
+        {0xE2, "backslash"},
     };
     for (const auto &row : rows) EXPECT_STREQ(KeyName(row.vkey), row.name) << row.vkey;
     for (int32_t miss : {0x01, 0xE3, 0xFF, 0x120, -1, 0x10020}) {
@@ -113,12 +124,11 @@ TEST(KeyNameTable, JapaneseNamesAreCp932Bytes) {
 
 TEST(KeyData, DefaultRowsByteImage) {
     static const unsigned char image[120] = {
-        0x20, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1,  0, 0, 0,
-        0x1D, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 2, 0, 0, 0, 4,  0, 0, 0,
-        0x25, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 3, 0, 0, 0, 5,  0, 0, 0,
-        0x27, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 4, 0, 0, 0, 7,  0, 0, 0,
-        0x26, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9,  0, 0, 0,
-        0x28, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 11, 0, 0, 0,
+        0x20, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0, 1,    0, 0, 0, 1,    0, 0, 0, 0x1D, 0, 0, 0,
+        0,    0, 1, 0, 0,    0, 0, 0, 2,    0, 0, 0, 4,    0, 0, 0, 0x25, 0, 0, 0, 0,    0, 1, 0,
+        0,    0, 0, 0, 3,    0, 0, 0, 5,    0, 0, 0, 0x27, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0,
+        4,    0, 0, 0, 7,    0, 0, 0, 0x26, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0, 0,    0, 0, 0,
+        9,    0, 0, 0, 0x28, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0, 0,    0, 0, 0, 11,   0, 0, 0,
     };
     KeyData table[KEY_DATA_ROWS + 1];
     memset(table, 0xA5, sizeof table);

@@ -20,27 +20,23 @@ struct Controller : ::testing::Test {
     PlayState playState{};
     OptionData options;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         BindFakePort(&port, &world);
         SetDefaultOptionData(&options);
         playState.fileInfo.length = world.length;
     }
 
-    void Library(int32_t state, int32_t position)
-    {
+    void Library(int32_t state, int32_t position) {
         world.state = state;
         world.position = position;
     }
 
-    int32_t Run(int32_t operation)
-    {
+    int32_t Run(int32_t operation) {
         return RunOperation(&port, &repeats, 1, operation, &playState, &options);
     }
 
     // Runs and forgets the calls, for the steps that only set up a case.
-    void Prepare(int32_t operation)
-    {
+    void Prepare(int32_t operation) {
         Run(operation);
         world.calls.clear();
     }
@@ -50,8 +46,8 @@ struct Cell {
     int32_t state;
     int32_t operation;
     int32_t result;
-    const char *calls;     // between the two getState calls (or after the one, for -1)
-    int32_t stateAfter;    // the library's and PlayState's state afterwards
+    const char *calls;   // between the two getState calls (or after the one, for -1)
+    int32_t stateAfter;  // the library's and PlayState's state afterwards
     int32_t positionAfter;
 };
 
@@ -106,8 +102,7 @@ const Cell CELLS[] = {
     {0, -3, 1, "", 0, 10},
 };
 
-TEST_F(Controller, EveryCellOfTheOperationTable)
-{
+TEST_F(Controller, EveryCellOfTheOperationTable) {
     for (const Cell &cell : CELLS) {
         SCOPED_TRACE("state " + std::to_string(cell.state) + " operation " +
                      std::to_string(cell.operation));
@@ -143,8 +138,7 @@ TEST_F(Controller, EveryCellOfTheOperationTable)
     }
 }
 
-TEST_F(Controller, NoOpenFileDoesNothingAtAll)
-{
+TEST_F(Controller, NoOpenFileDoesNothingAtAll) {
     Library(1, 10);
     playState.position = 3;
     PlayState before = playState;
@@ -155,8 +149,7 @@ TEST_F(Controller, NoOpenFileDoesNothingAtAll)
     EXPECT_EQ(0, memcmp(&before, &playState, sizeof playState));
 }
 
-TEST_F(Controller, RewNearTheStartSeeksToZeroAndKeepsDoingSoWhileHeld)
-{
+TEST_F(Controller, RewNearTheStartSeeksToZeroAndKeepsDoingSoWhileHeld) {
     Library(1, 2);
     Run(OP_REW);
     EXPECT_EQ("getState, seek 0, timer 2 180, getState", Calls(world));
@@ -168,8 +161,7 @@ TEST_F(Controller, RewNearTheStartSeeksToZeroAndKeepsDoingSoWhileHeld)
     EXPECT_EQ(std::vector<int32_t>{}, world.runningTimers);
 }
 
-TEST_F(Controller, FfNearTheEndStopsAtTheLength)
-{
+TEST_F(Controller, FfNearTheEndStopsAtTheLength) {
     Library(2, 98);
     Run(OP_FF);
     EXPECT_EQ("getState, seek 100, timer 3 180, getState", Calls(world));
@@ -180,8 +172,7 @@ TEST_F(Controller, FfNearTheEndStopsAtTheLength)
     EXPECT_EQ("getState, seek 100, getState", Calls(world));
 }
 
-TEST_F(Controller, RewWhileFfRepeatsStopsTheFfRepeat)
-{
+TEST_F(Controller, RewWhileFfRepeatsStopsTheFfRepeat) {
     Library(1, 50);
     Prepare(OP_FF);
     Run(OP_REW);
@@ -193,8 +184,7 @@ TEST_F(Controller, RewWhileFfRepeatsStopsTheFfRepeat)
     EXPECT_EQ(std::vector<int32_t>{3}, world.runningTimers);
 }
 
-TEST_F(Controller, EndOperationsStopOnlyTheirOwnRepeat)
-{
+TEST_F(Controller, EndOperationsStopOnlyTheirOwnRepeat) {
     Library(1, 50);
     world.pitch = 150;
     Prepare(OP_REW);
@@ -210,17 +200,17 @@ TEST_F(Controller, EndOperationsStopOnlyTheirOwnRepeat)
     EXPECT_EQ((std::vector<int32_t>{2, 5}), world.runningTimers);
 }
 
-TEST_F(Controller, HeldPitchUpHaltsOnNormalPitchWithStepOne)
-{
+TEST_F(Controller, HeldPitchUpHaltsOnNormalPitchWithStepOne) {
     world.pitch = 98;
     Run(OP_PITCH_UP);
     Run(OP_PITCH_UP);  // the tick that lands on 100
     EXPECT_EQ(100, world.pitch);
     EXPECT_EQ(100, options.pitch);
     EXPECT_EQ(std::vector<int32_t>{}, world.runningTimers);
-    EXPECT_EQ("getState, getPitch, setPitch 99, post 99, timer 4 180, getState, "
-              "getState, getPitch, setPitch 100, post 100, kill 4, getState",
-              Calls(world));
+    EXPECT_EQ(
+        "getState, getPitch, setPitch 99, post 99, timer 4 180, getState, "
+        "getState, getPitch, setPitch 100, post 100, kill 4, getState",
+        Calls(world));
     world.calls.clear();
     Run(OP_PITCH_UP_END);
     Run(OP_PITCH_UP);  // a new press goes on past 100
@@ -228,8 +218,7 @@ TEST_F(Controller, HeldPitchUpHaltsOnNormalPitchWithStepOne)
     EXPECT_EQ(std::vector<int32_t>{4}, world.runningTimers);
 }
 
-TEST_F(Controller, PitchStepThatJumpsOverNormalDoesNotHalt)
-{
+TEST_F(Controller, PitchStepThatJumpsOverNormalDoesNotHalt) {
     world.pitch = 99;
     options.pitchStep = 2;
     Run(OP_PITCH_UP);
@@ -241,8 +230,7 @@ TEST_F(Controller, PitchStepThatJumpsOverNormalDoesNotHalt)
     EXPECT_EQ(std::string::npos, Calls(world).find("kill"));
 }
 
-TEST_F(Controller, PitchDownHaltsOnNormalFromAbove)
-{
+TEST_F(Controller, PitchDownHaltsOnNormalFromAbove) {
     world.pitch = 101;
     Run(OP_PITCH_DOWN);
     EXPECT_EQ(100, world.pitch);
@@ -250,14 +238,14 @@ TEST_F(Controller, PitchDownHaltsOnNormalFromAbove)
     EXPECT_EQ(std::vector<int32_t>{}, world.runningTimers);
 }
 
-TEST_F(Controller, PitchStaysWithinItsLimitsAndTheRepeatKeepsRunning)
-{
+TEST_F(Controller, PitchStaysWithinItsLimitsAndTheRepeatKeepsRunning) {
     world.pitch = 300;
     Run(OP_PITCH_UP);
     Run(OP_PITCH_UP);
-    EXPECT_EQ("getState, getPitch, setPitch 300, post 300, timer 4 180, getState, "
-              "getState, getPitch, setPitch 300, post 300, getState",
-              Calls(world));
+    EXPECT_EQ(
+        "getState, getPitch, setPitch 300, post 300, timer 4 180, getState, "
+        "getState, getPitch, setPitch 300, post 300, getState",
+        Calls(world));
     EXPECT_EQ(300, options.pitch);
     EXPECT_EQ(std::vector<int32_t>{4}, world.runningTimers);
 
@@ -269,8 +257,7 @@ TEST_F(Controller, PitchStaysWithinItsLimitsAndTheRepeatKeepsRunning)
     EXPECT_EQ(50, options.pitch);
 }
 
-TEST_F(Controller, SeekFromEveryStateEndsPausedAtTheTarget)
-{
+TEST_F(Controller, SeekFromEveryStateEndsPausedAtTheTarget) {
     for (int32_t state = 0; state <= 2; ++state) {
         SCOPED_TRACE(state);
         Library(state, 30);
@@ -285,8 +272,7 @@ TEST_F(Controller, SeekFromEveryStateEndsPausedAtTheTarget)
     EXPECT_EQ(std::string::npos, Calls(world).find("kill"));
 }
 
-TEST_F(Controller, ResumeGoesBackRevSecondsButNotBeforeTheStart)
-{
+TEST_F(Controller, ResumeGoesBackRevSecondsButNotBeforeTheStart) {
     options.revSeconds = 9;
     Library(2, 1);
     Run(OP_PLAY_PAUSE);
@@ -301,8 +287,7 @@ TEST_F(Controller, ResumeGoesBackRevSecondsButNotBeforeTheStart)
     EXPECT_EQ("getState, seek 40, restart, timer 1 200, getState", Calls(world));
 }
 
-TEST_F(Controller, StepsReadTheOptionsAfreshOnEveryCall)
-{
+TEST_F(Controller, StepsReadTheOptionsAfreshOnEveryCall) {
     Library(1, 50);
     options.rewSeconds = 9;
     Run(OP_REW);
@@ -314,8 +299,7 @@ TEST_F(Controller, StepsReadTheOptionsAfreshOnEveryCall)
     EXPECT_EQ(39, playState.seekPosition);
 }
 
-TEST_F(Controller, RefreshTickEndsItsTimerOnlyOnceTheFileStopped)
-{
+TEST_F(Controller, RefreshTickEndsItsTimerOnlyOnceTheFileStopped) {
     Library(1, 33);
     RefreshTick(&port, &playState);
     EXPECT_EQ("getState, draw 1 33, thumb 33", Calls(world));
@@ -330,8 +314,7 @@ TEST_F(Controller, RefreshTickEndsItsTimerOnlyOnceTheFileStopped)
     EXPECT_EQ(0, playState.state);
 }
 
-TEST_F(Controller, SeekBarWithoutAFileOrOnAStoppedFileReturnsTheThumbToZero)
-{
+TEST_F(Controller, SeekBarWithoutAFileOrOnAStoppedFileReturnsTheThumbToZero) {
     world.thumb = 40;
     SeekBarScrolled(&port, 0, SEEK_BAR_RELEASE, &playState);
     EXPECT_EQ("thumb 0", Calls(world));
@@ -342,8 +325,7 @@ TEST_F(Controller, SeekBarWithoutAFileOrOnAStoppedFileReturnsTheThumbToZero)
     EXPECT_EQ("getState, thumb 0", Calls(world));
 }
 
-TEST_F(Controller, DraggingThePausedThumbMovesTheStatusOnlyAndReleaseSeeks)
-{
+TEST_F(Controller, DraggingThePausedThumbMovesTheStatusOnlyAndReleaseSeeks) {
     Library(2, 10);
     world.thumb = 60;
     SeekBarScrolled(&port, 1, SEEK_BAR_DRAG, &playState);
@@ -363,8 +345,7 @@ TEST_F(Controller, DraggingThePausedThumbMovesTheStatusOnlyAndReleaseSeeks)
     EXPECT_EQ("getState", Calls(world));
 }
 
-TEST_F(Controller, RefusedSeekFromTheBarShowsTheErrorAndLeavesTheTimerStopped)
-{
+TEST_F(Controller, RefusedSeekFromTheBarShowsTheErrorAndLeavesTheTimerStopped) {
     Library(1, 10);
     world.refuseSeek = true;
     world.thumb = 20;
@@ -373,8 +354,7 @@ TEST_F(Controller, RefusedSeekFromTheBarShowsTheErrorAndLeavesTheTimerStopped)
     EXPECT_EQ(std::vector<int32_t>{}, world.runningTimers);
 }
 
-TEST_F(Controller, PitchBoxStoresWhatTheLibraryHolds)
-{
+TEST_F(Controller, PitchBoxStoresWhatTheLibraryHolds) {
     world.pitch = 120;
     PitchBoxChanged(&port, 130, &options);
     EXPECT_EQ(130, options.pitch);
@@ -387,8 +367,7 @@ TEST_F(Controller, PitchBoxStoresWhatTheLibraryHolds)
     EXPECT_EQ("setPitch 301, getPitch, error vbmp3_setPitch error", Calls(world));
 }
 
-TEST_F(Controller, StoredPitchGoesToTheLibraryOrTakesItsValue)
-{
+TEST_F(Controller, StoredPitchGoesToTheLibraryOrTakesItsValue) {
     options.pitch = 80;
     SendStoredPitch(&port, &options);
     EXPECT_EQ(80, world.pitch);
@@ -400,8 +379,7 @@ TEST_F(Controller, StoredPitchGoesToTheLibraryOrTakesItsValue)
     EXPECT_EQ(100, options.pitch);
 }
 
-TEST(ControllerTables, RepeatTimersSendTheirOperationAgain)
-{
+TEST(ControllerTables, RepeatTimersSendTheirOperationAgain) {
     EXPECT_EQ(OP_REW, RepeatOperationOfTimer(TIMER_REW_REPEAT));
     EXPECT_EQ(OP_FF, RepeatOperationOfTimer(TIMER_FF_REPEAT));
     EXPECT_EQ(OP_PITCH_UP, RepeatOperationOfTimer(TIMER_PITCH_UP_REPEAT));
@@ -410,12 +388,11 @@ TEST(ControllerTables, RepeatTimersSendTheirOperationAgain)
     EXPECT_EQ(0, RepeatOperationOfTimer(6));
 }
 
-TEST(ControllerTables, PlayMenuRows)
-{
+TEST(ControllerTables, PlayMenuRows) {
     struct Expected {
         int32_t id, first, second, refresh;
     } rows[] = {
-        {40020, 1, 0, 1}, {40021, 4, 0, 1}, {40022, 5, 6, 1},
+        {40020, 1, 0, 1}, {40021, 4, 0, 1},  {40022, 5, 6, 1},
         {40023, 7, 8, 1}, {40026, 9, 10, 0}, {40027, 11, 12, 0},
     };
     for (const Expected &row : rows) {
@@ -430,8 +407,7 @@ TEST(ControllerTables, PlayMenuRows)
     EXPECT_EQ(nullptr, FindPlayMenuRow(40015));
 }
 
-TEST_F(Controller, MenuStepsLeaveNoRepeatRunning)
-{
+TEST_F(Controller, MenuStepsLeaveNoRepeatRunning) {
     Library(1, 50);
     for (int32_t id : {40022, 40023, 40026, 40027}) {
         const PlayMenuRow *row = FindPlayMenuRow(id);
@@ -448,8 +424,7 @@ TEST_F(Controller, MenuStepsLeaveNoRepeatRunning)
 // options: after every step the repeat flags match the timers that really run, every seek stays
 // within the file, the pitch within its limits, and PlayState follows the library exactly when
 // the result is 1 and not at all otherwise.
-TEST_F(Controller, RandomRunsKeepFlagsTimersAndStateConsistent)
-{
+TEST_F(Controller, RandomRunsKeepFlagsTimersAndStateConsistent) {
     uint32_t seed = 12345;
     auto next = [&seed](uint32_t range) {
         seed = seed * 1103515245u + 12345u;
@@ -457,23 +432,23 @@ TEST_F(Controller, RandomRunsKeepFlagsTimersAndStateConsistent)
     };
     for (int step = 0; step < 20000; ++step) {
         switch (next(8)) {
-        case 0:
-            world.state = 0;  // played to the end, or stopped elsewhere
-            world.position = 0;
-            break;
-        case 1:
-            options.revSeconds = (int32_t)next(10);
-            options.rewSeconds = (int32_t)next(10);
-            options.ffSeconds = (int32_t)next(10);
-            options.pitchStep = 1 + (int32_t)next(20);
-            break;
-        case 2:
-            if (world.state == 1 && world.position < world.length) {
-                ++world.position;  // time passes while playing
-            }
-            break;
-        default:
-            break;
+            case 0:
+                world.state = 0;  // played to the end, or stopped elsewhere
+                world.position = 0;
+                break;
+            case 1:
+                options.revSeconds = (int32_t)next(10);
+                options.rewSeconds = (int32_t)next(10);
+                options.ffSeconds = (int32_t)next(10);
+                options.pitchStep = 1 + (int32_t)next(20);
+                break;
+            case 2:
+                if (world.state == 1 && world.position < world.length) {
+                    ++world.position;  // time passes while playing
+                }
+                break;
+            default:
+                break;
         }
         int32_t operation = (int32_t)next(17) - 1;
         int32_t fileOpen = next(20) == 0 ? 0 : 1;

@@ -4,32 +4,25 @@
 
 #include <algorithm>
 
-static FakeWorld *World(void *context)
-{
-    return static_cast<FakeWorld *>(context);
-}
+static FakeWorld *World(void *context) { return static_cast<FakeWorld *>(context); }
 
-static void Record(void *context, const std::string &call)
-{
+static void Record(void *context, const std::string &call) {
     World(context)->calls.push_back(call);
 }
 
-static int32_t GetState(void *context, int32_t *position)
-{
+static int32_t GetState(void *context, int32_t *position) {
     Record(context, "getState");
     *position = World(context)->position;
     return World(context)->state;
 }
 
-static int32_t Play(void *context)
-{
+static int32_t Play(void *context) {
     Record(context, "play");
     World(context)->state = 1;
     return 1;
 }
 
-static int32_t Pause(void *context)
-{
+static int32_t Pause(void *context) {
     Record(context, "pause");
     if (World(context)->state == 1) {
         World(context)->state = 2;
@@ -37,8 +30,7 @@ static int32_t Pause(void *context)
     return 1;
 }
 
-static int32_t Restart(void *context)
-{
+static int32_t Restart(void *context) {
     Record(context, "restart");
     if (World(context)->state == 2) {
         World(context)->state = 1;
@@ -46,16 +38,14 @@ static int32_t Restart(void *context)
     return 1;
 }
 
-static int32_t Stop(void *context)
-{
+static int32_t Stop(void *context) {
     Record(context, "stop");
     World(context)->state = 0;
     World(context)->position = 0;
     return 1;
 }
 
-static int32_t Seek(void *context, int32_t seconds)
-{
+static int32_t Seek(void *context, int32_t seconds) {
     Record(context, "seek " + std::to_string(seconds));
     FakeWorld *world = World(context);
     if (world->refuseSeek || world->state == 0 || seconds < 0 || seconds > world->length) {
@@ -65,8 +55,7 @@ static int32_t Seek(void *context, int32_t seconds)
     return 1;
 }
 
-static int32_t SetPitch(void *context, int32_t pitch)
-{
+static int32_t SetPitch(void *context, int32_t pitch) {
     Record(context, "setPitch " + std::to_string(pitch));
     if (pitch < 50 || pitch > 300) {
         return 0;
@@ -75,14 +64,12 @@ static int32_t SetPitch(void *context, int32_t pitch)
     return 1;
 }
 
-static int32_t GetPitch(void *context)
-{
+static int32_t GetPitch(void *context) {
     Record(context, "getPitch");
     return World(context)->pitch;
 }
 
-static int32_t Open(void *context, const char *path, Vbmp3FileInfo *info)
-{
+static int32_t Open(void *context, const char *path, Vbmp3FileInfo *info) {
     Record(context, std::string("open ") + path);
     FakeWorld *world = World(context);
     if (world->openResult != 0) {
@@ -94,16 +81,14 @@ static int32_t Open(void *context, const char *path, Vbmp3FileInfo *info)
     return world->openResult;
 }
 
-static int32_t Close(void *context)
-{
+static int32_t Close(void *context) {
     Record(context, "close");
     World(context)->state = 0;
     World(context)->position = 0;
     return 1;
 }
 
-static void StartTimer(void *context, int32_t id, int32_t periodMs)
-{
+static void StartTimer(void *context, int32_t id, int32_t periodMs) {
     Record(context, "timer " + std::to_string(id) + " " + std::to_string(periodMs));
     std::vector<int32_t> &timers = World(context)->runningTimers;
     if (std::find(timers.begin(), timers.end(), id) == timers.end()) {
@@ -111,68 +96,48 @@ static void StartTimer(void *context, int32_t id, int32_t periodMs)
     }
 }
 
-static void StopTimer(void *context, int32_t id)
-{
+static void StopTimer(void *context, int32_t id) {
     Record(context, "kill " + std::to_string(id));
     std::vector<int32_t> &timers = World(context)->runningTimers;
     timers.erase(std::remove(timers.begin(), timers.end(), id), timers.end());
 }
 
-static void PostPitch(void *context, int32_t pitch)
-{
+static void PostPitch(void *context, int32_t pitch) {
     Record(context, "post " + std::to_string(pitch));
 }
 
-static void DrawStatus(void *context, const PlayState *playState)
-{
-    Record(context, "draw " + std::to_string(playState->state) + " " +
-                        std::to_string(playState->position));
+static void DrawStatus(void *context, const PlayState *playState) {
+    Record(context,
+           "draw " + std::to_string(playState->state) + " " + std::to_string(playState->position));
 }
 
-static void InvalidateStatus(void *context)
-{
-    Record(context, "invalidate");
-}
+static void InvalidateStatus(void *context) { Record(context, "invalidate"); }
 
-static void SetThumb(void *context, int32_t position)
-{
+static void SetThumb(void *context, int32_t position) {
     Record(context, "thumb " + std::to_string(position));
     World(context)->thumb = position;
 }
 
-static int32_t GetThumb(void *context)
-{
-    return World(context)->thumb;
-}
+static int32_t GetThumb(void *context) { return World(context)->thumb; }
 
-static void SetSeekBar(void *context, int32_t position, int32_t length)
-{
+static void SetSeekBar(void *context, int32_t position, int32_t length) {
     Record(context, "bar " + std::to_string(position) + " " + std::to_string(length));
     World(context)->thumb = position;
 }
 
-static void SetTitle(void *context, const char *name)
-{
+static void SetTitle(void *context, const char *name) {
     Record(context, std::string("title ") + (name != nullptr ? name : "-"));
 }
 
-static void ShowError(void *context, const char *text)
-{
+static void ShowError(void *context, const char *text) {
     Record(context, std::string("error ") + text);
 }
 
-static void ShowOpenError(void *context)
-{
-    Record(context, "openError");
-}
+static void ShowOpenError(void *context) { Record(context, "openError"); }
 
-static void HistoryChanged(void *context)
-{
-    Record(context, "menu");
-}
+static void HistoryChanged(void *context) { Record(context, "menu"); }
 
-void BindFakePort(PlaybackPort *port, FakeWorld *world)
-{
+void BindFakePort(PlaybackPort *port, FakeWorld *world) {
     port->context = world;
     port->getState = GetState;
     port->play = Play;
@@ -198,8 +163,7 @@ void BindFakePort(PlaybackPort *port, FakeWorld *world)
     port->historyChanged = HistoryChanged;
 }
 
-std::string Calls(const FakeWorld &world)
-{
+std::string Calls(const FakeWorld &world) {
     std::string joined;
     for (const std::string &call : world.calls) {
         if (!joined.empty()) {

@@ -12,8 +12,7 @@
 
 namespace {
 
-FileSpec File(const std::string &path)
-{
+FileSpec File(const std::string &path) {
     FileSpec file;
     memset(&file, 0, sizeof file);
     strncpy(file.path, path.c_str(), sizeof file.path - 1);
@@ -21,8 +20,7 @@ FileSpec File(const std::string &path)
     return file;
 }
 
-std::string Item(int32_t position, const char *path = "C:\\a.wav")
-{
+std::string Item(int32_t position, const char *path = "C:\\a.wav") {
     HistoryEntry entry;
     memset(&entry, 0, sizeof entry);
     strcpy(entry.path, path);
@@ -36,8 +34,7 @@ struct History : ::testing::Test {
     void SetUp() override { ResetHistory(); }
 };
 
-TEST_F(History, NineOpensKeepTheLastEight)
-{
+TEST_F(History, NineOpensKeepTheLastEight) {
     for (int i = 1; i <= 9; ++i) {
         FileSpec file = File("C:\\rec\\" + std::to_string(i) + ".wav");
         HistoryAddFile(&file);
@@ -54,8 +51,7 @@ TEST_F(History, NineOpensKeepTheLastEight)
     EXPECT_EQ(-1, HistoryFind(&first));
 }
 
-TEST_F(History, ReopeningAListedFileMovesItToTheFrontWithItsPosition)
-{
+TEST_F(History, ReopeningAListedFileMovesItToTheFrontWithItsPosition) {
     for (int i = 0; i < 5; ++i) {
         FileSpec file = File("D:\\f" + std::to_string(i) + ".mp3");
         HistoryAddFile(&file);
@@ -77,8 +73,7 @@ TEST_F(History, ReopeningAListedFileMovesItToTheFrontWithItsPosition)
     }
 }
 
-TEST_F(History, NewFilesStartAtZeroAndEntriesAreZeroFilled)
-{
+TEST_F(History, NewFilesStartAtZeroAndEntriesAreZeroFilled) {
     FileSpec file = File("C:\\x.wav");
     memset(file.path + 9, 'Z', sizeof file.path - 9);  // bytes after the terminator
     file.path[8] = '\0';
@@ -89,8 +84,7 @@ TEST_F(History, NewFilesStartAtZeroAndEntriesAreZeroFilled)
     }
 }
 
-TEST_F(History, PathsThatDifferInLetterCaseAreTwoEntries)
-{
+TEST_F(History, PathsThatDifferInLetterCaseAreTwoEntries) {
     FileSpec lower = File("c:\\talk.wav");
     FileSpec upper = File("C:\\TALK.WAV");
     HistoryAddFile(&lower);
@@ -105,8 +99,7 @@ TEST_F(History, PathsThatDifferInLetterCaseAreTwoEntries)
     EXPECT_EQ(-1, HistoryFind(&probe));
 }
 
-TEST_F(History, RemoveAtRefusesIndexesOutsideTheNineSlots)
-{
+TEST_F(History, RemoveAtRefusesIndexesOutsideTheNineSlots) {
     FileSpec file = File("C:\\one.wav");
     HistoryAddFile(&file);
     EXPECT_EQ(0, HistoryRemoveAt(-1));
@@ -118,8 +111,7 @@ TEST_F(History, RemoveAtRefusesIndexesOutsideTheNineSlots)
     EXPECT_EQ(0, playHistoryCount);
 }
 
-TEST_F(History, GetHistoryFileCopiesPathAndName)
-{
+TEST_F(History, GetHistoryFileCopiesPathAndName) {
     FileSpec file = File("E:\\会議\\録音.mp3");
     HistoryAddFile(&file);
     FileSpec out;
@@ -129,22 +121,19 @@ TEST_F(History, GetHistoryFileCopiesPathAndName)
     EXPECT_STREQ(file.name, out.name);
 }
 
-TEST(HistoryItemText, PositionsShowAsHoursMinutesSeconds)
-{
+TEST(HistoryItemText, PositionsShowAsHoursMinutesSeconds) {
     EXPECT_EQ("C:\\a.wav \t01:02:05", Item(3725));
     EXPECT_EQ("C:\\a.wav \t100:00:00", Item(100 * 3600));
     EXPECT_EQ("C:\\a.wav \t00:00:00", Item(0));
     EXPECT_EQ("C:\\a.wav \t00:59:59", Item(3599));
 }
 
-TEST(HistoryItemText, TheLongestPathKeepsItsTime)
-{
+TEST(HistoryItemText, TheLongestPathKeepsItsTime) {
     std::string path(FILE_SPEC_TEXT - 1, 'p');
     EXPECT_EQ(path + " \t12:34:56", Item(12 * 3600 + 34 * 60 + 56, path.c_str()));
 }
 
-TEST(HistoryCommands, IdsMapToIndexesZeroToSeven)
-{
+TEST(HistoryCommands, IdsMapToIndexesZeroToSeven) {
     EXPECT_EQ(0, HistoryIndexOfCommand(41000));
     EXPECT_EQ(7, HistoryIndexOfCommand(41007));
     EXPECT_EQ(-1, HistoryIndexOfCommand(41008));
@@ -154,13 +143,11 @@ TEST(HistoryCommands, IdsMapToIndexesZeroToSeven)
 
 struct HistoryStore : History {
     OptionData options;
-    void SetUp() override
-    {
+    void SetUp() override {
         History::SetUp();
         SetDefaultOptionData(&options);
     }
-    void Stored(int32_t count)
-    {
+    void Stored(int32_t count) {
         options.historyCount = count;
         for (int i = 0; i < HISTORY_SLOTS; ++i) {
             memset(&options.history[i], 0, sizeof options.history[i]);
@@ -171,8 +158,7 @@ struct HistoryStore : History {
     }
 };
 
-TEST_F(HistoryStore, LoadCopiesTheCountedEntries)
-{
+TEST_F(HistoryStore, LoadCopiesTheCountedEntries) {
     Stored(3);
     EXPECT_FALSE(HistoryLoaded());
     EXPECT_EQ(3, HistoryLoadFrom(&options));
@@ -185,8 +171,7 @@ TEST_F(HistoryStore, LoadCopiesTheCountedEntries)
     EXPECT_EQ(0, HistoryEntryAt(3)->position);
 }
 
-TEST_F(HistoryStore, DamagedCountsAreClamped)
-{
+TEST_F(HistoryStore, DamagedCountsAreClamped) {
     const int32_t counts[] = {9, 1000000, -1, INT32_MIN, INT32_MAX};
     const int32_t loaded[] = {8, 8, 0, 0, 8};
     for (int i = 0; i < 5; ++i) {
@@ -197,8 +182,7 @@ TEST_F(HistoryStore, DamagedCountsAreClamped)
     EXPECT_EQ(0, HistoryEntryAt(8)->path[0]);
 }
 
-TEST_F(HistoryStore, UnterminatedStringsAreCutToTheirFields)
-{
+TEST_F(HistoryStore, UnterminatedStringsAreCutToTheirFields) {
     Stored(1);
     memset(options.history[0].path, 'a', FILE_SPEC_TEXT);
     memset(options.history[0].name, 'b', FILE_SPEC_TEXT);
@@ -210,8 +194,7 @@ TEST_F(HistoryStore, UnterminatedStringsAreCutToTheirFields)
     EXPECT_EQ(std::string(FILE_SPEC_TEXT - 1, 'a') + " \t00:16:40", text);
 }
 
-TEST_F(HistoryStore, StoreWritesCountAndEntriesAndLeavesTheRest)
-{
+TEST_F(HistoryStore, StoreWritesCountAndEntriesAndLeavesTheRest) {
     Stored(0);
     FileSpec a = File("C:\\a.wav");
     FileSpec b = File("C:\\b.wav");
@@ -226,8 +209,7 @@ TEST_F(HistoryStore, StoreWritesCountAndEntriesAndLeavesTheRest)
     EXPECT_STREQ("C:\\stored2.wav", options.history[2].path);
 }
 
-TEST_F(HistoryStore, DeleteThenStoreGivesAnEmptyList)
-{
+TEST_F(HistoryStore, DeleteThenStoreGivesAnEmptyList) {
     Stored(5);
     HistoryLoadFrom(&options);
     ClearHistory();
@@ -243,8 +225,7 @@ TEST_F(HistoryStore, DeleteThenStoreGivesAnEmptyList)
     EXPECT_EQ(0, HistoryEntryAt(0)->position);
 }
 
-TEST_F(HistoryStore, LoadStoreRoundTripKeepsEveryByte)
-{
+TEST_F(HistoryStore, LoadStoreRoundTripKeepsEveryByte) {
     Stored(8);
     OptionData copy = options;
     HistoryLoadFrom(&options);
@@ -257,11 +238,10 @@ TEST_F(HistoryStore, LoadStoreRoundTripKeepsEveryByte)
 // Random opens (paths that differ in letter case included), captured positions, deletes and
 // store/load round trips against a plain model of the list: most recent first, one entry per
 // exact path, at most eight.
-TEST_F(HistoryStore, RandomUseMatchesASimpleModel)
-{
-    const char *paths[] = {"C:\\a.wav", "C:\\A.wav", "C:\\b.mp3", "D:\\c.wav", "D:\\d.wav",
-                           "E:\\e.mp3", "E:\\f.mp3", "F:\\g.wav", "F:\\h.wav", "G:\\i.wav",
-                           "G:\\j.mp3", "H:\\k.wav"};
+TEST_F(HistoryStore, RandomUseMatchesASimpleModel) {
+    const char *paths[] = {"C:\\a.wav", "C:\\A.wav", "C:\\b.mp3", "D:\\c.wav",
+                           "D:\\d.wav", "E:\\e.mp3", "E:\\f.mp3", "F:\\g.wav",
+                           "F:\\h.wav", "G:\\i.wav", "G:\\j.mp3", "H:\\k.wav"};
     struct Model {
         std::string path;
         int32_t position;

@@ -20,15 +20,13 @@ struct Open : ::testing::Test {
     OptionData options;
     int32_t fileOpen = 0;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ResetHistory();
         BindFakePort(&port, &world);
         SetDefaultOptionData(&options);
     }
 
-    void OpenPath(const char *path)
-    {
+    void OpenPath(const char *path) {
         FileSpec file;
         memset(&file, 0, sizeof file);
         strcpy(file.path, path);
@@ -37,8 +35,7 @@ struct Open : ::testing::Test {
     }
 
     // Plays on to `position`, as the refresh timer would have seen it.
-    void PlayTo(int32_t position)
-    {
+    void PlayTo(int32_t position) {
         world.state = 1;
         world.position = position;
         playState.state = 1;
@@ -46,14 +43,14 @@ struct Open : ::testing::Test {
     }
 };
 
-TEST_F(Open, ANewFileIsShownListedAndPausedAtTheStart)
-{
+TEST_F(Open, ANewFileIsShownListedAndPausedAtTheStart) {
     world.length = 321;
     OpenPath("C:\\rec\\talk.wav");
     EXPECT_EQ(1, fileOpen);
-    EXPECT_EQ("open C:\\rec\\talk.wav, getState, bar 0 321, title talk.wav, invalidate, menu, "
-              "getState, play, pause, seek 0, getState, thumb 0",
-              Calls(world));
+    EXPECT_EQ(
+        "open C:\\rec\\talk.wav, getState, bar 0 321, title talk.wav, invalidate, menu, "
+        "getState, play, pause, seek 0, getState, thumb 0",
+        Calls(world));
     EXPECT_EQ(2, playState.state);
     EXPECT_EQ(0, playState.position);
     EXPECT_EQ(321, playState.fileInfo.length);
@@ -61,8 +58,7 @@ TEST_F(Open, ANewFileIsShownListedAndPausedAtTheStart)
     EXPECT_STREQ("talk.wav", HistoryEntryAt(0)->name);
 }
 
-TEST_F(Open, TheNextOpenStoresThePositionReachedAndClosesFirst)
-{
+TEST_F(Open, TheNextOpenStoresThePositionReachedAndClosesFirst) {
     OpenPath("C:\\one.wav");
     PlayTo(42);
     world.calls.clear();
@@ -74,8 +70,7 @@ TEST_F(Open, TheNextOpenStoresThePositionReachedAndClosesFirst)
     EXPECT_EQ(0, HistoryEntryAt(0)->position);
 }
 
-TEST_F(Open, AListedFileReopensPausedAtItsRememberedPosition)
-{
+TEST_F(Open, AListedFileReopensPausedAtItsRememberedPosition) {
     const char *paths[] = {"C:\\a.wav", "C:\\b.wav", "C:\\c.wav", "C:\\d.wav"};
     const int32_t reached[] = {61, 62, 63, 64};
     for (int i = 0; i < 4; ++i) {
@@ -95,8 +90,7 @@ TEST_F(Open, AListedFileReopensPausedAtItsRememberedPosition)
     EXPECT_EQ(4, playHistoryCount);
 }
 
-TEST_F(Open, OpeningTheOpenFileAgainContinuesWhereItWas)
-{
+TEST_F(Open, OpeningTheOpenFileAgainContinuesWhereItWas) {
     OpenPath("C:\\same.wav");
     PlayTo(88);
     OpenPath("C:\\same.wav");
@@ -106,8 +100,7 @@ TEST_F(Open, OpeningTheOpenFileAgainContinuesWhereItWas)
     EXPECT_EQ(88, playState.position);
 }
 
-TEST_F(Open, AFailedOpenLeavesNoFileAnEmptyDisplayAndTheHistoryAsItWas)
-{
+TEST_F(Open, AFailedOpenLeavesNoFileAnEmptyDisplayAndTheHistoryAsItWas) {
     OpenPath("C:\\good.wav");
     PlayTo(30);
     playState.seekPosition = 12;
@@ -115,8 +108,7 @@ TEST_F(Open, AFailedOpenLeavesNoFileAnEmptyDisplayAndTheHistoryAsItWas)
     world.calls.clear();
     OpenPath("C:\\missing.wav");
     EXPECT_EQ(0, fileOpen);
-    EXPECT_EQ("close, open C:\\missing.wav, openError, title -, bar 0 0, invalidate",
-              Calls(world));
+    EXPECT_EQ("close, open C:\\missing.wav, openError, title -, bar 0 0, invalidate", Calls(world));
     PlayState zero{};
     EXPECT_EQ(0, memcmp(&zero, &playState, sizeof playState));
     // The closed file kept the position it had reached, and nothing else was listed.
@@ -131,8 +123,7 @@ TEST_F(Open, AFailedOpenLeavesNoFileAnEmptyDisplayAndTheHistoryAsItWas)
     EXPECT_EQ(30, HistoryEntryAt(0)->position);
 }
 
-TEST_F(Open, WithoutResumePositionTheFileStaysAsOpened)
-{
+TEST_F(Open, WithoutResumePositionTheFileStaysAsOpened) {
     OpenPath("C:\\a.wav");
     PlayTo(50);
     options.resumePosition = 0;

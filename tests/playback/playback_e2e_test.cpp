@@ -28,8 +28,7 @@ namespace {
 
 const char OPEN_ERROR[] = "error|vbmp3_open error";
 
-std::vector<std::string> Texts(const std::vector<Box> &boxes)
-{
+std::vector<std::string> Texts(const std::vector<Box> &boxes) {
     std::vector<std::string> texts;
     for (const Box &box : boxes) {
         texts.push_back(box.title + "|" + box.text);
@@ -38,8 +37,7 @@ std::vector<std::string> Texts(const std::vector<Box> &boxes)
 }
 
 // Settings files in `folder` as a previous run would have left them, with `count` history entries.
-OptionData WriteSettings(const std::string &folder, int32_t count, int32_t revSeconds = 1)
-{
+OptionData WriteSettings(const std::string &folder, int32_t count, int32_t revSeconds = 1) {
     OptionData options;
     SetDefaultOptionData(&options);
     options.revSeconds = revSeconds;
@@ -56,8 +54,7 @@ OptionData WriteSettings(const std::string &folder, int32_t count, int32_t revSe
     return options;
 }
 
-OptionData ReadOptions(const std::string &folder)
-{
+OptionData ReadOptions(const std::string &folder) {
     OptionData options;
     memset(&options, 0, sizeof options);
     std::vector<unsigned char> bytes = driver::ReadBytes(folder + "\\parlomix_opt");
@@ -69,8 +66,7 @@ OptionData ReadOptions(const std::string &folder)
 }
 
 std::vector<Box> StartQuietly(const std::string &folder, const std::string &arguments,
-                              Program *program)
-{
+                              Program *program) {
     EXPECT_TRUE(driver::Start(folder, arguments, program));
     std::vector<Box> boxes = driver::AnswerBoxesUntilQuiet(program->process.dwProcessId);
     program->window = driver::FindMainWindow(program->process.dwProcessId, 5000);
@@ -81,16 +77,14 @@ std::vector<Box> StartQuietly(const std::string &folder, const std::string &argu
 // Ends a program that a failed assertion left running, so that the next test starts its own.
 struct Running {
     Program program;
-    ~Running()
-    {
+    ~Running() {
         if (program.process.hProcess != NULL) {
             driver::Kill(&program);
         }
     }
 };
 
-TEST(PlaybackE2e, AFileThatCannotBeOpenedLeavesTitleAndHistoryAlone)
-{
+TEST(PlaybackE2e, AFileThatCannotBeOpenedLeavesTitleAndHistoryAlone) {
     std::string folder = driver::Install("missing");
     OptionData stored = WriteSettings(folder, 2);
     Running running;
@@ -105,8 +99,7 @@ TEST(PlaybackE2e, AFileThatCannotBeOpenedLeavesTitleAndHistoryAlone)
     EXPECT_EQ(0, memcmp(stored.history, saved.history, sizeof stored.history));
 }
 
-TEST(PlaybackE2e, HistoryItemsOpenTheirFileAndDeleteNeedsOk)
-{
+TEST(PlaybackE2e, HistoryItemsOpenTheirFileAndDeleteNeedsOk) {
     std::string folder = driver::Install("history");
     OptionData stored = WriteSettings(folder, 3);
     Running running;
@@ -143,15 +136,13 @@ TEST(PlaybackE2e, HistoryItemsOpenTheirFileAndDeleteNeedsOk)
     EXPECT_EQ(0, memcmp(stored.history, saved.history, sizeof stored.history));
 }
 
-HWND SeekBar(const Program &program)
-{
+HWND SeekBar(const Program &program) {
     return FindWindowExA(program.window, NULL, "msctls_trackbar32", NULL);
 }
 
 // Starts the program with `file`; false (and the program closed) when it showed any box, an
 // open error above all.
-bool StartWithFile(const std::string &folder, const std::string &file, Program *program)
-{
+bool StartWithFile(const std::string &folder, const std::string &file, Program *program) {
     std::vector<Box> boxes = StartQuietly(folder, "\"" + file + "\"", program);
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : Texts(boxes)[0]);
     if (!boxes.empty()) {
@@ -163,14 +154,12 @@ bool StartWithFile(const std::string &folder, const std::string &file, Program *
 
 const int REV_SECONDS = 3;
 
-int32_t Thumb(const Program &program)
-{
+int32_t Thumb(const Program &program) {
     return (int32_t)SendMessageA(SeekBar(program), TBM_GETPOS, 0, 0);
 }
 
 // Waits until the playing file's thumb, which the refresh timer moves, reaches `position`.
-bool WaitForThumb(const Program &program, int32_t position)
-{
+bool WaitForThumb(const Program &program, int32_t position) {
     for (int i = 0; i < 300; ++i) {
         if (Thumb(program) >= position) {
             return true;
@@ -181,13 +170,11 @@ bool WaitForThumb(const Program &program, int32_t position)
 }
 
 // A Play menu command, handled (the operation and the refresh after it) before this returns.
-void PlayMenu(const Program &program, WPARAM id)
-{
+void PlayMenu(const Program &program, WPARAM id) {
     driver::Send(program.window, WM_COMMAND, id, 0);
 }
 
-TEST(PlaybackE2e, ResumeGoesBackAndAReopenContinuesWhereTheCloseLeftOff)
-{
+TEST(PlaybackE2e, ResumeGoesBackAndAReopenContinuesWhereTheCloseLeftOff) {
     std::string folder = driver::Install("road");
     WriteSettings(folder, 0, REV_SECONDS);
     std::string tone = folder + "\\tone.wav";
@@ -255,8 +242,7 @@ TEST(PlaybackE2e, ResumeGoesBackAndAReopenContinuesWhereTheCloseLeftOff)
     EXPECT_EQ(stopped, ReadOptions(folder).history[0].position);
 }
 
-TEST(PlaybackE2e, ASecondStartHandsOverItsFileAndTheFirstKeepsItsPosition)
-{
+TEST(PlaybackE2e, ASecondStartHandsOverItsFileAndTheFirstKeepsItsPosition) {
     std::string folder = driver::Install("second");
     WriteSettings(folder, 0);
     std::string first = folder + "\\first.wav";
@@ -293,8 +279,7 @@ TEST(PlaybackE2e, ASecondStartHandsOverItsFileAndTheFirstKeepsItsPosition)
     EXPECT_LE(saved.history[1].position, 12);
 }
 
-std::string ControlText(const Program &program, int id)
-{
+std::string ControlText(const Program &program, int id) {
     char text[64] = "";
     DWORD_PTR result = 0;
     SendMessageTimeoutA(GetDlgItem(program.window, id), WM_GETTEXT, sizeof text, (LPARAM)text,
@@ -303,14 +288,12 @@ std::string ControlText(const Program &program, int id)
 }
 
 // The pitch box shows what WM_USER+1 posted: read it once the program's queue got to it.
-std::string PitchBox(const Program &program)
-{
+std::string PitchBox(const Program &program) {
     driver::Sleep(300);
     return ControlText(program, 7);
 }
 
-TEST(PlaybackE2e, PlayMenuStepsOnceAndTheSeekBarAndPitchReachTheLibrary)
-{
+TEST(PlaybackE2e, PlayMenuStepsOnceAndTheSeekBarAndPitchReachTheLibrary) {
     std::string folder = driver::Install("menu");
     WriteSettings(folder, 0);
     std::string tone = folder + "\\tone.wav";
@@ -363,14 +346,12 @@ TEST(PlaybackE2e, PlayMenuStepsOnceAndTheSeekBarAndPitchReachTheLibrary)
 }
 
 // A bound key or button as the hook library reports it: the operation, pressed or released.
-void Binding(const Program &program, WPARAM operation, bool released)
-{
+void Binding(const Program &program, WPARAM operation, bool released) {
     static const UINT ztCommand = RegisterWindowMessageA("ZT_Command");
     PostMessageA(program.window, ztCommand, operation, released ? (LPARAM)0x80000000 : 0);
 }
 
-TEST(PlaybackE2e, HeldStepsRepeatUntilReleasedAndAHeldPitchHaltsAtNormal)
-{
+TEST(PlaybackE2e, HeldStepsRepeatUntilReleasedAndAHeldPitchHaltsAtNormal) {
     std::string folder = driver::Install("held");
     OptionData options = WriteSettings(folder, 0);
     options.pitch = 97;

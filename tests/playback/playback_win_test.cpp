@@ -32,8 +32,7 @@ struct Received {
 };
 std::vector<Received> received;
 
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == TEST_COMMAND || message == WM_PITCH_CHANGED) {
         received.push_back({message, wParam, lParam});
         return 0;
@@ -42,8 +41,7 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 // A main window with the File menu's three fixed items, "開く(&O)...", a separator, "終了(&X)".
-HWND CreateTestWindow()
-{
+HWND CreateTestWindow() {
     static bool registered = false;
     if (!registered) {
         WNDCLASSA windowClass = {};
@@ -65,10 +63,7 @@ HWND CreateTestWindow()
                          GetModuleHandleA(NULL), NULL);
 }
 
-HMENU FileMenu(HWND window)
-{
-    return GetSubMenu(GetMenu(window), 0);
-}
+HMENU FileMenu(HWND window) { return GetSubMenu(GetMenu(window), 0); }
 
 struct Item {
     bool separator;
@@ -76,8 +71,7 @@ struct Item {
     std::string text;
 };
 
-std::vector<Item> Items(HMENU menu)
-{
+std::vector<Item> Items(HMENU menu) {
     std::vector<Item> items;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         char text[400] = {};
@@ -92,8 +86,7 @@ std::vector<Item> Items(HMENU menu)
     return items;
 }
 
-void PumpMessages()
-{
+void PumpMessages() {
     MSG message;
     while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
         DispatchMessageA(&message);
@@ -110,8 +103,7 @@ struct Dialog {
     HICON icon = NULL;
 };
 
-BOOL CALLBACK FindDialogOfProcess(HWND window, LPARAM result)
-{
+BOOL CALLBACK FindDialogOfProcess(HWND window, LPARAM result) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     char className[32] = {};
@@ -124,8 +116,7 @@ BOOL CALLBACK FindDialogOfProcess(HWND window, LPARAM result)
     return TRUE;
 }
 
-HWND WaitForDialog(DWORD timeoutMs)
-{
+HWND WaitForDialog(DWORD timeoutMs) {
     for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
         HWND found = NULL;
         EnumWindows(FindDialogOfProcess, (LPARAM)&found);
@@ -138,8 +129,7 @@ HWND WaitForDialog(DWORD timeoutMs)
 }
 
 // The button with `id`: in the Open dialog the file list shares the id 1 with the OK button.
-HWND FindButton(HWND dialog, int id)
-{
+HWND FindButton(HWND dialog, int id) {
     for (HWND child = FindWindowExA(dialog, NULL, "Button", NULL); child != NULL;
          child = FindWindowExA(dialog, child, "Button", NULL)) {
         if (GetDlgCtrlID(child) == id) {
@@ -151,8 +141,7 @@ HWND FindButton(HWND dialog, int id)
 
 // Answers the first dialog that appears with `button`, after `prepare` ran on it.
 template <typename Prepare>
-std::thread Answer(Dialog *seen, int button, Prepare prepare)
-{
+std::thread Answer(Dialog *seen, int button, Prepare prepare) {
     return std::thread([seen, button, prepare]() {
         HWND box = WaitForDialog(10000);
         if (box == NULL) {
@@ -179,13 +168,11 @@ std::thread Answer(Dialog *seen, int button, Prepare prepare)
     });
 }
 
-std::thread Answer(Dialog *seen, int button)
-{
+std::thread Answer(Dialog *seen, int button) {
     return Answer(seen, button, [](HWND) {});
 }
 
-OptionData StoredHistory(int32_t count)
-{
+OptionData StoredHistory(int32_t count) {
     OptionData options;
     SetDefaultOptionData(&options);
     options.historyCount = count;
@@ -199,8 +186,7 @@ OptionData StoredHistory(int32_t count)
 
 struct PlaybackWin : ::testing::Test {
     HWND window = NULL;
-    void SetUp() override
-    {
+    void SetUp() override {
         ResetHistory();
         received.clear();
         window = CreateTestWindow();
@@ -209,8 +195,7 @@ struct PlaybackWin : ::testing::Test {
     void TearDown() override { DestroyWindow(window); }
 };
 
-TEST_F(PlaybackWin, HistoryBlockFollowsTheFixedItems)
-{
+TEST_F(PlaybackWin, HistoryBlockFollowsTheFixedItems) {
     OptionData options = StoredHistory(3);
     LoadHistory(window, &options);
     std::vector<Item> items = Items(FileMenu(window));
@@ -243,8 +228,7 @@ TEST_F(PlaybackWin, HistoryBlockFollowsTheFixedItems)
     EXPECT_EQ(4, playHistoryCount);
 }
 
-TEST_F(PlaybackWin, EmptyStoredHistoryLeavesTheMenuAlone)
-{
+TEST_F(PlaybackWin, EmptyStoredHistoryLeavesTheMenuAlone) {
     OptionData options = StoredHistory(0);
     LoadHistory(window, &options);
     EXPECT_TRUE(HistoryLoaded());
@@ -253,8 +237,7 @@ TEST_F(PlaybackWin, EmptyStoredHistoryLeavesTheMenuAlone)
     EXPECT_EQ(3, GetMenuItemCount(FileMenu(window)));
 }
 
-TEST_F(PlaybackWin, DeleteAsksFirstAndOnlyOkEmptiesTheList)
-{
+TEST_F(PlaybackWin, DeleteAsksFirstAndOnlyOkEmptiesTheList) {
     OptionData options = StoredHistory(2);
     LoadHistory(window, &options);
 
@@ -280,8 +263,7 @@ TEST_F(PlaybackWin, DeleteAsksFirstAndOnlyOkEmptiesTheList)
 }
 
 // A drop handle as the shell builds it: DROPFILES, then NUL-terminated paths and a final NUL.
-HDROP MakeDrop(const std::vector<std::string> &paths)
-{
+HDROP MakeDrop(const std::vector<std::string> &paths) {
     size_t size = sizeof(DROPFILES) + 1;
     for (const std::string &path : paths) {
         size += path.size() + 1;
@@ -300,8 +282,7 @@ HDROP MakeDrop(const std::vector<std::string> &paths)
     return (HDROP)memory;
 }
 
-TEST(DroppedFiles, OnlyTheFirstIsTakenAndTheDropIsReleased)
-{
+TEST(DroppedFiles, OnlyTheFirstIsTakenAndTheDropIsReleased) {
     HDROP drop = MakeDrop({"C:\\会議\\一番目.mp3", "C:\\two.wav", "C:\\three.wav"});
     FileSpec file;
     memset(&file, 'x', sizeof file);
@@ -311,8 +292,7 @@ TEST(DroppedFiles, OnlyTheFirstIsTakenAndTheDropIsReleased)
     EXPECT_EQ((UINT)GMEM_INVALID_HANDLE, GlobalFlags(drop));
 }
 
-TEST(DroppedFiles, AnEmptyDropLeavesTheFileAlone)
-{
+TEST(DroppedFiles, AnEmptyDropLeavesTheFileAlone) {
     HDROP drop = MakeDrop({});
     FileSpec file = {};
     strcpy(file.path, "C:\\kept.wav");
@@ -321,8 +301,7 @@ TEST(DroppedFiles, AnEmptyDropLeavesTheFileAlone)
     EXPECT_EQ((UINT)GMEM_INVALID_HANDLE, GlobalFlags(drop));
 }
 
-std::string WorkFolder()
-{
+std::string WorkFolder() {
     const char *work = getenv("PARLOMIX_WORK");
     std::string folder = "Z:";
     folder += work != nullptr ? work : "/tmp/playback_win_test";
@@ -335,8 +314,7 @@ std::string WorkFolder()
     return folder;
 }
 
-TEST_F(PlaybackWin, OpenDialogStartsAtTheCurrentFileAndOffersTheAudioFilter)
-{
+TEST_F(PlaybackWin, OpenDialogStartsAtTheCurrentFileAndOffersTheAudioFilter) {
     std::string path = WorkFolder() + "\\chosen.wav";
     HANDLE created = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, created);
@@ -371,8 +349,7 @@ TEST_F(PlaybackWin, OpenDialogStartsAtTheCurrentFileAndOffersTheAudioFilter)
     EXPECT_STREQ(before.path, file.path);
 }
 
-TEST_F(PlaybackWin, FailedOpenShowsItsBoxAndLeavesNoFileAndTheHistory)
-{
+TEST_F(PlaybackWin, FailedOpenShowsItsBoxAndLeavesNoFileAndTheHistory) {
     strcpy(appTitle, "Parlomix");
     OptionData options = StoredHistory(2);
     LoadHistory(window, &options);
@@ -415,8 +392,7 @@ TEST_F(PlaybackWin, FailedOpenShowsItsBoxAndLeavesNoFileAndTheHistory)
     EXPECT_EQ(8, GetMenuItemCount(FileMenu(window)));
 }
 
-TEST_F(PlaybackWin, RepeatTicksSendTheirOperationBeforeReturning)
-{
+TEST_F(PlaybackWin, RepeatTicksSendTheirOperationBeforeReturning) {
     const UINT_PTR timers[] = {2, 3, 4, 5};
     const WPARAM operations[] = {5, 7, 9, 11};
     for (int i = 0; i < 4; ++i) {
@@ -432,8 +408,7 @@ TEST_F(PlaybackWin, RepeatTicksSendTheirOperationBeforeReturning)
     EXPECT_TRUE(received.empty());
 }
 
-TEST_F(PlaybackWin, WithoutAFileOperationsAndTheSeekBarDoNothing)
-{
+TEST_F(PlaybackWin, WithoutAFileOperationsAndTheSeekBarDoNothing) {
     OptionData options;
     SetDefaultOptionData(&options);
     PlayState playState = {};

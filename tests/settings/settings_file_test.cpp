@@ -47,8 +47,10 @@ static std::string Folder(const char *name) { return driver::WorkFolder(name) + 
 TEST(SettingsFile, OptionsSurviveWriteAndReadByteForByte) {
     std::string dir = Folder("roundtrip");
     OptionData written;
-    for (size_t i = 0; i < sizeof written; ++i) ((unsigned char *)&written)[i] = (unsigned char)(i * 7 + 3);
-    ASSERT_EQ(WriteSettingsFile(NULL, &written, sizeof written, 1, dir.c_str(), OPTION_FILE_NAME), 1);
+    for (size_t i = 0; i < sizeof written; ++i)
+        ((unsigned char *)&written)[i] = (unsigned char)(i * 7 + 3);
+    ASSERT_EQ(WriteSettingsFile(NULL, &written, sizeof written, 1, dir.c_str(), OPTION_FILE_NAME),
+              1);
     std::vector<unsigned char> bytes = driver::ReadBytes(dir + OPTION_FILE_NAME);
     ASSERT_EQ(bytes.size(), 4244u);
     EXPECT_EQ(memcmp(bytes.data(), &written, sizeof written), 0);
@@ -65,9 +67,12 @@ TEST(SettingsFile, KeyTableKeepsItsReservedBytes) {
     SetDefaultKeyData(rows);
     rows[2].reserved[0] = 0x5A;
     rows[5].reserved[1] = 0xA5;
-    ASSERT_EQ(WriteSettingsFile(NULL, rows, sizeof rows[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME), 1);
+    ASSERT_EQ(
+        WriteSettingsFile(NULL, rows, sizeof rows[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME),
+        1);
     KeyData read[KEY_DATA_ROWS];
-    ASSERT_EQ(ReadSettingsFile(NULL, read, sizeof read[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME), 1);
+    ASSERT_EQ(
+        ReadSettingsFile(NULL, read, sizeof read[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME), 1);
     EXPECT_EQ(memcmp(read, rows, sizeof rows), 0);
     EXPECT_EQ(driver::ReadBytes(dir + KEY_FILE_NAME).size(), 120u);
 }
@@ -90,7 +95,8 @@ TEST(SettingsFile, MissingShortAndLongFiles) {
     std::vector<unsigned char> keys(100, 0);
     ASSERT_TRUE(driver::WriteBytes(dir + KEY_FILE_NAME, keys.data(), keys.size()));
     KeyData rows[KEY_DATA_ROWS];
-    EXPECT_EQ(ReadSettingsFile(NULL, rows, sizeof rows[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME), 0);
+    EXPECT_EQ(
+        ReadSettingsFile(NULL, rows, sizeof rows[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME), 0);
 
     std::vector<std::string> expected = {"error|fopen", "error|fread", "error|fread"};
     EXPECT_EQ(boxes.Seen(), expected);
