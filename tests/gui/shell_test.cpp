@@ -27,8 +27,9 @@ TEST(Shell, FirstStartWritesDefaultsAndShowsTheJapaneseMenu) {
     std::string folder = driver::Install("first");
     Program p;
     std::vector<Box> boxes = driver::StartAndSettle(folder, "", &p);
-    std::vector<std::string> expected = {"error|fopen", std::string("Parlomix ERROR|") + kSetupError,
-                                         "error|fopen", std::string("Parlomix ERROR|") + kSetupError};
+    std::vector<std::string> expected = {
+        "error|fopen", std::string("Parlomix ERROR|") + kSetupError, "error|fopen",
+        std::string("Parlomix ERROR|") + kSetupError};
     EXPECT_EQ(driver::BoxTexts(boxes), expected);
 
     // The defaults are on disk at once, before any close.
@@ -92,23 +93,34 @@ TEST(Shell, CloseAndRestartKeepsAMovedWindowRectangle) {
     driver::StartAndSettle(folder, "", &p);
     ASSERT_TRUE(MoveWindow(p.window, 120, 90, 333, 222, TRUE));
     driver::Sleep(200);
+    // The rectangle the window really took (without a window manager Wine may trim the size).
+    WINDOWPLACEMENT moved = {};
+    moved.length = sizeof moved;
+    ASSERT_TRUE(GetWindowPlacement(p.window, &moved));
+    EXPECT_EQ(moved.rcNormalPosition.left, 120);
+    EXPECT_EQ(moved.rcNormalPosition.top, 90);
     EXPECT_TRUE(driver::Close(&p).empty());
     OptionData saved = driver::ReadOptions(folder);
-    EXPECT_EQ(saved.windowLeft, 120);
-    EXPECT_EQ(saved.windowTop, 90);
-    EXPECT_EQ(saved.windowRight, 453);
-    EXPECT_EQ(saved.windowBottom, 312);
+    EXPECT_EQ(saved.windowLeft, moved.rcNormalPosition.left);
+    EXPECT_EQ(saved.windowTop, moved.rcNormalPosition.top);
+    EXPECT_EQ(saved.windowRight, moved.rcNormalPosition.right);
+    EXPECT_EQ(saved.windowBottom, moved.rcNormalPosition.bottom);
+    EXPECT_NE(saved.windowRight, 260);  // not the default any more
 
+    // The next start comes back in exactly that rectangle, and so does the next close.
     Program again;
     EXPECT_TRUE(driver::StartAndSettle(folder, "", &again).empty());
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     ASSERT_TRUE(GetWindowPlacement(again.window, &placement));
-    EXPECT_EQ(placement.rcNormalPosition.left, 120);
-    EXPECT_EQ(placement.rcNormalPosition.top, 90);
-    EXPECT_EQ(placement.rcNormalPosition.right, 453);
-    EXPECT_EQ(placement.rcNormalPosition.bottom, 312);
+    EXPECT_EQ(placement.rcNormalPosition.left, saved.windowLeft);
+    EXPECT_EQ(placement.rcNormalPosition.top, saved.windowTop);
+    EXPECT_EQ(placement.rcNormalPosition.right, saved.windowRight);
+    EXPECT_EQ(placement.rcNormalPosition.bottom, saved.windowBottom);
     EXPECT_TRUE(driver::Close(&again).empty());
+    OptionData savedAgain = driver::ReadOptions(folder);
+    EXPECT_EQ(savedAgain.windowRight, saved.windowRight);
+    EXPECT_EQ(savedAgain.windowBottom, saved.windowBottom);
 }
 
 TEST(Shell, SecondStartHandsOverAndEnds) {
@@ -125,7 +137,8 @@ TEST(Shell, SecondStartHandsOverAndEnds) {
 
     // With a file: the first instance takes it from the shared record and tries to open it.
     Program third;
-    ASSERT_TRUE(driver::Start(folder, "\"C:\\no such folder\\missing take.wav\" ignored.wav", &third));
+    ASSERT_TRUE(
+        driver::Start(folder, "\"C:\\no such folder\\missing take.wav\" ignored.wav", &third));
     EXPECT_EQ(driver::WaitForExit(&third, 10000), 0);
     ASSERT_TRUE(driver::WaitForBox(first.process.dwProcessId, &box, 10000));
     EXPECT_EQ(box.title + "|" + box.text, "error|vbmp3_open error");
