@@ -143,14 +143,20 @@ HWND FindButton(HWND dialog, int id) {
 template <typename Prepare>
 std::thread Answer(Dialog *seen, int button, Prepare prepare) {
     return std::thread([seen, button, prepare]() {
-        HWND box = WaitForDialog(10000);
-        if (box == NULL) {
-            return;
-        }
-        Sleep(200);  // let the dialog finish its initialisation
+        // A dialog that is still being built (or one of an earlier test still going away) has
+        // no title yet: wait for one that has.
+        HWND box = NULL;
         char text[512] = {};
+        for (DWORD waited = 0; waited < 10000 && text[0] == '\0'; waited += 50) {
+            box = WaitForDialog(10000);
+            if (box == NULL) {
+                return;
+            }
+            Sleep(50);
+            GetWindowTextA(box, text, sizeof text);
+        }
+        Sleep(150);  // let the dialog finish its initialisation
         seen->window = box;
-        GetWindowTextA(box, text, sizeof text);
         seen->title = text;
         memset(text, 0, sizeof text);
         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
