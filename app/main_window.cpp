@@ -143,48 +143,41 @@ static void OnCommand(HWND window, WPARAM wParam, HelpViewer *helpViewer) {
     }
     if (OnPlayMenuCommand(window, id, fileOpen, &playState, &optionData, seekBar, &layout)) return;
     switch (id) {
-        case IDM_EXIT:
-            SendMessageA(window, WM_CLOSE, 0, 0);
-            break;
-        case IDM_ABOUT:
-            ShowAboutBox(window);
-            break;
-        case IDM_HELP:
-            helpViewer->Show(window);
-            break;
-        case IDM_OPEN:
-            if (ChooseAudioFile(window, &currentFile)) OpenCurrentFile(window);
-            break;
-        case IDM_OPERATION_SETTINGS:
-            OnOperationSettings(window);
-            break;
-        case IDM_HISTORY_DELETE:
-            OnHistoryDeleteCommand(window);
-            break;
-        case IDC_ALWAYS_TOP:
-            optionData.alwaysOnTop =
-                (int32_t)SendDlgItemMessageA(window, IDC_ALWAYS_TOP, BM_GETCHECK, 0, 0);
-            ApplyAlwaysOnTop(window, optionData.alwaysOnTop);
-            break;
-        case IDC_PLAY_MODE:
-            optionData.playMode =
-                (int32_t)SendDlgItemMessageA(window, IDC_PLAY_MODE, BM_GETCHECK, 0, 0);
-            break;
+    case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
+    case IDM_ABOUT: ShowAboutBox(window); break;
+    case IDM_HELP: helpViewer->Show(window); break;
+    case IDM_OPEN:
+        if (ChooseAudioFile(window, &currentFile)) OpenCurrentFile(window);
+        break;
+    case IDM_OPERATION_SETTINGS: OnOperationSettings(window); break;
+    case IDM_HISTORY_DELETE: OnHistoryDeleteCommand(window); break;
+    case IDC_ALWAYS_TOP:
+        optionData.alwaysOnTop =
+            (int32_t)SendDlgItemMessageA(window, IDC_ALWAYS_TOP, BM_GETCHECK, 0, 0);
+        ApplyAlwaysOnTop(window, optionData.alwaysOnTop);
+        break;
+    case IDC_PLAY_MODE:
+        optionData.playMode =
+            (int32_t)SendDlgItemMessageA(window, IDC_PLAY_MODE, BM_GETCHECK, 0, 0);
+        break;
     }
+}
+
+// The seek bar is the only horizontal scroller: the sender is not examined.
+static void OnHScroll(HWND window, WPARAM wParam) {
+    OnSeekBarScroll(window, wParam, fileOpen, seekBar, &layout, &playState);
 }
 
 static void OnVScroll(HWND window, LPARAM lParam) {
     switch (GetDlgCtrlID((HWND)lParam)) {
-        case IDC_PITCH_UPDOWN:
-            OnPitchUpDown(window, &optionData);
-            break;
-        case IDC_REV_UPDOWN:
-            optionData.revSeconds = (int32_t)GetDlgItemInt(window, IDC_REV_BOX, NULL, TRUE);
-            break;
-        case IDC_STEP_UPDOWN:
-            optionData.ffSeconds = (int32_t)GetDlgItemInt(window, IDC_STEP_BOX, NULL, TRUE);
-            optionData.rewSeconds = optionData.ffSeconds;
-            break;
+    case IDC_PITCH_UPDOWN: OnPitchUpDown(window, &optionData); break;
+    case IDC_REV_UPDOWN:
+        optionData.revSeconds = (int32_t)GetDlgItemInt(window, IDC_REV_BOX, NULL, TRUE);
+        break;
+    case IDC_STEP_UPDOWN:
+        optionData.ffSeconds = (int32_t)GetDlgItemInt(window, IDC_STEP_BOX, NULL, TRUE);
+        optionData.rewSeconds = optionData.ffSeconds;
+        break;
     }
 }
 
@@ -209,45 +202,21 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     if (ZT_ExistPrevInst && message == ZT_ExistPrevInst) return OpenCurrentFile(window), 0;
 
     switch (message) {
-        case WM_CREATE:
-            OnCreate(window, lParam);
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        case WM_SIZE:
-            OnSize(window, lParam);
-            return 0;
-        case WM_PAINT:
-            OnPaint(window);
-            return 0;
-        case WM_CLOSE:
-            OnClose(window);
-            return 0;
-        case WM_COMMAND:
-            OnCommand(window, wParam, &helpViewer);
-            return 0;
-        case WM_TIMER:
-            OnTimer(window, wParam);
-            return 0;
-        case WM_HSCROLL:
-            OnSeekBarScroll(window, wParam, fileOpen, seekBar, &layout, &playState);
-            return 0;
-        case WM_VSCROLL:
-            OnVScroll(window, lParam);
-            return 0;
-        case WM_DROPFILES:
-            OnDropFiles(window, wParam);
-            return 0;
-        case MM_JOY1BUTTONDOWN:
-        case MM_JOY2BUTTONDOWN:
-        case MM_JOY1BUTTONUP:
-        case MM_JOY2BUTTONUP:
-            OnJoyButton(window, message, wParam, lParam);
-            return 0;
-        case WM_PITCH_CHANGED:
-            SetDlgItemInt(window, IDC_PITCH_BOX, (UINT)wParam, FALSE);
-            return 0;
+    case WM_CREATE: OnCreate(window, lParam); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_SIZE: OnSize(window, lParam); return 0;
+    case WM_PAINT: OnPaint(window); return 0;
+    case WM_CLOSE: OnClose(window); return 0;
+    case WM_COMMAND: OnCommand(window, wParam, &helpViewer); return 0;
+    case WM_TIMER: OnTimer(window, wParam); return 0;
+    case WM_HSCROLL: OnHScroll(window, wParam); return 0;
+    case WM_VSCROLL: OnVScroll(window, lParam); return 0;
+    case WM_DROPFILES: OnDropFiles(window, wParam); return 0;
+    case MM_JOY1BUTTONDOWN:
+    case MM_JOY2BUTTONDOWN:
+    case MM_JOY1BUTTONUP:
+    case MM_JOY2BUTTONUP: OnJoyButton(window, message, wParam, lParam); return 0;
+    case WM_PITCH_CHANGED: SetDlgItemInt(window, IDC_PITCH_BOX, (UINT)wParam, FALSE); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -6,12 +6,9 @@
 
 const char *StatusWord(int32_t state) {
     switch (state) {
-        case 1:
-            return "PLAYING";
-        case 2:
-            return "PAUSE  ";
-        default:
-            return "STOP   ";
+    case 1: return "PLAYING";
+    case 2: return "PAUSE  ";
+    default: return "STOP   ";
     }
 }
 

@@ -385,32 +385,32 @@ void SeekDecoder(Decoder *d, uint64_t frame) {
         if (d->route == ROUTE_BLOCKS && d->wav.tag == WAV_TAG_GSM610) ReopenAcm(d->acm);
     }
     switch (d->route) {
-        case ROUTE_DIRECT:
-            d->nextUnit = frame;
-            d->discard = 0;
-            break;
-        case ROUTE_BLOCKS: {
-            uint64_t block = frame / d->wav.framesPerBlock;
-            // GSM carries state from block to block (rebuilt by decoding some blocks before the
-            // target); the ADPCM blocks restart on their own.
-            uint64_t first = d->wav.tag == WAV_TAG_GSM610
-                                 ? (block >= GSM_PREROLL_BLOCKS ? block - GSM_PREROLL_BLOCKS : 0)
-                                 : block;
-            d->nextUnit = first;
-            d->discard = frame - first * d->wav.framesPerBlock;
-            break;
-        }
-        case ROUTE_MP3: {
-            uint64_t spf = uint64_t(d->mp3.first.samplesPerFrame);
-            uint64_t raw = frame + d->mp3.startTrim;
-            size_t target = size_t(raw / spf);
-            size_t count = Mp3FrameCount(d->mp3);
-            if (target >= count) target = count - 1;
-            size_t first = Mp3PrerollFrame(d->mp3, target);
-            d->nextUnit = first;
-            d->discard = raw - uint64_t(first) * spf;
-            break;
-        }
+    case ROUTE_DIRECT:
+        d->nextUnit = frame;
+        d->discard = 0;
+        break;
+    case ROUTE_BLOCKS: {
+        uint64_t block = frame / d->wav.framesPerBlock;
+        // GSM carries state from block to block (rebuilt by decoding some blocks before the
+        // target); the ADPCM blocks restart on their own.
+        uint64_t first = d->wav.tag == WAV_TAG_GSM610
+                             ? (block >= GSM_PREROLL_BLOCKS ? block - GSM_PREROLL_BLOCKS : 0)
+                             : block;
+        d->nextUnit = first;
+        d->discard = frame - first * d->wav.framesPerBlock;
+        break;
+    }
+    case ROUTE_MP3: {
+        uint64_t spf = uint64_t(d->mp3.first.samplesPerFrame);
+        uint64_t raw = frame + d->mp3.startTrim;
+        size_t target = size_t(raw / spf);
+        size_t count = Mp3FrameCount(d->mp3);
+        if (target >= count) target = count - 1;
+        size_t first = Mp3PrerollFrame(d->mp3, target);
+        d->nextUnit = first;
+        d->discard = raw - uint64_t(first) * spf;
+        break;
+    }
     }
 }
 
@@ -419,77 +419,77 @@ static bool Refill(Decoder *d) {
     d->pending.erase(d->pending.begin(), d->pending.begin() + d->pendingAt);
     d->pendingAt = 0;
     switch (d->route) {
-        case ROUTE_DIRECT: {
-            const WavInfo &w = d->wav;
-            uint64_t frames = w.dataSize / w.blockAlign;
-            if (d->nextUnit >= frames) return false;
-            size_t n = frames - d->nextUnit > DIRECT_BATCH_FRAMES ? size_t(DIRECT_BATCH_FRAMES)
-                                                                  : size_t(frames - d->nextUnit);
-            size_t got = ReadAt(d->source, w.dataOffset + uint64_t(d->nextUnit) * w.blockAlign,
-                                d->readBuffer.data(), n * w.blockAlign) /
-                         w.blockAlign;
-            if (got == 0) return false;
-            size_t at = d->pending.size();
-            d->pending.resize(at + got * size_t(d->channels));
-            ConvertToPcm16(d->readBuffer.data(), got, w.tag, w.bitsPerSample, w.channels,
-                           d->pending.data() + at);
-            d->nextUnit += got;
-            return true;
-        }
-        case ROUTE_BLOCKS: {
-            const WavInfo &w = d->wav;
-            uint64_t blocks = w.dataSize / w.blockAlign;
-            if (d->nextUnit >= blocks) return false;
-            size_t room = (d->acm.src.size() - d->acm.srcFill) / w.blockAlign;
-            size_t n = blocks - d->nextUnit > room ? room : size_t(blocks - d->nextUnit);
-            size_t got = ReadAt(d->source, w.dataOffset + uint64_t(d->nextUnit) * w.blockAlign,
-                                d->acm.src.data() + d->acm.srcFill, n * w.blockAlign) /
-                         w.blockAlign;
-            if (got == 0) return false;
-            d->acm.srcFill += got * w.blockAlign;
-            d->nextUnit += got;
+    case ROUTE_DIRECT: {
+        const WavInfo &w = d->wav;
+        uint64_t frames = w.dataSize / w.blockAlign;
+        if (d->nextUnit >= frames) return false;
+        size_t n = frames - d->nextUnit > DIRECT_BATCH_FRAMES ? size_t(DIRECT_BATCH_FRAMES)
+                                                              : size_t(frames - d->nextUnit);
+        size_t got = ReadAt(d->source, w.dataOffset + uint64_t(d->nextUnit) * w.blockAlign,
+                            d->readBuffer.data(), n * w.blockAlign) /
+                     w.blockAlign;
+        if (got == 0) return false;
+        size_t at = d->pending.size();
+        d->pending.resize(at + got * size_t(d->channels));
+        ConvertToPcm16(d->readBuffer.data(), got, w.tag, w.bitsPerSample, w.channels,
+                       d->pending.data() + at);
+        d->nextUnit += got;
+        return true;
+    }
+    case ROUTE_BLOCKS: {
+        const WavInfo &w = d->wav;
+        uint64_t blocks = w.dataSize / w.blockAlign;
+        if (d->nextUnit >= blocks) return false;
+        size_t room = (d->acm.src.size() - d->acm.srcFill) / w.blockAlign;
+        size_t n = blocks - d->nextUnit > room ? room : size_t(blocks - d->nextUnit);
+        size_t got = ReadAt(d->source, w.dataOffset + uint64_t(d->nextUnit) * w.blockAlign,
+                            d->acm.src.data() + d->acm.srcFill, n * w.blockAlign) /
+                     w.blockAlign;
+        if (got == 0) return false;
+        d->acm.srcFill += got * w.blockAlign;
+        d->nextUnit += got;
+        RunAcm(d->acm, d->pending);
+        return true;
+    }
+    case ROUTE_MP3: {
+        size_t count = Mp3FrameCount(d->mp3);
+        if (d->nextUnit >= count) {
+            // The codec holds the last frame back until it sees another header: feed the last
+            // frame again and drop whatever it yields beyond the length.
+            if (d->flushes >= 2) return false;
+            ++d->flushes;
+            size_t last = count - 1;
+            uint16_t size = d->mp3.sizes[last];
+            size_t got =
+                ReadAt(d->source, d->mp3.offsets[last], d->acm.src.data() + d->acm.srcFill, size);
+            d->acm.srcFill += got;
             RunAcm(d->acm, d->pending);
             return true;
         }
-        case ROUTE_MP3: {
-            size_t count = Mp3FrameCount(d->mp3);
-            if (d->nextUnit >= count) {
-                // The codec holds the last frame back until it sees another header: feed the last
-                // frame again and drop whatever it yields beyond the length.
-                if (d->flushes >= 2) return false;
-                ++d->flushes;
-                size_t last = count - 1;
-                uint16_t size = d->mp3.sizes[last];
-                size_t got = ReadAt(d->source, d->mp3.offsets[last],
-                                    d->acm.src.data() + d->acm.srcFill, size);
-                d->acm.srcFill += got;
-                RunAcm(d->acm, d->pending);
-                return true;
+        size_t fed = 0;
+        while (fed < MP3_BATCH_FRAMES && d->nextUnit < count) {
+            size_t unit = size_t(d->nextUnit);
+            uint16_t size = d->mp3.sizes[unit];
+            if (d->acm.srcFill + size > d->acm.src.size()) break;
+            // Consecutive frames are read in one go.
+            size_t run = 1;
+            uint32_t start = d->mp3.offsets[unit];
+            uint32_t bytes = size;
+            while (fed + run < MP3_BATCH_FRAMES && unit + run < count &&
+                   d->mp3.offsets[unit + run] == start + bytes &&
+                   d->acm.srcFill + bytes + d->mp3.sizes[unit + run] <= d->acm.src.size()) {
+                bytes += d->mp3.sizes[unit + run];
+                ++run;
             }
-            size_t fed = 0;
-            while (fed < MP3_BATCH_FRAMES && d->nextUnit < count) {
-                size_t unit = size_t(d->nextUnit);
-                uint16_t size = d->mp3.sizes[unit];
-                if (d->acm.srcFill + size > d->acm.src.size()) break;
-                // Consecutive frames are read in one go.
-                size_t run = 1;
-                uint32_t start = d->mp3.offsets[unit];
-                uint32_t bytes = size;
-                while (fed + run < MP3_BATCH_FRAMES && unit + run < count &&
-                       d->mp3.offsets[unit + run] == start + bytes &&
-                       d->acm.srcFill + bytes + d->mp3.sizes[unit + run] <= d->acm.src.size()) {
-                    bytes += d->mp3.sizes[unit + run];
-                    ++run;
-                }
-                size_t got = ReadAt(d->source, start, d->acm.src.data() + d->acm.srcFill, bytes);
-                if (got != bytes) return false;
-                d->acm.srcFill += bytes;
-                d->nextUnit += run;
-                fed += run;
-            }
-            RunAcm(d->acm, d->pending);
-            return true;
+            size_t got = ReadAt(d->source, start, d->acm.src.data() + d->acm.srcFill, bytes);
+            if (got != bytes) return false;
+            d->acm.srcFill += bytes;
+            d->nextUnit += run;
+            fed += run;
         }
+        RunAcm(d->acm, d->pending);
+        return true;
+    }
     }
     return false;
 }

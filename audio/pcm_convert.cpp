@@ -23,48 +23,39 @@ int16_t AlawToPcm16(uint8_t code) {
 
 bool IsDirectFormat(uint16_t tag, int bits) {
     switch (tag) {
-        case WAV_TAG_PCM:
-            return bits == 8 || bits == 16 || bits == 24 || bits == 32;
-        case WAV_TAG_FLOAT:
-            return bits == 32;
-        case WAV_TAG_MULAW:
-        case WAV_TAG_ALAW:
-            return bits == 8;
-        default:
-            return false;
+    case WAV_TAG_PCM: return bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    case WAV_TAG_FLOAT: return bits == 32;
+    case WAV_TAG_MULAW:
+    case WAV_TAG_ALAW: return bits == 8;
+    default: return false;
     }
 }
 
 // One sample as a 32-bit value scaled so that 16-bit full scale is +-32768.
 static int32_t Sample(const uint8_t *p, uint16_t tag, int bits) {
     switch (tag) {
-        case WAV_TAG_MULAW:
-            return MulawToPcm16(*p);
-        case WAV_TAG_ALAW:
-            return AlawToPcm16(*p);
-        case WAV_TAG_FLOAT: {
-            float f;
-            memcpy(&f, p, 4);
-            if (!(f == f)) return 0;  // NaN
-            float scaled = f * 32768.0f;
-            if (scaled >= 32767.0f) return 32767;
-            if (scaled <= -32768.0f) return -32768;
-            return int32_t(scaled + (scaled >= 0 ? 0.5f : -0.5f));
-        }
-        default:
-            break;
+    case WAV_TAG_MULAW: return MulawToPcm16(*p);
+    case WAV_TAG_ALAW: return AlawToPcm16(*p);
+    case WAV_TAG_FLOAT: {
+        float f;
+        memcpy(&f, p, 4);
+        if (!(f == f)) return 0;  // NaN
+        float scaled = f * 32768.0f;
+        if (scaled >= 32767.0f) return 32767;
+        if (scaled <= -32768.0f) return -32768;
+        return int32_t(scaled + (scaled >= 0 ? 0.5f : -0.5f));
+    }
+    default: break;
     }
     switch (bits) {
-        case 8:
-            return (int32_t(p[0]) - 128) * 256;
-        case 16:
-            return int16_t(p[0] | (p[1] << 8));
-        case 24:
-            return int32_t(uint32_t(p[0] << 8) | uint32_t(p[1] << 16) | uint32_t(p[2]) << 24) >> 16;
-        default:
-            return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                           uint32_t(p[3]) << 24) >>
-                   16;
+    case 8: return (int32_t(p[0]) - 128) * 256;
+    case 16: return int16_t(p[0] | (p[1] << 8));
+    case 24:
+        return int32_t(uint32_t(p[0] << 8) | uint32_t(p[1] << 16) | uint32_t(p[2]) << 24) >> 16;
+    default:
+        return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                       uint32_t(p[3]) << 24) >>
+               16;
     }
 }
 

@@ -15,27 +15,23 @@ static bool IsChunkId(const uint8_t *id) {
 static uint32_t FramesPerBlock(const WavInfo &w, const uint8_t *fmt, uint32_t fmtSize) {
     uint32_t c = w.channels, b = w.blockAlign;
     switch (w.tag) {
-        case WAV_TAG_PCM:
-        case WAV_TAG_FLOAT:
-        case WAV_TAG_ALAW:
-        case WAV_TAG_MULAW:
-            return 1;
-        case WAV_TAG_IMA_ADPCM:
-            if (b <= 4 * c || w.bitsPerSample != 4) return 0;
-            return (b - 4 * c) * 2 / c + 1;
-        case WAV_TAG_MS_ADPCM:
-            if (fmtSize >= 20) {
-                uint32_t stored = Le16(fmt + 18);
-                if (stored) return stored;
-            }
-            if (b <= 7 * c) return 0;
-            return (b - 7 * c) * 2 / c + 2;
-        case WAV_TAG_GSM610:
-            return (b == 65 && c == 1) ? 320 : 0;
-        case WAV_TAG_MP3:
-            return 1;  // frame-coded: the MP3 reader works out the length
-        default:
-            return 0;
+    case WAV_TAG_PCM:
+    case WAV_TAG_FLOAT:
+    case WAV_TAG_ALAW:
+    case WAV_TAG_MULAW: return 1;
+    case WAV_TAG_IMA_ADPCM:
+        if (b <= 4 * c || w.bitsPerSample != 4) return 0;
+        return (b - 4 * c) * 2 / c + 1;
+    case WAV_TAG_MS_ADPCM:
+        if (fmtSize >= 20) {
+            uint32_t stored = Le16(fmt + 18);
+            if (stored) return stored;
+        }
+        if (b <= 7 * c) return 0;
+        return (b - 7 * c) * 2 / c + 2;
+    case WAV_TAG_GSM610: return (b == 65 && c == 1) ? 320 : 0;
+    case WAV_TAG_MP3: return 1;  // frame-coded: the MP3 reader works out the length
+    default: return 0;
     }
 }
 

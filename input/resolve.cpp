@@ -6,20 +6,14 @@
 int32_t ResolveOperation(int32_t operation, int32_t keyFlags, const OptionData *options) {
     const bool released = keyFlags < 0;
     switch (operation) {
-        case OP_PLAY_PAUSE:
-            if (options->playMode != 0) return released ? OP_PAUSE : OP_PLAY;
-            return released ? OP_INVALID : OP_PLAY_PAUSE;
-        case OP_STOP:
-            return released ? OP_INVALID : OP_STOP;
-        case OP_REW:
-            return released ? OP_REW_END : OP_REW;
-        case OP_FF:
-            return released ? OP_FF_END : OP_FF;
-        case OP_PITCH_UP:
-            return released ? OP_PITCH_UP_END : OP_PITCH_UP;
-        case OP_PITCH_DOWN:
-            return released ? OP_PITCH_DOWN_END : OP_PITCH_DOWN;
-        default:
-            return OP_INVALID;
+    case OP_PLAY_PAUSE:
+        if (options->playMode != 0) return released ? OP_PAUSE : OP_PLAY;
+        return released ? OP_INVALID : OP_PLAY_PAUSE;
+    case OP_STOP: return released ? OP_INVALID : OP_STOP;
+    case OP_REW: return released ? OP_REW_END : OP_REW;
+    case OP_FF: return released ? OP_FF_END : OP_FF;
+    case OP_PITCH_UP: return released ? OP_PITCH_UP_END : OP_PITCH_UP;
+    case OP_PITCH_DOWN: return released ? OP_PITCH_DOWN_END : OP_PITCH_DOWN;
+    default: return OP_INVALID;
     }
 }

@@ -92,28 +92,22 @@ static void OnChange(HWND dialog) {
 static INT_PTR CALLBACK OperationSettingsDlgProc(HWND dialog, UINT message, WPARAM wParam,
                                                  LPARAM lParam) {
     switch (message) {
-        case WM_INITDIALOG:
-            InitOperationSettings(dialog, (KeyData *)lParam);
-            return TRUE;
-        case WM_NOTIFY: {
-            const NMHDR *header = (const NMHDR *)lParam;
-            if (header->code != LVN_ITEMCHANGED) return FALSE;
-            const NMLISTVIEW *change = (const NMLISTVIEW *)lParam;
-            if (change->uChanged == LVIF_STATE)
-                EnableWindow(changeButton, (change->uNewState & LVIS_SELECTED) ? TRUE : FALSE);
-            return TRUE;
+    case WM_INITDIALOG: InitOperationSettings(dialog, (KeyData *)lParam); return TRUE;
+    case WM_NOTIFY: {
+        const NMHDR *header = (const NMHDR *)lParam;
+        if (header->code != LVN_ITEMCHANGED) return FALSE;
+        const NMLISTVIEW *change = (const NMLISTVIEW *)lParam;
+        if (change->uChanged == LVIF_STATE)
+            EnableWindow(changeButton, (change->uNewState & LVIS_SELECTED) ? TRUE : FALSE);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_CHANGE: OnChange(dialog); return TRUE;
+        case IDC_CLOSE:
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
         }
-        case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-                case IDC_CHANGE:
-                    OnChange(dialog);
-                    return TRUE;
-                case IDC_CLOSE:
-                case IDCANCEL:
-                    EndDialog(dialog, 0);
-                    return TRUE;
-            }
-            return FALSE;
+        return FALSE;
     }
     return FALSE;
 }
@@ -152,20 +146,16 @@ static void StoreAssignment(HWND dialog) {
 
 static INT_PTR CALLBACK AssignmentDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_INITDIALOG:
-            InitAssignment(dialog, (KeyData *)lParam);
+    case WM_INITDIALOG: InitAssignment(dialog, (KeyData *)lParam); return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            StoreAssignment(dialog);
+            EndDialog(dialog, 1);
             return TRUE;
-        case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-                case IDOK:
-                    StoreAssignment(dialog);
-                    EndDialog(dialog, 1);
-                    return TRUE;
-                case IDCANCEL:
-                    EndDialog(dialog, 0);
-                    return TRUE;
-            }
-            return FALSE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        }
+        return FALSE;
     }
     return FALSE;
 }

@@ -133,75 +133,59 @@ int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, int32_t fi
     bool paused = state == STATE_PAUSED;
 
     switch (operation) {
-        case OP_PLAY_PAUSE:
-            if (playing) {
-                Pause(port);
-            } else if (paused) {
-                Resume(port, position, options);
-            } else {
-                Play(port);
-            }
-            break;
-        case OP_PLAY:
-            if (playing) {
-                return -1;
-            }
-            if (paused) {
-                Resume(port, position, options);
-            } else {
-                Play(port);
-            }
-            break;
-        case OP_PAUSE:
-            if (!playing) {
-                return -1;
-            }
+    case OP_PLAY_PAUSE:
+        if (playing) {
             Pause(port);
-            break;
-        case OP_STOP:
-            if (stopped) {
-                return -1;
-            }
-            port->stop(port->context);
-            StopRefresh(port);
-            break;
-        case OP_REW:
-            if (stopped) {
-                return -1;
-            }
-            RewStep(port, repeats, position, playState, options);
-            break;
-        case OP_FF:
-            if (stopped) {
-                return -1;
-            }
-            FfStep(port, repeats, position, playState, options);
-            break;
-        case OP_REW_END:
-            StopRepeat(port, repeats, TIMER_REW_REPEAT);
-            break;
-        case OP_FF_END:
-            StopRepeat(port, repeats, TIMER_FF_REPEAT);
-            break;
-        case OP_PITCH_UP:
-            PitchStep(port, repeats, +1, options);
-            break;
-        case OP_PITCH_UP_END:
-            StopRepeat(port, repeats, TIMER_PITCH_UP_REPEAT);
-            break;
-        case OP_PITCH_DOWN:
-            PitchStep(port, repeats, -1, options);
-            break;
-        case OP_PITCH_DOWN_END:
-            StopRepeat(port, repeats, TIMER_PITCH_DOWN_REPEAT);
-            break;
-        case OP_SEEK:
-            SeekPaused(port, state, playState);
-            break;
-        case OP_INVALID:
+        } else if (paused) {
+            Resume(port, position, options);
+        } else {
+            Play(port);
+        }
+        break;
+    case OP_PLAY:
+        if (playing) {
             return -1;
-        default:
-            break;
+        }
+        if (paused) {
+            Resume(port, position, options);
+        } else {
+            Play(port);
+        }
+        break;
+    case OP_PAUSE:
+        if (!playing) {
+            return -1;
+        }
+        Pause(port);
+        break;
+    case OP_STOP:
+        if (stopped) {
+            return -1;
+        }
+        port->stop(port->context);
+        StopRefresh(port);
+        break;
+    case OP_REW:
+        if (stopped) {
+            return -1;
+        }
+        RewStep(port, repeats, position, playState, options);
+        break;
+    case OP_FF:
+        if (stopped) {
+            return -1;
+        }
+        FfStep(port, repeats, position, playState, options);
+        break;
+    case OP_REW_END: StopRepeat(port, repeats, TIMER_REW_REPEAT); break;
+    case OP_FF_END: StopRepeat(port, repeats, TIMER_FF_REPEAT); break;
+    case OP_PITCH_UP: PitchStep(port, repeats, +1, options); break;
+    case OP_PITCH_UP_END: StopRepeat(port, repeats, TIMER_PITCH_UP_REPEAT); break;
+    case OP_PITCH_DOWN: PitchStep(port, repeats, -1, options); break;
+    case OP_PITCH_DOWN_END: StopRepeat(port, repeats, TIMER_PITCH_DOWN_REPEAT); break;
+    case OP_SEEK: SeekPaused(port, state, playState); break;
+    case OP_INVALID: return -1;
+    default: break;
     }
     playState->state = port->getState(port->context, &playState->position);
     return 1;
@@ -209,16 +193,11 @@ int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, int32_t fi
 
 int32_t RepeatOperationOfTimer(int32_t timerId) {
     switch (timerId) {
-        case TIMER_REW_REPEAT:
-            return OP_REW;
-        case TIMER_FF_REPEAT:
-            return OP_FF;
-        case TIMER_PITCH_UP_REPEAT:
-            return OP_PITCH_UP;
-        case TIMER_PITCH_DOWN_REPEAT:
-            return OP_PITCH_DOWN;
-        default:
-            return 0;
+    case TIMER_REW_REPEAT: return OP_REW;
+    case TIMER_FF_REPEAT: return OP_FF;
+    case TIMER_PITCH_UP_REPEAT: return OP_PITCH_UP;
+    case TIMER_PITCH_DOWN_REPEAT: return OP_PITCH_DOWN;
+    default: return 0;
     }
 }
 

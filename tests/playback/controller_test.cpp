@@ -432,23 +432,22 @@ TEST_F(Controller, RandomRunsKeepFlagsTimersAndStateConsistent) {
     };
     for (int step = 0; step < 20000; ++step) {
         switch (next(8)) {
-            case 0:
-                world.state = 0;  // played to the end, or stopped elsewhere
-                world.position = 0;
-                break;
-            case 1:
-                options.revSeconds = (int32_t)next(10);
-                options.rewSeconds = (int32_t)next(10);
-                options.ffSeconds = (int32_t)next(10);
-                options.pitchStep = 1 + (int32_t)next(20);
-                break;
-            case 2:
-                if (world.state == 1 && world.position < world.length) {
-                    ++world.position;  // time passes while playing
-                }
-                break;
-            default:
-                break;
+        case 0:
+            world.state = 0;  // played to the end, or stopped elsewhere
+            world.position = 0;
+            break;
+        case 1:
+            options.revSeconds = (int32_t)next(10);
+            options.rewSeconds = (int32_t)next(10);
+            options.ffSeconds = (int32_t)next(10);
+            options.pitchStep = 1 + (int32_t)next(20);
+            break;
+        case 2:
+            if (world.state == 1 && world.position < world.length) {
+                ++world.position;  // time passes while playing
+            }
+            break;
+        default: break;
         }
         int32_t operation = (int32_t)next(17) - 1;
         int32_t fileOpen = next(20) == 0 ? 0 : 1;

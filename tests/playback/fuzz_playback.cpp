@@ -75,67 +75,66 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         uint8_t argument = data[i + 1];
         world.calls.clear();
         switch (action % 7) {
-            case 0: {
-                FileSpec file;
-                memset(&file, 0, sizeof file);
-                // Twelve paths, two of them differing only in letter case.
-                file.path[0] = (argument & 1) ? 'C' : 'c';
-                memcpy(file.path + 1, ":\\f", 3);
-                file.path[4] = (char)('a' + argument % 6);
-                SetFileSpecName(&file);
-                world.openResult = (argument & 0x80) ? 0 : 1;
-                OpenFileSequence(&port, &repeats, &fileOpen, &playState, &file, &options);
-                Check(fileOpen == world.openResult);
-                if (fileOpen != 0 && options.resumePosition == 1) {
-                    Check(playState.state == 2);
-                    Check(playState.position == HistoryEntryAt(0)->position ||
-                          HistoryEntryAt(0)->position > world.length ||
-                          HistoryEntryAt(0)->position < 0);
-                }
-                break;
+        case 0: {
+            FileSpec file;
+            memset(&file, 0, sizeof file);
+            // Twelve paths, two of them differing only in letter case.
+            file.path[0] = (argument & 1) ? 'C' : 'c';
+            memcpy(file.path + 1, ":\\f", 3);
+            file.path[4] = (char)('a' + argument % 6);
+            SetFileSpecName(&file);
+            world.openResult = (argument & 0x80) ? 0 : 1;
+            OpenFileSequence(&port, &repeats, &fileOpen, &playState, &file, &options);
+            Check(fileOpen == world.openResult);
+            if (fileOpen != 0 && options.resumePosition == 1) {
+                Check(playState.state == 2);
+                Check(playState.position == HistoryEntryAt(0)->position ||
+                      HistoryEntryAt(0)->position > world.length ||
+                      HistoryEntryAt(0)->position < 0);
             }
-            case 1: {
-                PlayState before = playState;
-                int32_t result = RunOperation(&port, &repeats, fileOpen,
-                                              (int32_t)(argument % 17) - 1, &playState, &options);
-                Check(result == 0 || result == 1 || result == -1);
-                if (result == -1) {
-                    Check(memcmp(&before, &playState, sizeof before) == 0);
-                }
-                break;
+            break;
+        }
+        case 1: {
+            PlayState before = playState;
+            int32_t result = RunOperation(&port, &repeats, fileOpen, (int32_t)(argument % 17) - 1,
+                                          &playState, &options);
+            Check(result == 0 || result == 1 || result == -1);
+            if (result == -1) {
+                Check(memcmp(&before, &playState, sizeof before) == 0);
             }
-            case 2:
-                if (world.state == 1) {
-                    world.position = std::min(world.length, world.position + argument % 4);
-                    if (argument & 0x40) {
-                        world.state = 0;
-                    }
+            break;
+        }
+        case 2:
+            if (world.state == 1) {
+                world.position = std::min(world.length, world.position + argument % 4);
+                if (argument & 0x40) {
+                    world.state = 0;
                 }
-                RefreshTick(&port, &playState);
-                break;
-            case 3:
-                world.thumb = (int32_t)(argument % 128);
-                SeekBarScrolled(&port, fileOpen, static_cast<SeekBarEvent>(argument % 3),
-                                &playState);
-                break;
-            case 4:
-                if (argument % 16 == 0) {
-                    ClearHistory();
-                } else {
-                    SetHistoryPosition(0, playState.position);
-                }
-                break;
-            case 5:
-                StoreHistory(&options);
-                HistoryLoadFrom(&options);
-                break;
-            default:
-                // Steps as the value boxes and the settings loader allow them.
-                options.revSeconds = argument % 10;
-                options.rewSeconds = argument / 10 % 10;
-                options.ffSeconds = argument / 3 % 10;
-                options.pitchStep = 1 + argument % 50;
-                break;
+            }
+            RefreshTick(&port, &playState);
+            break;
+        case 3:
+            world.thumb = (int32_t)(argument % 128);
+            SeekBarScrolled(&port, fileOpen, static_cast<SeekBarEvent>(argument % 3), &playState);
+            break;
+        case 4:
+            if (argument % 16 == 0) {
+                ClearHistory();
+            } else {
+                SetHistoryPosition(0, playState.position);
+            }
+            break;
+        case 5:
+            StoreHistory(&options);
+            HistoryLoadFrom(&options);
+            break;
+        default:
+            // Steps as the value boxes and the settings loader allow them.
+            options.revSeconds = argument % 10;
+            options.rewSeconds = argument / 10 % 10;
+            options.ffSeconds = argument / 3 % 10;
+            options.pitchStep = 1 + argument % 50;
+            break;
         }
         CheckHistory();
         Check(world.pitch >= PITCH_MIN && world.pitch <= PITCH_MAX);
