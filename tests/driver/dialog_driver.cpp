@@ -9,35 +9,14 @@
 
 namespace driver {
 
-struct DialogSearch {
-    DWORD pid;
-    const char *title;
-    HWND owner;
-    HWND found;
-};
-
-static BOOL CALLBACK FindDialogProc(HWND window, LPARAM lParam) {
-    DialogSearch *search = (DialogSearch *)lParam;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (strcmp(className, "#32770") != 0) return TRUE;
-    if (search->title ? WindowText(window) != search->title
-                      : GetWindow(window, GW_OWNER) != search->owner)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 HWND WaitForDialog(DWORD pid, const char *title, HWND owner, DWORD timeoutMs) {
     HWND found = NULL;
     WaitUntil(
         [&] {
-            DialogSearch search = {pid, title, owner, NULL};
-            EnumWindows(FindDialogProc, (LPARAM)&search);
-            found = search.found;
+            found = FindTopWindow(pid, [&](HWND window) {
+                if (!IsWindowVisible(window) || !HasClass(window, "#32770")) return false;
+                return title ? WindowText(window) == title : GetWindow(window, GW_OWNER) == owner;
+            });
             return found != NULL;
         },
         timeoutMs);

@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <functional>
+
 namespace driver {
 
 std::string Env(const char *name) {
@@ -102,30 +104,47 @@ std::string WindowText(HWND window) {
     return text;
 }
 
-struct BoxSearch {
+struct WindowSearch {
     DWORD pid;
+    const std::function<bool(HWND)> *matches;
     HWND found;
 };
 
-static BOOL CALLBACK FindBoxProc(HWND window, LPARAM lParam) {
-    BoxSearch *search = (BoxSearch *)lParam;
+static BOOL CALLBACK FindWindowProc(HWND window, LPARAM lParam) {
+    WindowSearch *search = (WindowSearch *)lParam;
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    // A message box: a dialog whose static text has the id 0xFFFF.
-    if (strcmp(className, "#32770") == 0 && GetDlgItem(window, 0xFFFF)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    if (pid != search->pid || !(*search->matches)(window)) return TRUE;
+    search->found = window;
+    return FALSE;
 }
 
-static HWND FindBox(DWORD pid) {
-    BoxSearch search = {pid, NULL};
-    EnumWindows(FindBoxProc, (LPARAM)&search);
+HWND FindTopWindow(DWORD pid, const std::function<bool(HWND)> &matches) {
+    WindowSearch search = {pid, &matches, NULL};
+    EnumWindows(FindWindowProc, (LPARAM)&search);
     return search.found;
+}
+
+bool HasClass(HWND window, const char *className) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return strcmp(name, className) == 0;
+}
+
+// A message box: a visible dialog whose static text has the id 0xFFFF.
+static HWND FindBox(DWORD pid) {
+    return FindTopWindow(pid, [](HWND window) {
+        return IsWindowVisible(window) && HasClass(window, "#32770") &&
+               GetDlgItem(window, 0xFFFF) != NULL;
+    });
+}
+
+static Box ReadBox(HWND window) {
+    Box box;
+    box.window = window;
+    box.title = WindowText(window);
+    box.text = WindowText(GetDlgItem(window, 0xFFFF));
+    return box;
 }
 
 bool WaitForBox(DWORD pid, Box *box, DWORD timeoutMs) {
@@ -133,9 +152,7 @@ bool WaitForBox(DWORD pid, Box *box, DWORD timeoutMs) {
     for (;;) {
         HWND window = FindBox(pid);
         if (window) {
-            box->window = window;
-            box->title = WindowText(window);
-            box->text = WindowText(GetDlgItem(window, 0xFFFF));
+            *box = ReadBox(window);
             return true;
         }
         if (GetTickCount() - start > timeoutMs) return false;
@@ -152,30 +169,11 @@ void AnswerBox(const Box &box, int buttonId) {
         ::Sleep(20);
 }
 
-struct MainSearch {
-    DWORD pid;
-    HWND found;
-};
-
-static BOOL CALLBACK FindMainProc(HWND window, LPARAM lParam) {
-    MainSearch *search = (MainSearch *)lParam;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (pid == search->pid && strcmp(className, "Parlomix") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND FindMainWindow(DWORD pid, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
-        MainSearch search = {pid, NULL};
-        EnumWindows(FindMainProc, (LPARAM)&search);
-        if (search.found) return search.found;
+        HWND found = FindTopWindow(pid, [](HWND window) { return HasClass(window, "Parlomix"); });
+        if (found) return found;
         if (GetTickCount() - start > timeoutMs) return NULL;
         ::Sleep(50);
     }
@@ -188,12 +186,8 @@ std::vector<Box> AnswerBoxesUntilQuiet(DWORD pid, DWORD quietMs, DWORD timeoutMs
     while (GetTickCount() - start < timeoutMs) {
         HWND box = FindBox(pid);
         if (box) {
-            Box b;
-            b.window = box;
-            b.title = WindowText(box);
-            b.text = WindowText(GetDlgItem(box, 0xFFFF));
-            boxes.push_back(b);
-            AnswerBox(b);
+            boxes.push_back(ReadBox(box));
+            AnswerBox(boxes.back());
             lastEvent = GetTickCount();
             continue;
         }
@@ -250,12 +244,8 @@ std::vector<Box> Close(Program *program, DWORD timeoutMs) {
         }
         HWND box = FindBox(program->process.dwProcessId);
         if (box) {
-            Box b;
-            b.window = box;
-            b.title = WindowText(box);
-            b.text = WindowText(GetDlgItem(box, 0xFFFF));
-            boxes.push_back(b);
-            AnswerBox(b);
+            boxes.push_back(ReadBox(box));
+            AnswerBox(boxes.back());
         }
     }
     WaitForExit(program, 1000);

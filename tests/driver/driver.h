@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ std::string Env(const char *name);
 
 // A fresh folder holding a copy of the program and its two libraries (and help.chm if built).
 std::string Install(const std::string &sub);
+
+// The first top-level window of process `pid` for which `matches` holds, or null.
+HWND FindTopWindow(DWORD pid, const std::function<bool(HWND)> &matches);
+bool HasClass(HWND window, const char *className);
 
 bool FileExists(const std::string &path);
 std::vector<unsigned char> ReadBytes(const std::string &path);
