@@ -25,7 +25,8 @@ static void ActivatePrevInstance(const char *className) {
 
 static ATOM RegisterMainClass(HINSTANCE instance) {
     WNDCLASSEXA wc;
-    static_assert(sizeof wc == 48, "WNDCLASSEXA is 48 bytes");
+    static_assert(sizeof(void *) != 4 || sizeof wc == 48,
+                  "WNDCLASSEXA is 48 bytes in a 32-bit program");
     memset(&wc, 0, sizeof wc);
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;

@@ -4,9 +4,16 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
+build=${PARLOMIX_BUILD:-$root/build}
+# Where the kernel runs no 32-bit code, Wine's 32-bit loader cannot start: the same program is
+# built for 64-bit Windows and started by the 64-bit loader (see test.sh).
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  build=${PARLOMIX_BUILD64:-$root/build64}
+  export PARLOMIX_BUILD=$build PARLOMIX_ARCH=x86_64
+  export PATH="$build/winebin:$PATH"
+fi
 # Only the program, its help file and the demo: the tests are built by the test command.
 "$root/scripts/build.sh" --target Parlomix help_chm demo
-build=${PARLOMIX_BUILD:-$root/build}
 export WINEPREFIX=${WINEPREFIX:-$HOME/.parlomix-wine}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$root/scripts/wine-prefix.sh"

@@ -63,15 +63,17 @@ std::vector<ZipEntry> ZipListing(const std::vector<unsigned char> &zip) {
     return entries;
 }
 
-// Names of the DLLs that a PE32 file imports, or a single "?" when it cannot be read.
+// Names of the DLLs that a PE32 (or, in the 64-bit test build, PE32+) file imports, or a single
+// "?" when it cannot be read.
 std::vector<std::string> Imports(const std::vector<unsigned char> &pe) {
     std::vector<std::string> names;
     uint32_t header = Le32(pe, 0x3C);
     if (Le16(pe, 0) != 0x5A4D || Le32(pe, header) != 0x00004550) return {"?"};
     uint32_t sections = Le16(pe, header + 6);
     uint32_t optional = header + 24;
-    if (Le16(pe, optional) != 0x10B) return {"?"};
-    uint32_t importRva = Le32(pe, optional + 104);
+    uint16_t magic = Le16(pe, optional);
+    if (magic != 0x10B && magic != 0x20B) return {"?"};
+    uint32_t importRva = Le32(pe, optional + (magic == 0x10B ? 104 : 120));
     size_t table = optional + Le16(pe, header + 20);
     auto fileOffset = [&](uint32_t rva) -> size_t {
         for (uint32_t s = 0; s < sections; ++s) {
