@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include "playback/vbmp3.h"
+
 static LRESULT CallPrevious(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC previous = (WNDPROC)GetWindowLongPtrA(control, GWLP_USERDATA);
     return CallWindowProcA(previous, control, message, wParam, lParam);
@@ -76,7 +78,8 @@ void ApplyAlwaysOnTop(HWND window, int32_t alwaysOnTop) {
 }
 
 void CreateOptionControls(HWND window, const OptionData *options) {
-    CreateValue(window, IDC_PITCH_BOX, IDC_PITCH_UPDOWN, 50, 300, options->pitch);
+    CreateValue(window, IDC_PITCH_BOX, IDC_PITCH_UPDOWN, VBMP3_PITCH_MIN, VBMP3_PITCH_MAX,
+                options->pitch);
     CreateValue(window, IDC_REV_BOX, IDC_REV_UPDOWN, 0, 9, options->revSeconds);
     CreateValue(window, IDC_STEP_BOX, IDC_STEP_UPDOWN, 0, 9, options->rewSeconds);
     CreateCheck(window, IDC_ALWAYS_TOP, "Always top", options->alwaysOnTop);

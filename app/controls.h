@@ -5,19 +5,8 @@
 #include <windows.h>
 
 #include "app/layout.h"
+#include "res/resource.h"
 #include "settings/option_data.h"
-
-enum {
-    IDC_SEEK_BAR = 1,
-    IDC_ALWAYS_TOP = 2,
-    IDC_PLAY_MODE = 3,
-    IDC_REV_UPDOWN = 4,
-    IDC_REV_BOX = 5,
-    IDC_PITCH_UPDOWN = 6,
-    IDC_PITCH_BOX = 7,
-    IDC_STEP_UPDOWN = 8,
-    IDC_STEP_BOX = 9
-};
 
 HWND CreateSeekBar(HWND window);
 void CreateOptionControls(HWND window, const OptionData *options);

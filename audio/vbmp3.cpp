@@ -76,11 +76,11 @@ static bool started;
 static HANDLE wake;
 static HANDLE feeder;
 static volatile LONG quitting;
-static int32_t pitch = 100;
+static int32_t pitch = VBMP3_PITCH_NORMAL;
 static Player *player;  // null when no file is open
 static uint32_t deviceLeadMs;
 
-static double Tempo() { return pitch / 100.0; }
+static double Tempo() { return pitch / double(VBMP3_PITCH_NORMAL); }
 
 // ---- device position --------------------------------------------------------------------------
 
@@ -471,7 +471,7 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_getState(int32_t *position) {
 VBMP3_API int32_t VBMP3_CALL vbmp3_setPitch(int32_t value) {
     ScopedLock locked(&lock);
     int32_t r = 0;
-    if (started && value >= 50 && value <= 300) {
+    if (started && value >= VBMP3_PITCH_MIN && value <= VBMP3_PITCH_MAX) {
         pitch = value;
         if (player) StretchSetTempo(player->stretch, Tempo());
         r = 1;

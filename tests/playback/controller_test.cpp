@@ -10,6 +10,7 @@
 
 #include "fake_port.h"
 #include "playback/controller.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -392,8 +393,12 @@ TEST(ControllerTables, PlayMenuRows) {
     struct Expected {
         int32_t id, first, second, refresh;
     } rows[] = {
-        {40020, 1, 0, 1}, {40021, 4, 0, 1},  {40022, 5, 6, 1},
-        {40023, 7, 8, 1}, {40026, 9, 10, 0}, {40027, 11, 12, 0},
+        {IDM_PLAY_PAUSE, OP_PLAY_PAUSE, 0, 1},
+        {IDM_STOP, OP_STOP, 0, 1},
+        {IDM_REW, OP_REW, OP_REW_END, 1},
+        {IDM_FF, OP_FF, OP_FF_END, 1},
+        {IDM_PITCH_UP, OP_PITCH_UP, OP_PITCH_UP_END, 0},
+        {IDM_PITCH_DOWN, OP_PITCH_DOWN, OP_PITCH_DOWN_END, 0},
     };
     for (const Expected &row : rows) {
         const PlayMenuRow *found = FindPlayMenuRow(row.id);
@@ -402,14 +407,14 @@ TEST(ControllerTables, PlayMenuRows) {
         EXPECT_EQ(row.second, found->second) << row.id;
         EXPECT_EQ(row.refresh, found->refresh) << row.id;
     }
-    EXPECT_EQ(nullptr, FindPlayMenuRow(40024));
-    EXPECT_EQ(nullptr, FindPlayMenuRow(40025));
-    EXPECT_EQ(nullptr, FindPlayMenuRow(40015));
+    EXPECT_EQ(nullptr, FindPlayMenuRow(IDM_FF + 1));
+    EXPECT_EQ(nullptr, FindPlayMenuRow(IDM_PITCH_UP - 1));
+    EXPECT_EQ(nullptr, FindPlayMenuRow(IDM_OPEN));
 }
 
 TEST_F(Controller, MenuStepsLeaveNoRepeatRunning) {
     Library(1, 50);
-    for (int32_t id : {40022, 40023, 40026, 40027}) {
+    for (int32_t id : {IDM_REW, IDM_FF, IDM_PITCH_UP, IDM_PITCH_DOWN}) {
         const PlayMenuRow *row = FindPlayMenuRow(id);
         Run(row->first);
         Run(row->second);
@@ -477,8 +482,8 @@ TEST_F(Controller, RandomRunsKeepFlagsTimersAndStateConsistent) {
                 ASSERT_LE(target, world.length) << call;
             }
         }
-        ASSERT_GE(world.pitch, PITCH_MIN);
-        ASSERT_LE(world.pitch, PITCH_MAX);
+        ASSERT_GE(world.pitch, VBMP3_PITCH_MIN);
+        ASSERT_LE(world.pitch, VBMP3_PITCH_MAX);
         ASSERT_EQ(world.pitch, options.pitch);
         for (int32_t i = 0; i < 4; ++i) {
             bool running = std::find(world.runningTimers.begin(), world.runningTimers.end(),

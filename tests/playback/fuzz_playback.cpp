@@ -137,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             break;
         }
         CheckHistory();
-        Check(world.pitch >= PITCH_MIN && world.pitch <= PITCH_MAX);
+        Check(world.pitch >= VBMP3_PITCH_MIN && world.pitch <= VBMP3_PITCH_MAX);
         for (int32_t t = 0; t < 4; ++t) {
             bool running = std::find(world.runningTimers.begin(), world.runningTimers.end(),
                                      TIMER_REW_REPEAT + t) != world.runningTimers.end();

@@ -19,6 +19,7 @@
 #include "playback/playback_win.h"
 #include "settings/history.h"
 #include "settings/history_menu.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -55,9 +56,9 @@ HWND CreateTestWindow() {
     }
     HMENU bar = CreateMenu();
     HMENU file = CreatePopupMenu();
-    AppendMenuA(file, MF_STRING, 40015, "開く(&O)...");
+    AppendMenuA(file, MF_STRING, IDM_OPEN, "開く(&O)...");
     AppendMenuA(file, MF_SEPARATOR, 0, NULL);
-    AppendMenuA(file, MF_STRING, 40005, "終了(&X)");
+    AppendMenuA(file, MF_STRING, IDM_EXIT, "終了(&X)");
     AppendMenuA(bar, MF_POPUP, (UINT_PTR)file, "ファイル(&F)");
     return CreateWindowA(CLASS_NAME, "test", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, NULL, bar,
                          GetModuleHandleA(NULL), NULL);
@@ -206,7 +207,7 @@ TEST_F(PlaybackWin, HistoryBlockFollowsTheFixedItems) {
     LoadHistory(window, &options);
     std::vector<Item> items = Items(FileMenu(window));
     ASSERT_EQ(9u, items.size());
-    EXPECT_EQ(40005u, items[2].id);
+    EXPECT_EQ((UINT)IDM_EXIT, items[2].id);
     EXPECT_TRUE(items[3].separator);
     EXPECT_EQ(41000u, items[4].id);
     EXPECT_EQ("C:\\録音\\file0.wav \t00:01:01", items[4].text);
@@ -215,7 +216,7 @@ TEST_F(PlaybackWin, HistoryBlockFollowsTheFixedItems) {
     EXPECT_EQ(41002u, items[6].id);
     EXPECT_EQ("C:\\録音\\file2.wav \t02:01:01", items[6].text);
     EXPECT_TRUE(items[7].separator);
-    EXPECT_EQ(40100u, items[8].id);
+    EXPECT_EQ((UINT)IDM_HISTORY_DELETE, items[8].id);
     EXPECT_EQ("履歴削除(&D)", items[8].text);
 
     // A new file rebuilds the block rather than adding a second one.
@@ -437,8 +438,8 @@ TEST_F(PlaybackWin, WithoutAFileOperationsAndTheSeekBarDoNothing) {
     OnSeekBarScroll(window, MAKEWPARAM(TB_THUMBPOSITION, 300), 0, seekBar, &layout, &playState);
     EXPECT_EQ(0, SendMessageA(seekBar, TBM_GETPOS, 0, 0));
 
-    EXPECT_EQ(1, OnPlayMenuCommand(window, 40023, 0, &playState, &options, seekBar, &layout));
-    EXPECT_EQ(0, OnPlayMenuCommand(window, 40015, 0, &playState, &options, seekBar, &layout));
+    EXPECT_EQ(1, OnPlayMenuCommand(window, IDM_FF, 0, &playState, &options, seekBar, &layout));
+    EXPECT_EQ(0, OnPlayMenuCommand(window, IDM_OPEN, 0, &playState, &options, seekBar, &layout));
     EXPECT_EQ(9, playState.position);
 }
 
