@@ -41,15 +41,19 @@ static HWND CreateChild(HWND window, DWORD exStyle, const char *className, const
                            window, (HMENU)(INT_PTR)id, instance, NULL);
 }
 
-HWND CreateSeekBar(HWND window) {
-    HWND bar = CreateChild(window, 0, TRACKBAR_CLASSA, "Trackbar Control",
-                           TBS_AUTOTICKS | TBS_TOP | TBS_FIXEDLENGTH, IDC_SEEK_BAR);
-    if (!bar) return NULL;
+TEXTMETRICA WindowTextMetrics(HWND window) {
     HDC dc = GetDC(window);
     TEXTMETRICA metrics;
     GetTextMetricsA(dc, &metrics);
     ReleaseDC(window, dc);
-    SendMessageA(bar, TBM_SETTHUMBLENGTH, metrics.tmHeight, 0);
+    return metrics;
+}
+
+HWND CreateSeekBar(HWND window) {
+    HWND bar = CreateChild(window, 0, TRACKBAR_CLASSA, "Trackbar Control",
+                           TBS_AUTOTICKS | TBS_TOP | TBS_FIXEDLENGTH, IDC_SEEK_BAR);
+    if (!bar) return NULL;
+    SendMessageA(bar, TBM_SETTHUMBLENGTH, WindowTextMetrics(window).tmHeight, 0);
     SendMessageA(bar, TBM_SETPAGESIZE, 0, 0);
     Subclass(bar, SeekBarProc);
     return bar;

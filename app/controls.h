@@ -1,4 +1,5 @@
-// The main window's nine child controls: creation, placement and the seek bar's range.
+// The main window's nine child controls: creation, placement and the seek bar's range; and the
+// two small conversions the window's drawing and layout share.
 #ifndef PARLOMIX_CONTROLS_H
 #define PARLOMIX_CONTROLS_H
 
@@ -7,6 +8,14 @@
 #include "app/layout.h"
 #include "res/resource.h"
 #include "settings/option_data.h"
+
+// The metrics of the font selected into a fresh DC of `window`.
+TEXTMETRICA WindowTextMetrics(HWND window);
+
+inline RECT ToRect(const LayoutRect &r) {
+    RECT rect = {r.left, r.top, r.right, r.bottom};
+    return rect;
+}
 
 HWND CreateSeekBar(HWND window);
 void CreateOptionControls(HWND window, const OptionData *options);

@@ -8,12 +8,12 @@ static const char SEEK_ERROR_TEXT[] = "vbmp3_seek error";
 static const char SET_PITCH_ERROR_TEXT[] = "vbmp3_setPitch error";
 
 static const PlayMenuRow PLAY_MENU_ROWS[] = {
-    {IDM_PLAY_PAUSE, OP_PLAY_PAUSE, 0, 1},
-    {IDM_STOP, OP_STOP, 0, 1},
-    {IDM_REW, OP_REW, OP_REW_END, 1},
-    {IDM_FF, OP_FF, OP_FF_END, 1},
-    {IDM_PITCH_UP, OP_PITCH_UP, OP_PITCH_UP_END, 0},
-    {IDM_PITCH_DOWN, OP_PITCH_DOWN, OP_PITCH_DOWN_END, 0},
+    {IDM_PLAY_PAUSE, OP_PLAY_PAUSE, 0, true},
+    {IDM_STOP, OP_STOP, 0, true},
+    {IDM_REW, OP_REW, OP_REW_END, true},
+    {IDM_FF, OP_FF, OP_FF_END, true},
+    {IDM_PITCH_UP, OP_PITCH_UP, OP_PITCH_UP_END, false},
+    {IDM_PITCH_DOWN, OP_PITCH_DOWN, OP_PITCH_DOWN_END, false},
 };
 static const int32_t PLAY_MENU_ROW_COUNT = sizeof PLAY_MENU_ROWS / sizeof PLAY_MENU_ROWS[0];
 
@@ -25,18 +25,18 @@ static void StartRefresh(const PlaybackPort *port) {
 static void StopRefresh(const PlaybackPort *port) { port->stopTimer(port->context, TIMER_REFRESH); }
 
 static void StartRepeat(const PlaybackPort *port, RepeatTimers *repeats, int32_t timerId) {
-    int32_t *running = &repeats->running[timerId - TIMER_REW_REPEAT];
-    if (*running == 0) {
+    bool *running = &repeats->running[timerId - TIMER_REW_REPEAT];
+    if (!*running) {
         port->startTimer(port->context, timerId, REPEAT_PERIOD_MS);
-        *running = 1;
+        *running = true;
     }
 }
 
 static void StopRepeat(const PlaybackPort *port, RepeatTimers *repeats, int32_t timerId) {
-    int32_t *running = &repeats->running[timerId - TIMER_REW_REPEAT];
-    if (*running != 0) {
+    bool *running = &repeats->running[timerId - TIMER_REW_REPEAT];
+    if (*running) {
         port->stopTimer(port->context, timerId);
-        *running = 0;
+        *running = false;
     }
 }
 
@@ -123,9 +123,9 @@ static void SeekPaused(const PlaybackPort *port, int32_t state, const PlayState 
     port->seek(port->context, playState->seekPosition);
 }
 
-int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, int32_t fileOpen,
+int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, bool fileOpen,
                      int32_t operation, PlayState *playState, OptionData *options) {
-    if (fileOpen == 0) {
+    if (!fileOpen) {
         return 0;
     }
     int32_t position = 0;
@@ -212,9 +212,9 @@ void RefreshTick(const PlaybackPort *port, PlayState *playState) {
     port->setThumb(port->context, playState->position);
 }
 
-void SeekBarScrolled(const PlaybackPort *port, int32_t fileOpen, SeekBarEvent event,
+void SeekBarScrolled(const PlaybackPort *port, bool fileOpen, SeekBarEvent event,
                      PlayState *playState) {
-    if (fileOpen == 0) {
+    if (!fileOpen) {
         port->setThumb(port->context, 0);
         return;
     }
