@@ -7,18 +7,20 @@
 
 #include "playback/vbmp3.h"
 
-static LRESULT CallPrevious(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-    WNDPROC previous = (WNDPROC)GetWindowLongPtrA(control, GWLP_USERDATA);
-    return CallWindowProcA(previous, control, message, wParam, lParam);
+static LRESULT CallPrevious(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                            SUBCLASSPROC procedure) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(control, procedure, 0);
+    return DefSubclassProc(control, message, wParam, lParam);
 }
 
-static LRESULT CALLBACK SeekBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK SeekBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR, DWORD_PTR) {
     if (message == WM_SETFOCUS) SetFocus(GetParent(control));
-    return CallPrevious(control, message, wParam, lParam);
+    return CallPrevious(control, message, wParam, lParam, SeekBarProc);
 }
 
-static LRESULT CALLBACK OptionControlProc(HWND control, UINT message, WPARAM wParam,
-                                          LPARAM lParam) {
+static LRESULT CALLBACK OptionControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR) {
     if (message == WM_SETFOCUS) {
         int id = GetDlgCtrlID(control);
         if (id != IDC_ALWAYS_TOP && id != IDC_PLAY_MODE) SetFocus(GetParent(control));
@@ -26,12 +28,11 @@ static LRESULT CALLBACK OptionControlProc(HWND control, UINT message, WPARAM wPa
         SetFocus(GetParent(control));
         return 0;
     }
-    return CallPrevious(control, message, wParam, lParam);
+    return CallPrevious(control, message, wParam, lParam, OptionControlProc);
 }
 
-static void Subclass(HWND control, WNDPROC procedure) {
-    LONG_PTR previous = SetWindowLongPtrA(control, GWLP_WNDPROC, (LONG_PTR)procedure);
-    SetWindowLongPtrA(control, GWLP_USERDATA, previous);
+static void Subclass(HWND control, SUBCLASSPROC procedure) {
+    SetWindowSubclass(control, procedure, 0, 0);
 }
 
 static HWND CreateChild(HWND window, DWORD exStyle, const char *className, const char *text,
