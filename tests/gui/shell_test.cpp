@@ -16,7 +16,7 @@
 using driver::Box;
 using driver::Program;
 
-static const char kSetupError[] = "Setup file read error.\nLoad default settings and cleate file.";
+static const char SETUP_ERROR[] = "Setup file read error.\nLoad default settings and cleate file.";
 
 static std::string MenuText(HMENU menu, int position) {
     char text[256] = "";
@@ -29,8 +29,8 @@ TEST(Shell, FirstStartWritesDefaultsAndShowsTheJapaneseMenu) {
     Program p;
     std::vector<Box> boxes = driver::StartAndSettle(folder, "", &p);
     std::vector<std::string> expected = {
-        "error|fopen", std::string("Parlomix ERROR|") + kSetupError, "error|fopen",
-        std::string("Parlomix ERROR|") + kSetupError};
+        "error|fopen", std::string("Parlomix ERROR|") + SETUP_ERROR, "error|fopen",
+        std::string("Parlomix ERROR|") + SETUP_ERROR};
     EXPECT_EQ(driver::BoxTexts(boxes), expected);
 
     // The defaults are on disk at once, before any close.
