@@ -5,18 +5,22 @@
 
 #include <commctrl.h>
 
-static LRESULT CallPrevious(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-    WNDPROC previous = (WNDPROC)GetWindowLongPtrA(control, GWLP_USERDATA);
-    return CallWindowProcA(previous, control, message, wParam, lParam);
+#include "playback/vbmp3.h"
+
+static LRESULT CallPrevious(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                            SUBCLASSPROC procedure) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(control, procedure, 0);
+    return DefSubclassProc(control, message, wParam, lParam);
 }
 
-static LRESULT CALLBACK SeekBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK SeekBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR, DWORD_PTR) {
     if (message == WM_SETFOCUS) SetFocus(GetParent(control));
-    return CallPrevious(control, message, wParam, lParam);
+    return CallPrevious(control, message, wParam, lParam, SeekBarProc);
 }
 
-static LRESULT CALLBACK OptionControlProc(HWND control, UINT message, WPARAM wParam,
-                                          LPARAM lParam) {
+static LRESULT CALLBACK OptionControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR) {
     if (message == WM_SETFOCUS) {
         int id = GetDlgCtrlID(control);
         if (id != IDC_ALWAYS_TOP && id != IDC_PLAY_MODE) SetFocus(GetParent(control));
@@ -24,12 +28,11 @@ static LRESULT CALLBACK OptionControlProc(HWND control, UINT message, WPARAM wPa
         SetFocus(GetParent(control));
         return 0;
     }
-    return CallPrevious(control, message, wParam, lParam);
+    return CallPrevious(control, message, wParam, lParam, OptionControlProc);
 }
 
-static void Subclass(HWND control, WNDPROC procedure) {
-    LONG_PTR previous = SetWindowLongPtrA(control, GWLP_WNDPROC, (LONG_PTR)procedure);
-    SetWindowLongPtrA(control, GWLP_USERDATA, previous);
+static void Subclass(HWND control, SUBCLASSPROC procedure) {
+    SetWindowSubclass(control, procedure, 0, 0);
 }
 
 static HWND CreateChild(HWND window, DWORD exStyle, const char *className, const char *text,
@@ -39,15 +42,19 @@ static HWND CreateChild(HWND window, DWORD exStyle, const char *className, const
                            window, (HMENU)(INT_PTR)id, instance, NULL);
 }
 
-HWND CreateSeekBar(HWND window) {
-    HWND bar = CreateChild(window, 0, TRACKBAR_CLASSA, "Trackbar Control",
-                           TBS_AUTOTICKS | TBS_TOP | TBS_FIXEDLENGTH, IDC_SEEK_BAR);
-    if (!bar) return NULL;
+TEXTMETRICA WindowTextMetrics(HWND window) {
     HDC dc = GetDC(window);
     TEXTMETRICA metrics;
     GetTextMetricsA(dc, &metrics);
     ReleaseDC(window, dc);
-    SendMessageA(bar, TBM_SETTHUMBLENGTH, metrics.tmHeight, 0);
+    return metrics;
+}
+
+HWND CreateSeekBar(HWND window) {
+    HWND bar = CreateChild(window, 0, TRACKBAR_CLASSA, "Trackbar Control",
+                           TBS_AUTOTICKS | TBS_TOP | TBS_FIXEDLENGTH, IDC_SEEK_BAR);
+    if (!bar) return NULL;
+    SendMessageA(bar, TBM_SETTHUMBLENGTH, WindowTextMetrics(window).tmHeight, 0);
     SendMessageA(bar, TBM_SETPAGESIZE, 0, 0);
     Subclass(bar, SeekBarProc);
     return bar;
@@ -76,7 +83,8 @@ void ApplyAlwaysOnTop(HWND window, int32_t alwaysOnTop) {
 }
 
 void CreateOptionControls(HWND window, const OptionData *options) {
-    CreateValue(window, IDC_PITCH_BOX, IDC_PITCH_UPDOWN, 50, 300, options->pitch);
+    CreateValue(window, IDC_PITCH_BOX, IDC_PITCH_UPDOWN, VBMP3_PITCH_MIN, VBMP3_PITCH_MAX,
+                options->pitch);
     CreateValue(window, IDC_REV_BOX, IDC_REV_UPDOWN, 0, 9, options->revSeconds);
     CreateValue(window, IDC_STEP_BOX, IDC_STEP_UPDOWN, 0, 9, options->rewSeconds);
     CreateCheck(window, IDC_ALWAYS_TOP, "Always top", options->alwaysOnTop);

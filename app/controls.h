@@ -1,23 +1,21 @@
-// The main window's nine child controls: creation, placement and the seek bar's range.
+// The main window's nine child controls: creation, placement and the seek bar's range; and the
+// two small conversions the window's drawing and layout share.
 #ifndef PARLOMIX_CONTROLS_H
 #define PARLOMIX_CONTROLS_H
 
 #include <windows.h>
 
 #include "app/layout.h"
+#include "res/resource.h"
 #include "settings/option_data.h"
 
-enum {
-    IDC_SEEK_BAR = 1,
-    IDC_ALWAYS_TOP = 2,
-    IDC_PLAY_MODE = 3,
-    IDC_REV_UPDOWN = 4,
-    IDC_REV_BOX = 5,
-    IDC_PITCH_UPDOWN = 6,
-    IDC_PITCH_BOX = 7,
-    IDC_STEP_UPDOWN = 8,
-    IDC_STEP_BOX = 9
-};
+// The metrics of the font selected into a fresh DC of `window`.
+TEXTMETRICA WindowTextMetrics(HWND window);
+
+inline RECT ToRect(const LayoutRect &r) {
+    RECT rect = {r.left, r.top, r.right, r.bottom};
+    return rect;
+}
 
 HWND CreateSeekBar(HWND window);
 void CreateOptionControls(HWND window, const OptionData *options);

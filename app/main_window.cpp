@@ -17,50 +17,58 @@
 #include "input/settings_dialogs.h"
 #include "input/tables.h"
 #include "playback/open_file.h"
+#include "playback/open_sequence.h"
+#include "playback/playback_bind.h"
 #include "playback/playback_win.h"
 #include "res/resource.h"
 #include "settings/history.h"
 #include "settings/history_menu.h"
 #include "settings/settings_file.h"
 
-// Program-wide records of the main window.
-static HINSTANCE instance;
-static UINT ZT_Command;
-static PlayState playState;
-static int32_t fileOpen;
-static Layout layout;
-static HWND seekBar;
-static JoyEvent joyEvent;
-// The window placement record, reused for applying and reading the normal rectangle.
-static WINDOWPLACEMENT placement;
+// The window's own records. One lives for the whole run, inside MainWndProc; the program-wide
+// records (optionData, currentFile, KeyDataTable, ZT_ExistPrevInst) keep their own homes.
+struct MainWindow {
+    HWND window;
+    HINSTANCE instance;
+    // The hook library's message; 0 when it could not be registered.
+    UINT ZT_Command;
+    bool fileOpen;
+    PlayState playState;
+    RepeatTimers repeats;
+    Layout layout;
+    HWND seekBar;
+    JoyEvent joyEvent;
+    // The window placement record, reused for applying and reading the normal rectangle.
+    WINDOWPLACEMENT placement;
+    // Creation went past the audio library's start: the controls, the stored rectangle and the
+    // history are in place, so the close may store them back.
+    bool fullyCreated;
+    // Bound once at creation, to this window, its seek bar and its layout.
+    PlaybackWindow binding;
+    PlaybackPort port;
+    HelpViewer helpViewer;
+};
 static_assert(sizeof(WINDOWPLACEMENT) == 44, "WINDOWPLACEMENT is 44 bytes");
-// Creation went past the audio library's start: the controls, the stored rectangle and the
-// history are in place, so the close may store them back.
-static bool fullyCreated;
 
-static RECT StatusRect() {
-    const LayoutRect &r = layout.rects[LAYOUT_STATUS];
-    RECT rect = {r.left, r.top, r.right, r.bottom};
-    return rect;
-}
-
-static void OpenCurrentFile(HWND window) {
+static void OpenCurrentFile(MainWindow *w) {
+    // currentFile is shared with other instances: the open works on a copy.
     FileSpec file;
     memcpy(&file, &currentFile, sizeof file);
-    OpenAudioFile(window, &fileOpen, &playState, seekBar, file, layout, &optionData);
+    OpenFileSequence(&w->port, &w->repeats, &w->fileOpen, &w->playState, &file, &optionData);
 }
 
-static void OnZtCommand(HWND window, WPARAM wParam, LPARAM lParam) {
-    int32_t operation = ResolveOperation((int32_t)wParam, (int32_t)lParam, &optionData);
+static void OnZtCommand(MainWindow *w, int32_t operationOrKey, int32_t flags) {
+    int32_t operation = ResolveOperation(operationOrKey, flags, &optionData);
     if (operation == OP_INVALID) return;
-    ExecuteOperation(window, fileOpen, operation, &playState, &optionData);
-    RefreshAfterOperation(window, seekBar, &layout, &playState);
+    RunOperation(&w->port, &w->repeats, w->fileOpen, operation, &w->playState, &optionData);
+    RefreshAfterOperation(&w->port, &w->playState);
 }
 
-static void OnCreate(HWND window, LPARAM lParam) {
-    instance = ((CREATESTRUCTA *)lParam)->hInstance;
-    ZT_Command = RegisterWindowMessageA(ZT_COMMAND_NAME);
-    if (!ZT_Command) ShowError(window, "cannot RegisterWindowMessage");
+static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
+    w->window = window;
+    w->instance = create->hInstance;
+    w->ZT_Command = RegisterWindowMessageA(ZT_COMMAND_NAME);
+    if (!w->ZT_Command) ShowError(window, "cannot RegisterWindowMessage");
     ZT_ExistPrevInst = RegisterWindowMessageA(EXIST_PREV_INST_NAME);
     if (!ZT_ExistPrevInst) ShowError(window, "cannot RegisterWindowMessage");
     DragAcceptFiles(window, TRUE);
@@ -69,154 +77,164 @@ static void OnCreate(HWND window, LPARAM lParam) {
     CopyKeyData(KeyDataTable);
     ProbeJoystick();
     CaptureJoystick(window);
-    if (!vbmp3_init()) {
+    bool libraryStarted = vbmp3_init() != 0;
+    if (libraryStarted) w->seekBar = CreateSeekBar(window);
+    // Without the library the window gets no controls, yet opening a file still goes through
+    // the port and reports the library's refusal.
+    BindPlaybackPort(&w->port, &w->binding, window, w->seekBar, &w->layout);
+    if (!libraryStarted) {
         ShowError(window, "vbmp3_init error");
         return;
     }
-    ApplyStoredPitch(&optionData);
-    seekBar = CreateSeekBar(window);
+    SendStoredPitch(&w->port, &optionData);
     CreateOptionControls(window, &optionData);
-    memset(&placement, 0, sizeof placement);
-    placement.length = sizeof placement;
-    placement.rcNormalPosition.left = optionData.windowLeft;
-    placement.rcNormalPosition.top = optionData.windowTop;
-    placement.rcNormalPosition.right = optionData.windowRight;
-    placement.rcNormalPosition.bottom = optionData.windowBottom;
-    SetWindowPlacement(window, &placement);
+    memset(&w->placement, 0, sizeof w->placement);
+    w->placement.length = sizeof w->placement;
+    w->placement.rcNormalPosition.left = optionData.windowLeft;
+    w->placement.rcNormalPosition.top = optionData.windowTop;
+    w->placement.rcNormalPosition.right = optionData.windowRight;
+    w->placement.rcNormalPosition.bottom = optionData.windowBottom;
+    SetWindowPlacement(window, &w->placement);
     LoadHistory(window, &optionData);
-    fullyCreated = true;
-    if (GetCommandLineFile(&currentFile)) OpenCurrentFile(window);
+    w->fullyCreated = true;
+    if (GetCommandLineFile(&currentFile)) OpenCurrentFile(w);
 }
 
-static void OnClose(HWND window) {
-    KillTimer(window, TIMER_REFRESH);
-    if (fileOpen) {
+static void OnClose(MainWindow *w) {
+    KillTimer(w->window, TIMER_REFRESH);
+    if (w->fileOpen) {
         vbmp3_getState(&HistoryEntryAt(0)->position);
         vbmp3_close();
-        fileOpen = 0;
+        w->fileOpen = false;
     }
     vbmp3_free();
     ReleaseJoystick();
     ResetHook();
-    SaveSettings(window, fullyCreated && HistoryLoaded());
-    DestroyWindow(window);
+    SaveSettings(w->window, w->fullyCreated && HistoryLoaded());
+    DestroyWindow(w->window);
 }
 
-static void OnSize(HWND window, LPARAM lParam) {
-    HDC dc = GetDC(window);
-    TEXTMETRICA metrics;
-    GetTextMetricsA(dc, &metrics);
-    ReleaseDC(window, dc);
-    ComputeLayout(LOWORD(lParam), metrics.tmHeight, metrics.tmAveCharWidth, &layout);
-    PlaceControls(window, &layout);
+static void OnSize(MainWindow *w, int clientWidth) {
+    TEXTMETRICA metrics = WindowTextMetrics(w->window);
+    ComputeLayout(clientWidth, metrics.tmHeight, metrics.tmAveCharWidth, &w->layout);
+    PlaceControls(w->window, &w->layout);
 }
 
-static void OnPaint(HWND window) {
+static void OnPaint(MainWindow *w) {
     PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT status = StatusRect();
-    DrawStatusLine(dc, &status, &playState);
-    DrawValueLabels(dc, &layout);
-    EndPaint(window, &paint);
+    HDC dc = BeginPaint(w->window, &paint);
+    RECT status = ToRect(w->layout.rects[LAYOUT_STATUS]);
+    DrawStatusLine(dc, &status, &w->playState);
+    DrawValueLabels(dc, &w->layout);
+    EndPaint(w->window, &paint);
 }
 
-static void OnTimer(HWND window, WPARAM timerId) {
+static void OnTimer(MainWindow *w, UINT_PTR timerId) {
     if (timerId == TIMER_REFRESH)
-        OnRefreshTimer(window, seekBar, &layout, &playState);
+        RefreshTick(&w->port, &w->playState);
     else
-        OnRepeatTimer(window, timerId, ZT_Command);
+        OnRepeatTimer(w->window, timerId, w->ZT_Command);
 }
 
-static void OnOperationSettings(HWND window) {
-    ShowOperationSettings(window, KeyDataTable);
+static void OnOperationSettings(MainWindow *w) {
+    ShowOperationSettings(w->window, KeyDataTable);
     // The bindings may have changed: the hook matches against a fresh copy.
     CopyKeyData(KeyDataTable);
 }
 
-static void OnCommand(HWND window, WPARAM wParam, HelpViewer *helpViewer) {
-    int id = LOWORD(wParam);
+static void OnCommand(MainWindow *w, int id) {
     int32_t historyIndex = HistoryIndexOfCommand(id);
     if (historyIndex >= 0) {
         GetHistoryFile(historyIndex, &currentFile);
-        OpenCurrentFile(window);
+        OpenCurrentFile(w);
         return;
     }
-    if (OnPlayMenuCommand(window, id, fileOpen, &playState, &optionData, seekBar, &layout)) return;
+    if (OnPlayMenuCommand(&w->port, &w->repeats, id, w->fileOpen, &w->playState, &optionData))
+        return;
     switch (id) {
-    case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
-    case IDM_ABOUT: ShowAboutBox(window); break;
-    case IDM_HELP: helpViewer->Show(window); break;
+    case IDM_EXIT: SendMessageA(w->window, WM_CLOSE, 0, 0); break;
+    case IDM_ABOUT: ShowAboutBox(w->window); break;
+    case IDM_HELP: w->helpViewer.Show(w->window); break;
     case IDM_OPEN:
-        if (ChooseAudioFile(window, &currentFile)) OpenCurrentFile(window);
+        if (ChooseAudioFile(w->window, &currentFile)) OpenCurrentFile(w);
         break;
-    case IDM_OPERATION_SETTINGS: OnOperationSettings(window); break;
-    case IDM_HISTORY_DELETE: OnHistoryDeleteCommand(window); break;
+    case IDM_OPERATION_SETTINGS: OnOperationSettings(w); break;
+    case IDM_HISTORY_DELETE: OnHistoryDeleteCommand(w->window); break;
     case IDC_ALWAYS_TOP:
         optionData.alwaysOnTop =
-            (int32_t)SendDlgItemMessageA(window, IDC_ALWAYS_TOP, BM_GETCHECK, 0, 0);
-        ApplyAlwaysOnTop(window, optionData.alwaysOnTop);
+            (int32_t)SendDlgItemMessageA(w->window, IDC_ALWAYS_TOP, BM_GETCHECK, 0, 0);
+        ApplyAlwaysOnTop(w->window, optionData.alwaysOnTop);
         break;
     case IDC_PLAY_MODE:
         optionData.playMode =
-            (int32_t)SendDlgItemMessageA(window, IDC_PLAY_MODE, BM_GETCHECK, 0, 0);
+            (int32_t)SendDlgItemMessageA(w->window, IDC_PLAY_MODE, BM_GETCHECK, 0, 0);
         break;
     }
 }
 
 // The seek bar is the only horizontal scroller: the sender is not examined.
-static void OnHScroll(HWND window, WPARAM wParam) {
-    OnSeekBarScroll(window, wParam, fileOpen, seekBar, &layout, &playState);
+static void OnHScroll(MainWindow *w, int scrollCode) {
+    OnSeekBarScroll(&w->port, scrollCode, w->fileOpen, &w->playState);
 }
 
-static void OnVScroll(HWND window, LPARAM lParam) {
-    switch (GetDlgCtrlID((HWND)lParam)) {
-    case IDC_PITCH_UPDOWN: OnPitchUpDown(window, &optionData); break;
+static void OnVScroll(MainWindow *w, HWND upDown) {
+    switch (GetDlgCtrlID(upDown)) {
+    case IDC_PITCH_UPDOWN: {
+        int32_t pitch = (int32_t)GetDlgItemInt(w->window, IDC_PITCH_BOX, NULL, TRUE);
+        PitchBoxChanged(&w->port, pitch, &optionData);
+        break;
+    }
     case IDC_REV_UPDOWN:
-        optionData.revSeconds = (int32_t)GetDlgItemInt(window, IDC_REV_BOX, NULL, TRUE);
+        optionData.revSeconds = (int32_t)GetDlgItemInt(w->window, IDC_REV_BOX, NULL, TRUE);
         break;
     case IDC_STEP_UPDOWN:
-        optionData.ffSeconds = (int32_t)GetDlgItemInt(window, IDC_STEP_BOX, NULL, TRUE);
+        optionData.ffSeconds = (int32_t)GetDlgItemInt(w->window, IDC_STEP_BOX, NULL, TRUE);
         optionData.rewSeconds = optionData.ffSeconds;
         break;
     }
 }
 
-static void OnDropFiles(HWND window, WPARAM wParam) {
-    if (TakeDroppedFile((HDROP)wParam, &currentFile)) OpenCurrentFile(window);
+static void OnDropFiles(MainWindow *w, HDROP drop) {
+    if (TakeDroppedFile(drop, &currentFile)) OpenCurrentFile(w);
 }
 
-static void OnJoyButton(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    int row = FindJoyBinding(message, wParam, lParam, &joyEvent, KeyDataTable);
-    if (row >= 0 && ZT_Command)
-        PostMessageA(window, ZT_Command, (WPARAM)KeyDataTable[row].operation,
-                     (LPARAM)joyEvent.flags);
+static void OnJoyButton(MainWindow *w, UINT message, WPARAM wParam, LPARAM lParam) {
+    int row = FindJoyBinding(message, wParam, lParam, &w->joyEvent, KeyDataTable);
+    if (row >= 0 && w->ZT_Command)
+        PostMessageA(w->window, w->ZT_Command, (WPARAM)KeyDataTable[row].operation,
+                     (LPARAM)w->joyEvent.flags);
+}
+
+static void OnPitchChanged(MainWindow *w, int32_t pitch) {
+    SetDlgItemInt(w->window, IDC_PITCH_BOX, (UINT)pitch, FALSE);
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // Constructed on the first message, whatever it is; uninitialised at process exit.
-    static HelpViewer helpViewer;
+    static MainWindow w;
 
     // The registered numbers are tested first; a number that could not be registered is 0 and
     // must never match.
-    if (ZT_Command && message == ZT_Command) return OnZtCommand(window, wParam, lParam), 0;
-    if (ZT_ExistPrevInst && message == ZT_ExistPrevInst) return OpenCurrentFile(window), 0;
+    if (w.ZT_Command && message == w.ZT_Command)
+        return OnZtCommand(&w, (int32_t)wParam, (int32_t)lParam), 0;
+    if (ZT_ExistPrevInst && message == ZT_ExistPrevInst) return OpenCurrentFile(&w), 0;
 
     switch (message) {
-    case WM_CREATE: OnCreate(window, lParam); return 0;
+    case WM_CREATE: OnCreate(&w, window, (const CREATESTRUCTA *)lParam); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
-    case WM_SIZE: OnSize(window, lParam); return 0;
-    case WM_PAINT: OnPaint(window); return 0;
-    case WM_CLOSE: OnClose(window); return 0;
-    case WM_COMMAND: OnCommand(window, wParam, &helpViewer); return 0;
-    case WM_TIMER: OnTimer(window, wParam); return 0;
-    case WM_HSCROLL: OnHScroll(window, wParam); return 0;
-    case WM_VSCROLL: OnVScroll(window, lParam); return 0;
-    case WM_DROPFILES: OnDropFiles(window, wParam); return 0;
+    case WM_SIZE: OnSize(&w, LOWORD(lParam)); return 0;
+    case WM_PAINT: OnPaint(&w); return 0;
+    case WM_CLOSE: OnClose(&w); return 0;
+    case WM_COMMAND: OnCommand(&w, LOWORD(wParam)); return 0;
+    case WM_TIMER: OnTimer(&w, (UINT_PTR)wParam); return 0;
+    case WM_HSCROLL: OnHScroll(&w, LOWORD(wParam)); return 0;
+    case WM_VSCROLL: OnVScroll(&w, (HWND)lParam); return 0;
+    case WM_DROPFILES: OnDropFiles(&w, (HDROP)wParam); return 0;
     case MM_JOY1BUTTONDOWN:
     case MM_JOY2BUTTONDOWN:
     case MM_JOY1BUTTONUP:
-    case MM_JOY2BUTTONUP: OnJoyButton(window, message, wParam, lParam); return 0;
-    case WM_PITCH_CHANGED: SetDlgItemInt(window, IDC_PITCH_BOX, (UINT)wParam, FALSE); return 0;
+    case MM_JOY2BUTTONUP: OnJoyButton(&w, message, wParam, lParam); return 0;
+    case WM_PITCH_CHANGED: OnPitchChanged(&w, (int32_t)wParam); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

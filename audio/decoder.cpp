@@ -14,6 +14,7 @@
 #include "audio/mp3_parse.h"
 #include "audio/pcm_convert.h"
 #include "audio/wav_parse.h"
+#include "common/scoped_lock.h"
 
 enum Route { ROUTE_DIRECT, ROUTE_BLOCKS, ROUTE_MP3 };
 
@@ -90,13 +91,15 @@ static uint8_t *Slot(Prefetch &p, uint64_t block) {
 static DWORD WINAPI PrefetchMain(void *context) {
     Prefetch &p = *static_cast<Prefetch *>(context);
     for (uint64_t block = 0; block < p.blocks; ++block) {
-        EnterCriticalSection(&p.lock);
-        // A slot is reused only when the scan has moved two blocks past it (the next block's
-        // prefix is copied from it).
-        while (!p.stop && block >= p.inUse + Prefetch::SLOTS - 1)
-            SleepConditionVariableCS(&p.changed, &p.lock, INFINITE);
-        bool stop = p.stop;
-        LeaveCriticalSection(&p.lock);
+        bool stop;
+        {
+            ScopedLock locked(&p.lock);
+            // A slot is reused only when the scan has moved two blocks past it (the next block's
+            // prefix is copied from it).
+            while (!p.stop && block >= p.inUse + Prefetch::SLOTS - 1)
+                SleepConditionVariableCS(&p.changed, &p.lock, INFINITE);
+            stop = p.stop;
+        }
         if (stop) break;
         uint8_t *slot = Slot(p, block);
         if (block > 0) memcpy(slot, Slot(p, block - 1) + Prefetch::BLOCK, Prefetch::OVERLAP);
@@ -108,13 +111,14 @@ static DWORD WINAPI PrefetchMain(void *context) {
         where.Offset = DWORD(at);
         where.OffsetHigh = DWORD(at >> 32);
         bool ok = ReadFile(p.file, slot + Prefetch::OVERLAP, want, &got, &where) && got == want;
-        EnterCriticalSection(&p.lock);
-        if (ok)
-            p.ready = block + 1;
-        else
-            p.failed = true;
-        WakeAllConditionVariable(&p.changed);
-        LeaveCriticalSection(&p.lock);
+        {
+            ScopedLock locked(&p.lock);
+            if (ok)
+                p.ready = block + 1;
+            else
+                p.failed = true;
+            WakeAllConditionVariable(&p.changed);
+        }
         if (!ok) break;
     }
     return 0;
@@ -126,17 +130,15 @@ static const uint8_t *ViewPrefetched(void *context, uint64_t offset, size_t coun
     if (count == 0 || count > Prefetch::OVERLAP || offset + count > p.size) return nullptr;
     uint64_t block = (offset + count - 1) / Prefetch::BLOCK;  // the block holding the last byte
     if (offset + Prefetch::OVERLAP < block * Prefetch::BLOCK) return nullptr;
-    EnterCriticalSection(&p.lock);
-    if (block + 1 < p.inUse) {  // behind the ring: its slot may be gone
-        LeaveCriticalSection(&p.lock);
-        return nullptr;
+    {
+        ScopedLock locked(&p.lock);
+        if (block + 1 < p.inUse) return nullptr;  // behind the ring: its slot may be gone
+        p.inUse = block;
+        WakeAllConditionVariable(&p.changed);
+        while (p.ready <= block && !p.failed)
+            SleepConditionVariableCS(&p.changed, &p.lock, INFINITE);
+        if (p.failed && p.ready <= block) return nullptr;
     }
-    p.inUse = block;
-    WakeAllConditionVariable(&p.changed);
-    while (p.ready <= block && !p.failed) SleepConditionVariableCS(&p.changed, &p.lock, INFINITE);
-    bool failed = p.failed && p.ready <= block;
-    LeaveCriticalSection(&p.lock);
-    if (failed) return nullptr;
     uint64_t blockEnd = (block + 1) * Prefetch::BLOCK;
     if (blockEnd > p.size) blockEnd = p.size;
     *available = size_t(blockEnd - offset);
@@ -164,10 +166,11 @@ static void StartPrefetch(Decoder *d) {
 static void StopPrefetch(Decoder *d) {
     Prefetch *p = d->prefetch;
     if (!p) return;
-    EnterCriticalSection(&p->lock);
-    p->stop = true;
-    WakeAllConditionVariable(&p->changed);
-    LeaveCriticalSection(&p->lock);
+    {
+        ScopedLock locked(&p->lock);
+        p->stop = true;
+        WakeAllConditionVariable(&p->changed);
+    }
     WaitForSingleObject(p->thread, INFINITE);
     CloseHandle(p->thread);
     DeleteCriticalSection(&p->lock);

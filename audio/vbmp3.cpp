@@ -12,6 +12,7 @@
 
 #include "audio/decoder.h"
 #include "audio/stretch.h"
+#include "common/scoped_lock.h"
 #include "playback/vbmp3.h"
 
 enum {
@@ -75,11 +76,11 @@ static bool started;
 static HANDLE wake;
 static HANDLE feeder;
 static volatile LONG quitting;
-static int32_t pitch = 100;
+static int32_t pitch = VBMP3_PITCH_NORMAL;
 static Player *player;  // null when no file is open
 static uint32_t deviceLeadMs;
 
-static double Tempo() { return pitch / 100.0; }
+static double Tempo() { return pitch / double(VBMP3_PITCH_NORMAL); }
 
 // ---- device position --------------------------------------------------------------------------
 
@@ -220,9 +221,8 @@ static void Pump(Player &p) {
 static DWORD WINAPI FeederMain(void *) {
     while (!quitting) {
         WaitForSingleObject(wake, FEEDER_POLL_MS);
-        EnterCriticalSection(&lock);
+        ScopedLock locked(&lock);
         if (player && !quitting) Pump(*player);
-        LeaveCriticalSection(&lock);
     }
     return 0;
 }
@@ -301,7 +301,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 
 extern "C" {
 VBMP3_API int32_t VBMP3_CALL vbmp3_init(void) {
-    EnterCriticalSection(&lock);
+    ScopedLock locked(&lock);
     bool ok = started;
     if (!started && waveOutGetNumDevs() > 0) {
         deviceLeadMs = RunningOnWine() ? WINE_DEVICE_LEAD_MS : 0;
@@ -315,44 +315,35 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_init(void) {
             CloseHandle(wake);
         }
     }
-    LeaveCriticalSection(&lock);
     return ok ? 1 : 0;
 }
 
 VBMP3_API int32_t VBMP3_CALL vbmp3_free(void) {
-    EnterCriticalSection(&lock);
-    if (!started) {
-        LeaveCriticalSection(&lock);
-        return 0;
+    {
+        ScopedLock locked(&lock);
+        if (!started) return 0;
+        if (player) ClosePlayer(player);
+        player = nullptr;
+        quitting = 1;
+        SetEvent(wake);
     }
-    if (player) ClosePlayer(player);
-    player = nullptr;
-    quitting = 1;
-    SetEvent(wake);
-    LeaveCriticalSection(&lock);
+    // The feeder takes the lock on every pass, so it is waited for outside it.
     WaitForSingleObject(feeder, INFINITE);
     CloseHandle(feeder);
     CloseHandle(wake);
-    EnterCriticalSection(&lock);
+    ScopedLock locked(&lock);
     started = false;
-    LeaveCriticalSection(&lock);
     return 1;
 }
 
 VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
     if (!path || !info) return 0;
-    EnterCriticalSection(&lock);
-    if (!started) {
-        LeaveCriticalSection(&lock);
-        return 0;
-    }
+    ScopedLock locked(&lock);
+    if (!started) return 0;
     if (player) ClosePlayer(player);
     player = nullptr;
     Decoder *decoder = OpenDecoder(path);
-    if (!decoder) {
-        LeaveCriticalSection(&lock);
-        return 0;
-    }
+    if (!decoder) return 0;
     Player *p = new Player();
     p->decoder = decoder;
     p->format = GetDecodedFormat(decoder);
@@ -367,7 +358,6 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
         MMSYSERR_NOERROR) {
         CloseDecoder(decoder);
         delete p;
-        LeaveCriticalSection(&lock);
         return 0;
     }
     p->bufferFrames = p->format.rate * BUFFER_MS / 1000;
@@ -397,22 +387,20 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
     info->channels = p->format.channels;
     info->bitRate = int32_t(p->format.kbps);
     info->length = int32_t(p->format.frames / p->format.rate);
-    LeaveCriticalSection(&lock);
     return 1;
 }
 
 VBMP3_API int32_t VBMP3_CALL vbmp3_close(void) {
-    EnterCriticalSection(&lock);
+    ScopedLock locked(&lock);
     int32_t r = player ? 1 : 0;
     if (player) ClosePlayer(player);
     player = nullptr;
-    LeaveCriticalSection(&lock);
     return r;
 }
 
 // Play from stopped and restart from paused: the sound starts again at the held position.
 static int32_t Resume(int fromState) {
-    EnterCriticalSection(&lock);
+    ScopedLock locked(&lock);
     int32_t r = 0;
     if (player && player->state == fromState) {
         ClearDeviceForStart(*player);
@@ -421,7 +409,6 @@ static int32_t Resume(int fromState) {
         SetEvent(wake);
         r = 1;
     }
-    LeaveCriticalSection(&lock);
     return r;
 }
 
@@ -429,7 +416,7 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_play(void) { return Resume(VBMP3_STOPPED); }
 
 // Pause and stop: the sound fades out where the listener is, and that position is kept.
 static int32_t Halt(bool fromPaused, int newState) {
-    EnterCriticalSection(&lock);
+    ScopedLock locked(&lock);
     int32_t r = 0;
     if (player &&
         (player->state == VBMP3_PLAYING || (fromPaused && player->state == VBMP3_PAUSED))) {
@@ -440,7 +427,6 @@ static int32_t Halt(bool fromPaused, int newState) {
         player->state = newState;
         r = 1;
     }
-    LeaveCriticalSection(&lock);
     return r;
 }
 
@@ -450,7 +436,7 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_stop(void) { return Halt(true, VBMP3_STOPPED)
 VBMP3_API int32_t VBMP3_CALL vbmp3_restart(void) { return Resume(VBMP3_PAUSED); }
 
 VBMP3_API int32_t VBMP3_CALL vbmp3_seek(int32_t seconds) {
-    EnterCriticalSection(&lock);
+    ScopedLock locked(&lock);
     int32_t r = 0;
     if (player && player->state != VBMP3_STOPPED) {
         double frame = seconds < 0 ? 0 : double(seconds) * player->format.rate;
@@ -464,12 +450,11 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_seek(int32_t seconds) {
         }
         r = 1;
     }
-    LeaveCriticalSection(&lock);
     return r;
 }
 
 VBMP3_API int32_t VBMP3_CALL vbmp3_getState(int32_t *position) {
-    EnterCriticalSection(&lock);
+    ScopedLock locked(&lock);
     int32_t state = 0;
     double frame = 0;
     if (player) {
@@ -480,26 +465,23 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_getState(int32_t *position) {
         if (frame > double(player->format.frames)) frame = double(player->format.frames);
     }
     if (position) *position = player ? int32_t(frame / player->format.rate) : 0;
-    LeaveCriticalSection(&lock);
     return state;
 }
 
 VBMP3_API int32_t VBMP3_CALL vbmp3_setPitch(int32_t value) {
-    EnterCriticalSection(&lock);
+    ScopedLock locked(&lock);
     int32_t r = 0;
-    if (started && value >= 50 && value <= 300) {
+    if (started && value >= VBMP3_PITCH_MIN && value <= VBMP3_PITCH_MAX) {
         pitch = value;
         if (player) StretchSetTempo(player->stretch, Tempo());
         r = 1;
     }
-    LeaveCriticalSection(&lock);
     return r;
 }
 
 VBMP3_API int32_t VBMP3_CALL vbmp3_getPitch(void) {
-    EnterCriticalSection(&lock);
+    ScopedLock locked(&lock);
     int32_t r = started ? pitch : 0;
-    LeaveCriticalSection(&lock);
     return r;
 }
 }

@@ -6,6 +6,7 @@
 
 #include <string.h>
 
+#include "common/scoped_lock.h"
 #include "hook/matcher.h"
 #include "input/duvarore.h"
 
@@ -50,16 +51,19 @@ static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     const int up = (event->flags & LLKHF_UP) != 0;
     const unsigned held = HeldModifiers();
 
-    EnterCriticalSection(&tableLock);
-    MatchResult result = MatchKeyEvent(&matcher, keyRows, KEY_DATA_ROWS, event->vkCode, up, held);
-    // Posted under the lock, so that once ResetHook has cleared the window nothing more is sent.
-    if (result.report && targetWindow != NULL && commandMessage != 0) {
-        uint32_t flags = KeyEventFlags(event->scanCode, (event->flags & LLKHF_EXTENDED) != 0,
-                                       (event->flags & LLKHF_ALTDOWN) != 0, up);
-        PostMessageA(targetWindow, commandMessage, static_cast<WPARAM>(result.operation),
-                     static_cast<LPARAM>(flags));
+    MatchResult result;
+    {
+        ScopedLock locked(&tableLock);
+        result = MatchKeyEvent(&matcher, keyRows, KEY_DATA_ROWS, event->vkCode, up, held);
+        // Posted under the lock, so that once ResetHook has cleared the window nothing more is
+        // sent.
+        if (result.report && targetWindow != NULL && commandMessage != 0) {
+            uint32_t flags = KeyEventFlags(event->scanCode, (event->flags & LLKHF_EXTENDED) != 0,
+                                           (event->flags & LLKHF_ALTDOWN) != 0, up);
+            PostMessageA(targetWindow, commandMessage, static_cast<WPARAM>(result.operation),
+                         static_cast<LPARAM>(flags));
+        }
     }
-    LeaveCriticalSection(&tableLock);
 
     if (!result.swallow) return CallNextHookEx(NULL, code, wParam, lParam);
     if (result.report && !up && (held & (HELD_ALT | HELD_WIN))) {
@@ -107,15 +111,17 @@ static DWORD WINAPI HookThread(LPVOID readyEvent) {
 
 extern "C" void __stdcall SetHook(HWND window) {
     UINT message = RegisterWindowMessageA(ZT_COMMAND_NAME);
-    EnterCriticalSection(&tableLock);
-    targetWindow = window;
-    commandMessage = message;
-    LeaveCriticalSection(&tableLock);
+    {
+        ScopedLock locked(&tableLock);
+        targetWindow = window;
+        commandMessage = message;
+    }
     if (hookThread != NULL) return;
 
-    EnterCriticalSection(&tableLock);
-    ResetMatcher(&matcher);
-    LeaveCriticalSection(&tableLock);
+    {
+        ScopedLock locked(&tableLock);
+        ResetMatcher(&matcher);
+    }
 
     HMODULE self = NULL;
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
@@ -147,15 +153,15 @@ extern "C" void __stdcall SetHook(HWND window) {
 
 extern "C" void __stdcall CopyKeyData(const KeyData *rows) {
     if (rows == NULL) return;
-    EnterCriticalSection(&tableLock);
+    ScopedLock locked(&tableLock);
     memcpy(keyRows, rows, sizeof keyRows);
-    LeaveCriticalSection(&tableLock);
 }
 
 extern "C" void __stdcall ResetHook(void) {
-    EnterCriticalSection(&tableLock);
-    targetWindow = NULL;
-    LeaveCriticalSection(&tableLock);
+    {
+        ScopedLock locked(&tableLock);
+        targetWindow = NULL;
+    }
     if (hookThread == NULL) return;
     PostThreadMessageA(hookThreadId, WM_QUIT, 0, 0);
     WaitForSingleObject(hookThread, STOP_WAIT_MS);

@@ -2,16 +2,18 @@
 // cell can be checked against a fake library.
 #include "playback/controller.h"
 
+#include "res/resource.h"
+
 static const char SEEK_ERROR_TEXT[] = "vbmp3_seek error";
 static const char SET_PITCH_ERROR_TEXT[] = "vbmp3_setPitch error";
 
 static const PlayMenuRow PLAY_MENU_ROWS[] = {
-    {40020, OP_PLAY_PAUSE, 0, 1},
-    {40021, OP_STOP, 0, 1},
-    {40022, OP_REW, OP_REW_END, 1},
-    {40023, OP_FF, OP_FF_END, 1},
-    {40026, OP_PITCH_UP, OP_PITCH_UP_END, 0},
-    {40027, OP_PITCH_DOWN, OP_PITCH_DOWN_END, 0},
+    {IDM_PLAY_PAUSE, OP_PLAY_PAUSE, 0, true},
+    {IDM_STOP, OP_STOP, 0, true},
+    {IDM_REW, OP_REW, OP_REW_END, true},
+    {IDM_FF, OP_FF, OP_FF_END, true},
+    {IDM_PITCH_UP, OP_PITCH_UP, OP_PITCH_UP_END, false},
+    {IDM_PITCH_DOWN, OP_PITCH_DOWN, OP_PITCH_DOWN_END, false},
 };
 static const int32_t PLAY_MENU_ROW_COUNT = sizeof PLAY_MENU_ROWS / sizeof PLAY_MENU_ROWS[0];
 
@@ -23,18 +25,18 @@ static void StartRefresh(const PlaybackPort *port) {
 static void StopRefresh(const PlaybackPort *port) { port->stopTimer(port->context, TIMER_REFRESH); }
 
 static void StartRepeat(const PlaybackPort *port, RepeatTimers *repeats, int32_t timerId) {
-    int32_t *running = &repeats->running[timerId - TIMER_REW_REPEAT];
-    if (*running == 0) {
+    bool *running = &repeats->running[timerId - TIMER_REW_REPEAT];
+    if (!*running) {
         port->startTimer(port->context, timerId, REPEAT_PERIOD_MS);
-        *running = 1;
+        *running = true;
     }
 }
 
 static void StopRepeat(const PlaybackPort *port, RepeatTimers *repeats, int32_t timerId) {
-    int32_t *running = &repeats->running[timerId - TIMER_REW_REPEAT];
-    if (*running != 0) {
+    bool *running = &repeats->running[timerId - TIMER_REW_REPEAT];
+    if (*running) {
         port->stopTimer(port->context, timerId);
-        *running = 0;
+        *running = false;
     }
 }
 
@@ -89,21 +91,21 @@ static void PitchStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t d
     if (direction > 0) {
         timerId = TIMER_PITCH_UP_REPEAT;
         pitch += options->pitchStep;
-        if (pitch > PITCH_MAX) {
-            pitch = PITCH_MAX;
+        if (pitch > VBMP3_PITCH_MAX) {
+            pitch = VBMP3_PITCH_MAX;
         }
     } else {
         timerId = TIMER_PITCH_DOWN_REPEAT;
         pitch -= options->pitchStep;
-        if (pitch < PITCH_MIN) {
-            pitch = PITCH_MIN;
+        if (pitch < VBMP3_PITCH_MIN) {
+            pitch = VBMP3_PITCH_MIN;
         }
     }
     port->setPitch(port->context, pitch);
     options->pitch = pitch;
     port->postPitch(port->context, pitch);
     // A held binding halts on the normal pitch; only a step that lands on it exactly stops.
-    if (pitch == PITCH_NORMAL) {
+    if (pitch == VBMP3_PITCH_NORMAL) {
         StopRepeat(port, repeats, timerId);
     } else {
         StartRepeat(port, repeats, timerId);
@@ -112,25 +114,25 @@ static void PitchStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t d
 
 static void SeekPaused(const PlaybackPort *port, int32_t state, const PlayState *playState) {
     // The library seeks only a playing or paused file.
-    if (state == STATE_STOPPED) {
+    if (state == VBMP3_STOPPED) {
         port->play(port->context);
         port->pause(port->context);
-    } else if (state == STATE_PLAYING) {
+    } else if (state == VBMP3_PLAYING) {
         port->pause(port->context);
     }
     port->seek(port->context, playState->seekPosition);
 }
 
-int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, int32_t fileOpen,
+int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, bool fileOpen,
                      int32_t operation, PlayState *playState, OptionData *options) {
-    if (fileOpen == 0) {
+    if (!fileOpen) {
         return 0;
     }
     int32_t position = 0;
     int32_t state = port->getState(port->context, &position);
-    bool stopped = state == STATE_STOPPED;
-    bool playing = state == STATE_PLAYING;
-    bool paused = state == STATE_PAUSED;
+    bool stopped = state == VBMP3_STOPPED;
+    bool playing = state == VBMP3_PLAYING;
+    bool paused = state == VBMP3_PAUSED;
 
     switch (operation) {
     case OP_PLAY_PAUSE:
@@ -203,21 +205,21 @@ int32_t RepeatOperationOfTimer(int32_t timerId) {
 
 void RefreshTick(const PlaybackPort *port, PlayState *playState) {
     playState->state = port->getState(port->context, &playState->position);
-    if (playState->state == STATE_STOPPED) {
+    if (playState->state == VBMP3_STOPPED) {
         StopRefresh(port);
     }
     port->drawStatus(port->context, playState);
     port->setThumb(port->context, playState->position);
 }
 
-void SeekBarScrolled(const PlaybackPort *port, int32_t fileOpen, SeekBarEvent event,
+void SeekBarScrolled(const PlaybackPort *port, bool fileOpen, SeekBarEvent event,
                      PlayState *playState) {
-    if (fileOpen == 0) {
+    if (!fileOpen) {
         port->setThumb(port->context, 0);
         return;
     }
     playState->state = port->getState(port->context, &playState->position);
-    if (playState->state == STATE_STOPPED) {
+    if (playState->state == VBMP3_STOPPED) {
         port->setThumb(port->context, 0);
         return;
     }

@@ -11,9 +11,8 @@
 #include "playback/playback_port.h"
 #include "settings/option_data.h"
 
-enum PlayingState { STATE_STOPPED = 0, STATE_PLAYING = 1, STATE_PAUSED = 2 };
-
-// Window timers of the main window.
+// Window timers of the main window; the refresh runs while a file plays, the repeats while a
+// REW, FF or pitch binding is held.
 enum {
     TIMER_REFRESH = 1,
     TIMER_REW_REPEAT = 2,
@@ -24,23 +23,24 @@ enum {
     REPEAT_PERIOD_MS = 180
 };
 
-enum { PITCH_MIN = 50, PITCH_NORMAL = 100, PITCH_MAX = 300 };
+enum { REPEAT_TIMER_COUNT = TIMER_PITCH_DOWN_REPEAT - TIMER_REW_REPEAT + 1 };
 
-// One flag per repeat timer (index = timer id - TIMER_REW_REPEAT): nonzero while it runs.
+// One flag per repeat timer (index = timer id - TIMER_REW_REPEAT): set while it runs.
 struct RepeatTimers {
-    int32_t running[4];
+    bool running[REPEAT_TIMER_COUNT];
 };
 
-// Carries out `operation` on the open file. Returns 0 when `fileOpen` is 0, -1 when the operation
+// Carries out `operation` on the open file. Returns 0 when no file is open, -1 when the operation
 // does not apply in the current state (then `playState` keeps every byte), 1 otherwise, after
 // `state` and `position` were read back. Reads revSeconds, rewSeconds, ffSeconds and pitchStep
-// afresh; the pitch steps (9 and 11) also store the new pitch in `options->pitch`, so that the
-// pitch box, the library and the saved value agree. Nothing else in `options` is written.
-int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, int32_t fileOpen,
+// afresh; the pitch steps (OP_PITCH_UP, OP_PITCH_DOWN) also store the new pitch in
+// `options->pitch`, so that the pitch box, the library and the saved value agree. Nothing else in
+// `options` is written.
+int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, bool fileOpen,
                      int32_t operation, PlayState *playState, OptionData *options);
 
-// The operation a repeat timer's tick sends again as a press (5, 7, 9 or 11), or 0 for any
-// other timer id.
+// The operation a repeat timer's tick sends again as a press (OP_REW, OP_FF, OP_PITCH_UP or
+// OP_PITCH_DOWN), or 0 for any other timer id.
 int32_t RepeatOperationOfTimer(int32_t timerId);
 
 // Refresh timer tick: reads the state, ends the timer once the file stopped, draws the status
@@ -51,7 +51,7 @@ enum SeekBarEvent { SEEK_BAR_DRAG, SEEK_BAR_RELEASE, SEEK_BAR_OTHER };
 
 // The seek bar moved: while dragging the status line follows the thumb; on release the file
 // seeks there ("vbmp3_seek error" when the library refuses) and the refresh timer restarts.
-void SeekBarScrolled(const PlaybackPort *port, int32_t fileOpen, SeekBarEvent event,
+void SeekBarScrolled(const PlaybackPort *port, bool fileOpen, SeekBarEvent event,
                      PlayState *playState);
 
 // The pitch box shows `value` after a click of its up-down: the library gets it and the stored
@@ -68,7 +68,7 @@ struct PlayMenuRow {
     int32_t commandId;
     int32_t first;
     int32_t second;
-    int32_t refresh;
+    bool refresh;
 };
 
 // The row of a Play menu command id, or null for any other id.

@@ -1,25 +1,14 @@
-// The open routine bound to the window and the library, the Open dialog and dropped files.
+// The Open dialog and dropped files.
 #include "playback/open_file.h"
 
 #include <commdlg.h>
 #include <string.h>
-
-#include "playback/open_sequence.h"
-#include "playback/playback_bind.h"
 
 // Pairs of label and pattern, each ended by a NUL, the list by a second one.
 static const char OPEN_FILTER[] =
     "オーディオファイル (*.wav;*.mp3)\0*.wav;*.mp3\0"
     "すべてのファイル (*.*)\0*.*\0";
 static const char DEFAULT_EXTENSION[] = "wav";
-
-void OpenAudioFile(HWND window, int32_t *fileOpen, PlayState *playState, HWND seekBar,
-                   FileSpec file, Layout layout, OptionData *options) {
-    PlaybackPort port;
-    PlaybackWindow binding;
-    BindPlaybackPort(&port, &binding, window, seekBar, &layout);
-    OpenFileSequence(&port, &controllerRepeats, fileOpen, playState, &file, options);
-}
 
 int32_t ChooseAudioFile(HWND window, FileSpec *file) {
     OPENFILENAMEA dialog;

@@ -22,15 +22,15 @@ void ReportOpenError(const PlaybackPort *port, PlayState *playState) {
     port->invalidateStatus(port->context);
 }
 
-void OpenFileSequence(const PlaybackPort *port, RepeatTimers *repeats, int32_t *fileOpen,
+void OpenFileSequence(const PlaybackPort *port, RepeatTimers *repeats, bool *fileOpen,
                       PlayState *playState, const FileSpec *file, OptionData *options) {
-    if (*fileOpen != 0) {
+    if (*fileOpen) {
         SetHistoryPosition(0, playState->position);
         port->close(port->context);
-        *fileOpen = 0;
+        *fileOpen = false;
     }
-    *fileOpen = port->open(port->context, file->path, &playState->fileInfo);
-    if (*fileOpen == 0) {
+    *fileOpen = port->open(port->context, file->path, &playState->fileInfo) != 0;
+    if (!*fileOpen) {
         ReportOpenError(port, playState);
         return;
     }

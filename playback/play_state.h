@@ -9,9 +9,9 @@
 #include "playback/vbmp3.h"
 
 struct PlayState {
-    int32_t state;           // 0 stopped, 1 playing, 2 paused
+    int32_t state;           // VBMP3_STOPPED, VBMP3_PLAYING or VBMP3_PAUSED
     int32_t position;        // whole seconds
-    int32_t seekPosition;    // target of the last REW/FF step; where operation 13 goes
+    int32_t seekPosition;    // target of the last REW/FF step; where OP_SEEK goes
     Vbmp3FileInfo fileInfo;  // its last 4 bytes are the length
 };
 static_assert(offsetof(PlayState, fileInfo) == 12 && sizeof(PlayState) == 284, "PlayState layout");

@@ -1,25 +1,22 @@
 // The PlaybackPort of the running program: vbmp3.dll and one main window with its seek bar and
-// status line. Shared by the controller's handlers and the open routine.
+// status line. The main window binds it once, when its seek bar exists, and keeps it.
 #ifndef PARLOMIX_PLAYBACK_BIND_H
 #define PARLOMIX_PLAYBACK_BIND_H
 
 #include <windows.h>
 
 #include "app/layout.h"
-#include "playback/controller.h"
 #include "playback/playback_port.h"
 
 struct PlaybackWindow {
     HWND window;
-    HWND seekBar;  // null where the step at hand never touches the bar
-    RECT status;
+    HWND seekBar;  // null only in a window whose audio library could not start
+    // The window's own layout, read at each use: the status line moves with every size change.
+    const Layout *layout;
 };
 
-// Fills `port` so that it acts on the library and on `binding`, which must outlive its use.
+// Fills `port` so that it acts on the library and on `binding`, which must outlive `port`.
 void BindPlaybackPort(PlaybackPort *port, PlaybackWindow *binding, HWND window, HWND seekBar,
                       const Layout *layout);
-
-// The program's one set of repeat-timer flags.
-extern RepeatTimers controllerRepeats;
 
 #endif

@@ -12,8 +12,6 @@
 #include "playback/vbmp3.h"
 #include "settings/history_menu.h"
 
-RepeatTimers controllerRepeats;
-
 static const char OPEN_ERROR_TEXT[] = "vbmp3_open error";
 static const char OPEN_ERROR_TITLE[] = "error";
 
@@ -53,15 +51,17 @@ static void WindowPostPitch(void *context, int32_t pitch) {
 
 static void WindowDrawStatus(void *context, const PlayState *playState) {
     PlaybackWindow *bound = Bound(context);
+    RECT status = ToRect(bound->layout->rects[LAYOUT_STATUS]);
     HDC dc = GetDC(bound->window);
     if (dc != NULL) {
-        DrawStatusLine(dc, &bound->status, playState);
+        DrawStatusLine(dc, &status, playState);
         ReleaseDC(bound->window, dc);
     }
 }
 
 static void WindowInvalidateStatus(void *context) {
-    InvalidateRect(Bound(context)->window, &Bound(context)->status, TRUE);
+    RECT status = ToRect(Bound(context)->layout->rects[LAYOUT_STATUS]);
+    InvalidateRect(Bound(context)->window, &status, TRUE);
 }
 
 static void WindowSetThumb(void *context, int32_t position) {
@@ -100,11 +100,7 @@ void BindPlaybackPort(PlaybackPort *port, PlaybackWindow *binding, HWND window, 
                       const Layout *layout) {
     binding->window = window;
     binding->seekBar = seekBar;
-    SetRectEmpty(&binding->status);
-    if (layout != nullptr) {
-        const LayoutRect *status = &layout->rects[LAYOUT_STATUS];
-        SetRect(&binding->status, status->left, status->top, status->right, status->bottom);
-    }
+    binding->layout = layout;
     port->context = binding;
     port->getState = LibraryGetState;
     port->play = LibraryPlay;
@@ -130,81 +126,44 @@ void BindPlaybackPort(PlaybackPort *port, PlaybackWindow *binding, HWND window, 
     port->historyChanged = WindowHistoryChanged;
 }
 
-int32_t ExecuteOperation(HWND window, int32_t fileOpen, int32_t operation, PlayState *playState,
-                         OptionData *options) {
-    PlaybackPort port;
-    PlaybackWindow binding;
-    BindPlaybackPort(&port, &binding, window, NULL, nullptr);
-    return RunOperation(&port, &controllerRepeats, fileOpen, operation, playState, options);
+void RefreshAfterOperation(const PlaybackPort *port, const PlayState *playState) {
+    port->invalidateStatus(port->context);
+    port->setThumb(port->context, playState->position);
 }
 
-void ApplyStoredPitch(OptionData *options) {
-    PlaybackPort port;
-    PlaybackWindow binding;
-    BindPlaybackPort(&port, &binding, NULL, NULL, nullptr);
-    SendStoredPitch(&port, options);
-}
-
-void RefreshAfterOperation(HWND window, HWND seekBar, const Layout *layout,
-                           const PlayState *playState) {
-    PlaybackPort port;
-    PlaybackWindow binding;
-    BindPlaybackPort(&port, &binding, window, seekBar, layout);
-    port.invalidateStatus(port.context);
-    port.setThumb(port.context, playState->position);
-}
-
-int32_t OnPlayMenuCommand(HWND window, int32_t commandId, int32_t fileOpen, PlayState *playState,
-                          OptionData *options, HWND seekBar, const Layout *layout) {
+bool OnPlayMenuCommand(const PlaybackPort *port, RepeatTimers *repeats, int32_t commandId,
+                       bool fileOpen, PlayState *playState, OptionData *options) {
     const PlayMenuRow *row = FindPlayMenuRow(commandId);
     if (row == nullptr) {
-        return 0;
+        return false;
     }
-    ExecuteOperation(window, fileOpen, row->first, playState, options);
+    RunOperation(port, repeats, fileOpen, row->first, playState, options);
     // The _END operation stops the repeat before it can fire: one menu click is one step.
     if (row->second != 0) {
-        ExecuteOperation(window, fileOpen, row->second, playState, options);
+        RunOperation(port, repeats, fileOpen, row->second, playState, options);
     }
-    if (row->refresh != 0) {
-        RefreshAfterOperation(window, seekBar, layout, playState);
+    if (row->refresh) {
+        RefreshAfterOperation(port, playState);
     }
-    return 1;
+    return true;
 }
 
-void OnRefreshTimer(HWND window, HWND seekBar, const Layout *layout, PlayState *playState) {
-    PlaybackPort port;
-    PlaybackWindow binding;
-    BindPlaybackPort(&port, &binding, window, seekBar, layout);
-    RefreshTick(&port, playState);
-}
-
-int32_t OnRepeatTimer(HWND window, UINT_PTR timerId, UINT ztCommand) {
+bool OnRepeatTimer(HWND window, UINT_PTR timerId, UINT ztCommand) {
     int32_t operation = RepeatOperationOfTimer((int32_t)timerId);
     if (operation == 0) {
-        return 0;
+        return false;
     }
     SendMessageA(window, ztCommand, (WPARAM)operation, 0);
-    return 1;
+    return true;
 }
 
-void OnSeekBarScroll(HWND window, WPARAM wParam, int32_t fileOpen, HWND seekBar,
-                     const Layout *layout, PlayState *playState) {
+void OnSeekBarScroll(const PlaybackPort *port, int scrollCode, bool fileOpen,
+                     PlayState *playState) {
     SeekBarEvent event = SEEK_BAR_OTHER;
-    if (LOWORD(wParam) == TB_THUMBTRACK) {
+    if (scrollCode == TB_THUMBTRACK) {
         event = SEEK_BAR_DRAG;
-    } else if (LOWORD(wParam) == TB_THUMBPOSITION) {
+    } else if (scrollCode == TB_THUMBPOSITION) {
         event = SEEK_BAR_RELEASE;
     }
-    PlaybackPort port;
-    PlaybackWindow binding;
-    BindPlaybackPort(&port, &binding, window, seekBar, layout);
-    SeekBarScrolled(&port, fileOpen, event, playState);
-}
-
-void OnPitchUpDown(HWND window, OptionData *options) {
-    PlaybackPort port;
-    PlaybackWindow binding;
-    BindPlaybackPort(&port, &binding, window, NULL, nullptr);
-    int32_t value = (int32_t)GetDlgItemInt(window, IDC_PITCH_BOX, NULL, TRUE);
-    PitchBoxChanged(&port, value, options);
+    SeekBarScrolled(port, fileOpen, event, playState);
 }

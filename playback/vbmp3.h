@@ -29,7 +29,12 @@ struct Vbmp3FileInfo {
 static_assert(sizeof(Vbmp3FileInfo) == 272, "vbmp3 information block is 272 bytes");
 static_assert(__builtin_offsetof(Vbmp3FileInfo, length) == 268, "length is the last 4 bytes");
 
+// What vbmp3_getState returns.
 enum { VBMP3_STOPPED = 0, VBMP3_PLAYING = 1, VBMP3_PAUSED = 2 };
+
+// The playing speed in percent: vbmp3_setPitch refuses a value outside MIN..MAX, and a freshly
+// loaded library plays at NORMAL.
+enum { VBMP3_PITCH_MIN = 50, VBMP3_PITCH_NORMAL = 100, VBMP3_PITCH_MAX = 300 };
 
 #ifdef __cplusplus
 extern "C" {

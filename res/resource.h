@@ -1,5 +1,5 @@
-// Resource and command ids of Parlomix: menus, accelerators, dialogs, icon, strings and the
-// controls of the two settings dialogs.
+// Resource and command ids of Parlomix: menus, accelerators, dialogs, icon, strings, the main
+// window's controls and private message, and the controls of the two settings dialogs.
 #ifndef PARLOMIX_RESOURCE_H
 #define PARLOMIX_RESOURCE_H
 
@@ -26,11 +26,25 @@
 #define IDM_HISTORY_FIRST 41000
 #define IDM_HISTORY_LAST 41007
 
-// Operation settings dialog (103)
+// The main window's child controls
+#define IDC_SEEK_BAR 1
+#define IDC_ALWAYS_TOP 2
+#define IDC_PLAY_MODE 3
+#define IDC_REV_UPDOWN 4
+#define IDC_REV_BOX 5
+#define IDC_PITCH_UPDOWN 6
+#define IDC_PITCH_BOX 7
+#define IDC_STEP_UPDOWN 8
+#define IDC_STEP_BOX 9
+
+// Posted to the main window to carry a new pitch to the pitch box: wParam = the pitch, lParam 0.
+#define WM_PITCH_CHANGED (WM_USER + 1)
+
+// Operation settings dialog (IDD_OPERATION_SETTINGS)
 #define IDC_CHANGE 1003
 #define IDC_OPERATION_LIST 1019
 #define IDC_CLOSE 1022
-// Assignment dialog (119)
+// Assignment dialog (IDD_ASSIGNMENT)
 #define IDC_ALT 1009
 #define IDC_CTRL 1010
 #define IDC_SHIFT 1011

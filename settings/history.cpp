@@ -17,8 +17,8 @@ static void CopyField(char *field, const char *text) {
 }
 
 int32_t HistoryIndexOfCommand(int32_t commandId) {
-    if (commandId >= ID_HISTORY_FIRST && commandId < ID_HISTORY_FIRST + HISTORY_SLOTS) {
-        return commandId - ID_HISTORY_FIRST;
+    if (commandId >= IDM_HISTORY_FIRST && commandId < IDM_HISTORY_FIRST + HISTORY_SLOTS) {
+        return commandId - IDM_HISTORY_FIRST;
     }
     return -1;
 }

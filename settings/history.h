@@ -8,12 +8,11 @@
 #include <stdint.h>
 
 #include "app/file_spec.h"
+#include "res/resource.h"
 #include "settings/option_data.h"
 
 // Nine slots: 0..7 can be counted, 8 is where the oldest entry is pushed out to.
 enum { HISTORY_LIST_SLOTS = HISTORY_SLOTS + 1 };
-
-enum { ID_HISTORY_FIRST = 41000, ID_HISTORY_DELETE = 40100 };
 
 // Room for a menu item: a 260-byte path, " \t" and hh:mm:ss with hours of any width.
 enum { HISTORY_ITEM_TEXT = 296 };

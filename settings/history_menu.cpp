@@ -53,10 +53,10 @@ void BuildHistoryMenu(HWND window) {
     for (int32_t k = playHistoryCount - 1; k >= 0; --k) {
         char text[HISTORY_ITEM_TEXT];
         FormatHistoryItem(HistoryEntryAt(k), text, sizeof text);
-        InsertTextItem(menu, FILE_MENU_FIXED_ITEMS + 1, ID_HISTORY_FIRST + k, text);
+        InsertTextItem(menu, FILE_MENU_FIXED_ITEMS + 1, IDM_HISTORY_FIRST + k, text);
     }
     InsertSeparator(menu, GetMenuItemCount(menu));
-    InsertTextItem(menu, GetMenuItemCount(menu), ID_HISTORY_DELETE, DELETE_ITEM_TEXT);
+    InsertTextItem(menu, GetMenuItemCount(menu), IDM_HISTORY_DELETE, DELETE_ITEM_TEXT);
 }
 
 void AddToHistory(HWND window, FileSpec file) {

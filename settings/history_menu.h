@@ -1,6 +1,6 @@
 // The play history in the File menu: after "終了(&X)" a separator, one item per entry (path and
-// hh:mm:ss, ids 41000..41007), a separator and "履歴削除(&D)" (40100); and the commands that
-// change the list from the window.
+// hh:mm:ss, ids from IDM_HISTORY_FIRST on), a separator and "履歴削除(&D)" (IDM_HISTORY_DELETE);
+// and the commands that change the list from the window.
 #ifndef PARLOMIX_HISTORY_MENU_H
 #define PARLOMIX_HISTORY_MENU_H
 
@@ -26,7 +26,7 @@ void BuildHistoryMenu(HWND window);
 // Deletes every File menu item after the three fixed ones.
 void RemoveHistoryMenu(HWND window);
 
-// Command 40100: asks "履歴を削除してよろしいですか？" and only on OK empties the list and its
+// IDM_HISTORY_DELETE: asks "履歴を削除してよろしいですか？" and only on OK empties the list and its
 // menu block. Returns the box's answer.
 int32_t OnHistoryDeleteCommand(HWND window);
 

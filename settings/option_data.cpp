@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include "playback/vbmp3.h"
+
 void SetDefaultOptionData(OptionData *options) {
     memset(options, 0, sizeof *options);
     options->pitch = 100;
@@ -21,7 +23,7 @@ static int32_t Clamp(int32_t value, int32_t low, int32_t high) {
 
 void RepairOptionData(OptionData *options) {
     options->historyCount = Clamp(options->historyCount, 0, HISTORY_SLOTS);
-    options->pitch = Clamp(options->pitch, 50, 300);
+    options->pitch = Clamp(options->pitch, VBMP3_PITCH_MIN, VBMP3_PITCH_MAX);
     options->revSeconds = Clamp(options->revSeconds, 0, 9);
     options->rewSeconds = Clamp(options->rewSeconds, 0, 9);
     options->ffSeconds = Clamp(options->ffSeconds, 0, 9);

@@ -14,6 +14,7 @@
 
 #include "settings/option_data.h"
 #include "tests/driver/settings_files.h"
+#include "res/resource.h"
 
 static BOOL CALLBACK FindMain(HWND window, LPARAM found) {
     char className[64] = "";
@@ -55,7 +56,7 @@ int main(int argc, char **argv) {
     if (strcmp(argv[2], "thumb") == 0) {
         printf("%ld\n", (long)SendMessageA(GetDlgItem(window, 1), 0x400 /* TBM_GETPOS */, 0, 0));
     } else if (strcmp(argv[2], "play") == 0) {
-        SendMessageA(window, WM_COMMAND, 40020, 0);
+        SendMessageA(window, WM_COMMAND, IDM_PLAY_PAUSE, 0);
     } else if (strcmp(argv[2], "close") == 0) {
         PostMessageA(window, WM_CLOSE, 0, 0);
         for (int i = 0; i < 200 && IsWindow(window); ++i) Sleep(50);

@@ -11,11 +11,12 @@
 #include "settings/option_data.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/settings_files.h"
+#include "res/resource.h"
 
 using driver::Box;
 using driver::Program;
 
-static const char kSetupError[] = "Setup file read error.\nLoad default settings and cleate file.";
+static const char SETUP_ERROR[] = "Setup file read error.\nLoad default settings and cleate file.";
 
 static std::string MenuText(HMENU menu, int position) {
     char text[256] = "";
@@ -28,8 +29,8 @@ TEST(Shell, FirstStartWritesDefaultsAndShowsTheJapaneseMenu) {
     Program p;
     std::vector<Box> boxes = driver::StartAndSettle(folder, "", &p);
     std::vector<std::string> expected = {
-        "error|fopen", std::string("Parlomix ERROR|") + kSetupError, "error|fopen",
-        std::string("Parlomix ERROR|") + kSetupError};
+        "error|fopen", std::string("Parlomix ERROR|") + SETUP_ERROR, "error|fopen",
+        std::string("Parlomix ERROR|") + SETUP_ERROR};
     EXPECT_EQ(driver::BoxTexts(boxes), expected);
 
     // The defaults are on disk at once, before any close.
@@ -69,15 +70,16 @@ TEST(Shell, MenuTextsArriveAsCodePage932) {
     HMENU file = GetSubMenu(menu, 0);
     EXPECT_EQ(GetMenuItemCount(file), 3);
     EXPECT_EQ(MenuText(file, 0), "開く(&O)...");
-    EXPECT_EQ(GetMenuItemID(file, 0), 40015u);
+    EXPECT_EQ(GetMenuItemID(file, 0), (UINT)IDM_OPEN);
     EXPECT_EQ(MenuText(file, 2), "終了(&X)");
-    EXPECT_EQ(GetMenuItemID(file, 2), 40005u);
+    EXPECT_EQ(GetMenuItemID(file, 2), (UINT)IDM_EXIT);
     HMENU play = GetSubMenu(menu, 1);
-    const UINT playIds[] = {40020, 40021, 40022, 40023, 40026, 40027};
+    const UINT playIds[] = {IDM_PLAY_PAUSE, IDM_STOP,     IDM_REW,
+                            IDM_FF,         IDM_PITCH_UP, IDM_PITCH_DOWN};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(GetMenuItemID(play, i), playIds[i]);
     EXPECT_EQ(MenuText(play, 0), "PLAY/PAUSE(&P)");
     EXPECT_EQ(MenuText(GetSubMenu(menu, 2), 0), "操作設定(&S)...");
-    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 2), 0), 40030u);
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 2), 0), (UINT)IDM_OPERATION_SETTINGS);
     EXPECT_EQ(MenuText(GetSubMenu(menu, 3), 0), "ヘルプ(&H)\tF1");
     EXPECT_EQ(MenuText(GetSubMenu(menu, 3), 1), "バージョン情報(&A)...");
     char title[32] = "";

@@ -15,6 +15,7 @@
 #include "tests/driver/driver.h"
 #include "tests/driver/settings_files.h"
 #include "tests/driver/sound.h"
+#include "res/resource.h"
 
 using driver::Program;
 using driver::Running;
@@ -83,9 +84,9 @@ TEST_F(Window, SeekBarHasTheFilesLengthAndATickEveryTenMinutes) {
 
 TEST_F(Window, ThumbFollowsPlaybackAndADragSeeksOnlyOnRelease) {
     StartWith("thumb", 3725);
-    Command(40020);  // play
+    Command(IDM_PLAY_PAUSE);  // play
     EXPECT_GE(WaitForThumb(seekBar_, 2, 3725, 6000), 2);
-    Command(40020);  // pause
+    Command(IDM_PLAY_PAUSE);  // pause
     int32_t paused = Thumb(seekBar_);
     ASSERT_GE(paused, 2);
 
@@ -93,16 +94,16 @@ TEST_F(Window, ThumbFollowsPlaybackAndADragSeeksOnlyOnRelease) {
     Scroll(TB_THUMBTRACK, 2000);
     driver::Sleep(400);
     EXPECT_EQ(Thumb(seekBar_), 2000);  // nothing moves the thumb back while it is held
-    Command(40020);                    // resume, one second earlier
+    Command(IDM_PLAY_PAUSE);           // resume, one second earlier
     EXPECT_LE(WaitForThumb(seekBar_, paused - 2, paused + 2), paused + 2);
-    Command(40020);
+    Command(IDM_PLAY_PAUSE);
 
     // Letting go seeks there; the file stays paused and the refresh keeps the thumb there.
     Scroll(TB_THUMBTRACK, 1000);
     Scroll(TB_THUMBPOSITION, 1000);
     driver::Sleep(600);
     EXPECT_EQ(Thumb(seekBar_), 1000);
-    Command(40020);
+    Command(IDM_PLAY_PAUSE);
     int32_t resumed = WaitForThumb(seekBar_, 1000, 1003, 4000);
     EXPECT_GE(resumed, 999);
     EXPECT_LE(resumed, 1003);

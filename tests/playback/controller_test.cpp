@@ -10,6 +10,7 @@
 
 #include "fake_port.h"
 #include "playback/controller.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -142,7 +143,7 @@ TEST_F(Controller, NoOpenFileDoesNothingAtAll) {
     Library(1, 10);
     playState.position = 3;
     PlayState before = playState;
-    for (int32_t operation = 1; operation <= 14; ++operation) {
+    for (int32_t operation = OP_PLAY_PAUSE; operation <= OP_INVALID; ++operation) {
         EXPECT_EQ(0, RunOperation(&port, &repeats, 0, operation, &playState, &options));
     }
     EXPECT_EQ("", Calls(world));
@@ -390,10 +391,15 @@ TEST(ControllerTables, RepeatTimersSendTheirOperationAgain) {
 
 TEST(ControllerTables, PlayMenuRows) {
     struct Expected {
-        int32_t id, first, second, refresh;
+        int32_t id, first, second;
+        bool refresh;
     } rows[] = {
-        {40020, 1, 0, 1}, {40021, 4, 0, 1},  {40022, 5, 6, 1},
-        {40023, 7, 8, 1}, {40026, 9, 10, 0}, {40027, 11, 12, 0},
+        {IDM_PLAY_PAUSE, OP_PLAY_PAUSE, 0, true},
+        {IDM_STOP, OP_STOP, 0, true},
+        {IDM_REW, OP_REW, OP_REW_END, true},
+        {IDM_FF, OP_FF, OP_FF_END, true},
+        {IDM_PITCH_UP, OP_PITCH_UP, OP_PITCH_UP_END, false},
+        {IDM_PITCH_DOWN, OP_PITCH_DOWN, OP_PITCH_DOWN_END, false},
     };
     for (const Expected &row : rows) {
         const PlayMenuRow *found = FindPlayMenuRow(row.id);
@@ -402,21 +408,21 @@ TEST(ControllerTables, PlayMenuRows) {
         EXPECT_EQ(row.second, found->second) << row.id;
         EXPECT_EQ(row.refresh, found->refresh) << row.id;
     }
-    EXPECT_EQ(nullptr, FindPlayMenuRow(40024));
-    EXPECT_EQ(nullptr, FindPlayMenuRow(40025));
-    EXPECT_EQ(nullptr, FindPlayMenuRow(40015));
+    EXPECT_EQ(nullptr, FindPlayMenuRow(IDM_FF + 1));
+    EXPECT_EQ(nullptr, FindPlayMenuRow(IDM_PITCH_UP - 1));
+    EXPECT_EQ(nullptr, FindPlayMenuRow(IDM_OPEN));
 }
 
 TEST_F(Controller, MenuStepsLeaveNoRepeatRunning) {
     Library(1, 50);
-    for (int32_t id : {40022, 40023, 40026, 40027}) {
+    for (int32_t id : {IDM_REW, IDM_FF, IDM_PITCH_UP, IDM_PITCH_DOWN}) {
         const PlayMenuRow *row = FindPlayMenuRow(id);
         Run(row->first);
         Run(row->second);
     }
     EXPECT_EQ(std::vector<int32_t>{}, world.runningTimers);
-    for (int32_t flag : repeats.running) {
-        EXPECT_EQ(0, flag);
+    for (bool flag : repeats.running) {
+        EXPECT_FALSE(flag);
     }
 }
 
@@ -450,13 +456,13 @@ TEST_F(Controller, RandomRunsKeepFlagsTimersAndStateConsistent) {
         default: break;
         }
         int32_t operation = (int32_t)next(17) - 1;
-        int32_t fileOpen = next(20) == 0 ? 0 : 1;
+        bool fileOpen = next(20) != 0;
         PlayState before = playState;
         world.calls.clear();
         int32_t result = RunOperation(&port, &repeats, fileOpen, operation, &playState, &options);
         SCOPED_TRACE("step " + std::to_string(step) + " operation " + std::to_string(operation));
 
-        if (fileOpen == 0) {
+        if (!fileOpen) {
             ASSERT_EQ(0, result);
             ASSERT_TRUE(world.calls.empty());
         } else if (result == -1) {
@@ -477,16 +483,16 @@ TEST_F(Controller, RandomRunsKeepFlagsTimersAndStateConsistent) {
                 ASSERT_LE(target, world.length) << call;
             }
         }
-        ASSERT_GE(world.pitch, PITCH_MIN);
-        ASSERT_LE(world.pitch, PITCH_MAX);
+        ASSERT_GE(world.pitch, VBMP3_PITCH_MIN);
+        ASSERT_LE(world.pitch, VBMP3_PITCH_MAX);
         ASSERT_EQ(world.pitch, options.pitch);
-        for (int32_t i = 0; i < 4; ++i) {
+        for (int32_t i = 0; i < REPEAT_TIMER_COUNT; ++i) {
             bool running = std::find(world.runningTimers.begin(), world.runningTimers.end(),
                                      TIMER_REW_REPEAT + i) != world.runningTimers.end();
-            ASSERT_EQ(running, repeats.running[i] != 0) << "timer " << TIMER_REW_REPEAT + i;
+            ASSERT_EQ(running, repeats.running[i]) << "timer " << TIMER_REW_REPEAT + i;
         }
         // REW and FF never repeat together.
-        ASSERT_FALSE(repeats.running[0] != 0 && repeats.running[1] != 0);
+        ASSERT_FALSE(repeats.running[0] && repeats.running[1]);
     }
 }
 

@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     BindFakePort(&port, &world);
     RepeatTimers repeats{};
     PlayState playState{};
-    int32_t fileOpen = 0;
+    bool fileOpen = false;
     options.pitch = world.pitch;
 
     for (size_t i = 0; i + 1 < size; i += 2) {
@@ -85,8 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             SetFileSpecName(&file);
             world.openResult = (argument & 0x80) ? 0 : 1;
             OpenFileSequence(&port, &repeats, &fileOpen, &playState, &file, &options);
-            Check(fileOpen == world.openResult);
-            if (fileOpen != 0 && options.resumePosition == 1) {
+            Check(fileOpen == (world.openResult != 0));
+            if (fileOpen && options.resumePosition == 1) {
                 Check(playState.state == 2);
                 Check(playState.position == HistoryEntryAt(0)->position ||
                       HistoryEntryAt(0)->position > world.length ||
@@ -137,11 +137,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             break;
         }
         CheckHistory();
-        Check(world.pitch >= PITCH_MIN && world.pitch <= PITCH_MAX);
-        for (int32_t t = 0; t < 4; ++t) {
+        Check(world.pitch >= VBMP3_PITCH_MIN && world.pitch <= VBMP3_PITCH_MAX);
+        for (int32_t t = 0; t < REPEAT_TIMER_COUNT; ++t) {
             bool running = std::find(world.runningTimers.begin(), world.runningTimers.end(),
                                      TIMER_REW_REPEAT + t) != world.runningTimers.end();
-            Check(running == (repeats.running[t] != 0));
+            Check(running == repeats.running[t]);
         }
     }
     return 0;

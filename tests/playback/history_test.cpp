@@ -138,7 +138,7 @@ TEST(HistoryCommands, IdsMapToIndexesZeroToSeven) {
     EXPECT_EQ(7, HistoryIndexOfCommand(41007));
     EXPECT_EQ(-1, HistoryIndexOfCommand(41008));
     EXPECT_EQ(-1, HistoryIndexOfCommand(40999));
-    EXPECT_EQ(-1, HistoryIndexOfCommand(ID_HISTORY_DELETE));
+    EXPECT_EQ(-1, HistoryIndexOfCommand(IDM_HISTORY_DELETE));
 }
 
 struct HistoryStore : History {

@@ -18,7 +18,7 @@ struct Open : ::testing::Test {
     RepeatTimers repeats{};
     PlayState playState{};
     OptionData options;
-    int32_t fileOpen = 0;
+    bool fileOpen = false;
 
     void SetUp() override {
         ResetHistory();
@@ -46,7 +46,7 @@ struct Open : ::testing::Test {
 TEST_F(Open, ANewFileIsShownListedAndPausedAtTheStart) {
     world.length = 321;
     OpenPath("C:\\rec\\talk.wav");
-    EXPECT_EQ(1, fileOpen);
+    EXPECT_TRUE(fileOpen);
     EXPECT_EQ(
         "open C:\\rec\\talk.wav, getState, bar 0 321, title talk.wav, invalidate, menu, "
         "getState, play, pause, seek 0, getState, thumb 0",
@@ -107,7 +107,7 @@ TEST_F(Open, AFailedOpenLeavesNoFileAnEmptyDisplayAndTheHistoryAsItWas) {
     world.openResult = 0;
     world.calls.clear();
     OpenPath("C:\\missing.wav");
-    EXPECT_EQ(0, fileOpen);
+    EXPECT_FALSE(fileOpen);
     EXPECT_EQ("close, open C:\\missing.wav, openError, title -, bar 0 0, invalidate", Calls(world));
     PlayState zero{};
     EXPECT_EQ(0, memcmp(&zero, &playState, sizeof playState));

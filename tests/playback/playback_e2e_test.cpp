@@ -20,6 +20,7 @@
 #include "settings/option_data.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/sound.h"
+#include "res/resource.h"
 
 using driver::Box;
 using driver::Program;
@@ -107,13 +108,13 @@ TEST(PlaybackE2e, HistoryItemsOpenTheirFileAndDeleteNeedsOk) {
     EXPECT_TRUE(StartQuietly(folder, "", &program).empty());
 
     // The listed files do not exist: choosing one reports it and lists nothing new.
-    PostMessageA(program.window, WM_COMMAND, ID_HISTORY_FIRST + 1, 0);
+    PostMessageA(program.window, WM_COMMAND, IDM_HISTORY_FIRST + 1, 0);
     Box box;
     ASSERT_TRUE(driver::WaitForBox(program.process.dwProcessId, &box));
     EXPECT_EQ(OPEN_ERROR, box.title + "|" + box.text);
     driver::AnswerBox(box);
 
-    PostMessageA(program.window, WM_COMMAND, ID_HISTORY_DELETE, 0);
+    PostMessageA(program.window, WM_COMMAND, IDM_HISTORY_DELETE, 0);
     ASSERT_TRUE(driver::WaitForBox(program.process.dwProcessId, &box));
     EXPECT_EQ("確認", box.title);
     EXPECT_EQ("履歴を削除してよろしいですか？", box.text);
@@ -125,7 +126,7 @@ TEST(PlaybackE2e, HistoryItemsOpenTheirFileAndDeleteNeedsOk) {
     EXPECT_EQ(0, memcmp(stored.history, saved.history, sizeof stored.history));
 
     EXPECT_TRUE(StartQuietly(folder, "", &program).empty());
-    PostMessageA(program.window, WM_COMMAND, ID_HISTORY_DELETE, 0);
+    PostMessageA(program.window, WM_COMMAND, IDM_HISTORY_DELETE, 0);
     ASSERT_TRUE(driver::WaitForBox(program.process.dwProcessId, &box));
     driver::AnswerBox(box, IDOK);
     driver::Sleep(300);
@@ -186,18 +187,18 @@ TEST(PlaybackE2e, ResumeGoesBackAndAReopenContinuesWhereTheCloseLeftOff) {
     EXPECT_EQ(12, SendMessageA(SeekBar(program), TBM_GETRANGEMAX, 0, 0));
     EXPECT_EQ(0, Thumb(program));
 
-    PlayMenu(program, 40020);  // play
+    PlayMenu(program, IDM_PLAY_PAUSE);  // play
     DWORD playStart = GetTickCount();
     ASSERT_TRUE(WaitForThumb(program, 4));
     // How fast the sound sink takes the sound in: real time on a sound card, faster on a file.
     printf("position 4 reached %lu ms after play\n", (unsigned long)(GetTickCount() - playStart));
-    PlayMenu(program, 40020);  // pause
+    PlayMenu(program, IDM_PLAY_PAUSE);  // pause
     int32_t paused = Thumb(program);
     driver::Sleep(500);
     EXPECT_EQ(paused, Thumb(program));
     ASSERT_GE(paused, REV_SECONDS);
     ASSERT_LT(paused, 10);
-    PlayMenu(program, 40020);  // resume, REV_SECONDS earlier
+    PlayMenu(program, IDM_PLAY_PAUSE);  // resume, REV_SECONDS earlier
     int32_t resumed = paused - REV_SECONDS;
     EXPECT_LE(resumed, Thumb(program));
     EXPECT_LE(Thumb(program), resumed + 1);
@@ -252,7 +253,7 @@ TEST(PlaybackE2e, ASecondStartHandsOverItsFileAndTheFirstKeepsItsPosition) {
     Running running;
     Program &program = running.program;
     ASSERT_TRUE(StartWithFile(folder, first, &program));
-    PlayMenu(program, 40020);
+    PlayMenu(program, IDM_PLAY_PAUSE);
     ASSERT_TRUE(WaitForThumb(program, 2));
     int32_t reached = Thumb(program);
 
@@ -287,7 +288,7 @@ std::string ControlText(const Program &program, int id) {
     return text;
 }
 
-// The pitch box shows what WM_USER+1 posted: read it once the program's queue got to it.
+// The pitch box shows what WM_PITCH_CHANGED posted: read it once the program's queue got to it.
 std::string PitchBox(const Program &program) {
     driver::Sleep(300);
     return ControlText(program, 7);
@@ -303,11 +304,11 @@ TEST(PlaybackE2e, PlayMenuStepsOnceAndTheSeekBarAndPitchReachTheLibrary) {
     ASSERT_TRUE(StartWithFile(folder, tone, &program));
     EXPECT_EQ("100", ControlText(program, 7));
 
-    PlayMenu(program, 40023);  // FF, paused: ffSeconds 4 on
+    PlayMenu(program, IDM_FF);  // FF, paused: ffSeconds 4 on
     EXPECT_EQ(4, Thumb(program));
-    PlayMenu(program, 40023);
+    PlayMenu(program, IDM_FF);
     EXPECT_EQ(8, Thumb(program));
-    PlayMenu(program, 40022);  // REW
+    PlayMenu(program, IDM_REW);  // REW
     EXPECT_EQ(4, Thumb(program));
     // No repeat was left running to step on by itself.
     driver::Sleep(600);
@@ -320,11 +321,11 @@ TEST(PlaybackE2e, PlayMenuStepsOnceAndTheSeekBarAndPitchReachTheLibrary) {
     driver::Sleep(600);
     EXPECT_EQ(9, Thumb(program));
 
-    PlayMenu(program, 40026);  // PITCH_UP
+    PlayMenu(program, IDM_PITCH_UP);  // PITCH_UP
     EXPECT_EQ("101", PitchBox(program));
-    PlayMenu(program, 40026);
+    PlayMenu(program, IDM_PITCH_UP);
     EXPECT_EQ("102", PitchBox(program));
-    PlayMenu(program, 40027);  // PITCH_DOWN
+    PlayMenu(program, IDM_PITCH_DOWN);  // PITCH_DOWN
     EXPECT_EQ("101", PitchBox(program));
     driver::Sleep(500);
     EXPECT_EQ("101", PitchBox(program));

@@ -16,9 +16,12 @@
 
 #include "app/app_title.h"
 #include "playback/open_file.h"
+#include "playback/open_sequence.h"
+#include "playback/playback_bind.h"
 #include "playback/playback_win.h"
 #include "settings/history.h"
 #include "settings/history_menu.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -55,9 +58,9 @@ HWND CreateTestWindow() {
     }
     HMENU bar = CreateMenu();
     HMENU file = CreatePopupMenu();
-    AppendMenuA(file, MF_STRING, 40015, "開く(&O)...");
+    AppendMenuA(file, MF_STRING, IDM_OPEN, "開く(&O)...");
     AppendMenuA(file, MF_SEPARATOR, 0, NULL);
-    AppendMenuA(file, MF_STRING, 40005, "終了(&X)");
+    AppendMenuA(file, MF_STRING, IDM_EXIT, "終了(&X)");
     AppendMenuA(bar, MF_POPUP, (UINT_PTR)file, "ファイル(&F)");
     return CreateWindowA(CLASS_NAME, "test", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, NULL, bar,
                          GetModuleHandleA(NULL), NULL);
@@ -206,7 +209,7 @@ TEST_F(PlaybackWin, HistoryBlockFollowsTheFixedItems) {
     LoadHistory(window, &options);
     std::vector<Item> items = Items(FileMenu(window));
     ASSERT_EQ(9u, items.size());
-    EXPECT_EQ(40005u, items[2].id);
+    EXPECT_EQ((UINT)IDM_EXIT, items[2].id);
     EXPECT_TRUE(items[3].separator);
     EXPECT_EQ(41000u, items[4].id);
     EXPECT_EQ("C:\\録音\\file0.wav \t00:01:01", items[4].text);
@@ -215,7 +218,7 @@ TEST_F(PlaybackWin, HistoryBlockFollowsTheFixedItems) {
     EXPECT_EQ(41002u, items[6].id);
     EXPECT_EQ("C:\\録音\\file2.wav \t02:01:01", items[6].text);
     EXPECT_TRUE(items[7].separator);
-    EXPECT_EQ(40100u, items[8].id);
+    EXPECT_EQ((UINT)IDM_HISTORY_DELETE, items[8].id);
     EXPECT_EQ("履歴削除(&D)", items[8].text);
 
     // A new file rebuilds the block rather than adding a second one.
@@ -369,23 +372,27 @@ TEST_F(PlaybackWin, FailedOpenShowsItsBoxAndLeavesNoFileAndTheHistory) {
 
     PlayState playState;
     memset(&playState, 0x11, sizeof playState);
-    int32_t fileOpen = 0;
+    bool fileOpen = false;
     FileSpec file = {};
     strcpy(file.path, (WorkFolder() + "\\missing.wav").c_str());
     strcpy(file.name, "missing.wav");
     Layout layout = {};
     layout.rects[LAYOUT_STATUS] = {0, 0, 200, 20};
+    PlaybackPort port;
+    PlaybackWindow binding;
+    BindPlaybackPort(&port, &binding, window, seekBar, &layout);
+    RepeatTimers repeats = {};
 
     Dialog seen;
     std::thread answer = Answer(&seen, IDOK);
-    OpenAudioFile(window, &fileOpen, &playState, seekBar, file, layout, &options);
+    OpenFileSequence(&port, &repeats, &fileOpen, &playState, &file, &options);
     answer.join();
 
     EXPECT_EQ("error", seen.title);
     EXPECT_EQ("vbmp3_open error", seen.text);
     EXPECT_FALSE(seen.hasCancel);
     EXPECT_EQ((HICON)NULL, seen.icon);
-    EXPECT_EQ(0, fileOpen);
+    EXPECT_FALSE(fileOpen);
     PlayState zero = {};
     EXPECT_EQ(0, memcmp(&zero, &playState, sizeof playState));
     char title[300] = {};
@@ -399,18 +406,19 @@ TEST_F(PlaybackWin, FailedOpenShowsItsBoxAndLeavesNoFileAndTheHistory) {
 }
 
 TEST_F(PlaybackWin, RepeatTicksSendTheirOperationBeforeReturning) {
-    const UINT_PTR timers[] = {2, 3, 4, 5};
-    const WPARAM operations[] = {5, 7, 9, 11};
-    for (int i = 0; i < 4; ++i) {
+    const UINT_PTR timers[] = {TIMER_REW_REPEAT, TIMER_FF_REPEAT, TIMER_PITCH_UP_REPEAT,
+                               TIMER_PITCH_DOWN_REPEAT};
+    const WPARAM operations[] = {OP_REW, OP_FF, OP_PITCH_UP, OP_PITCH_DOWN};
+    for (int i = 0; i < REPEAT_TIMER_COUNT; ++i) {
         received.clear();
-        EXPECT_EQ(1, OnRepeatTimer(window, timers[i], TEST_COMMAND));
+        EXPECT_TRUE(OnRepeatTimer(window, timers[i], TEST_COMMAND));
         ASSERT_EQ(1u, received.size());
         EXPECT_EQ(operations[i], received[0].wParam);
         EXPECT_EQ(0, received[0].lParam);
     }
     received.clear();
-    EXPECT_EQ(0, OnRepeatTimer(window, 1, TEST_COMMAND));
-    EXPECT_EQ(0, OnRepeatTimer(window, 6, TEST_COMMAND));
+    EXPECT_FALSE(OnRepeatTimer(window, TIMER_REFRESH, TEST_COMMAND));
+    EXPECT_FALSE(OnRepeatTimer(window, TIMER_PITCH_DOWN_REPEAT + 1, TEST_COMMAND));
     EXPECT_TRUE(received.empty());
 }
 
@@ -419,26 +427,30 @@ TEST_F(PlaybackWin, WithoutAFileOperationsAndTheSeekBarDoNothing) {
     SetDefaultOptionData(&options);
     PlayState playState = {};
     playState.position = 9;
-    for (int32_t operation = 1; operation <= 14; ++operation) {
-        EXPECT_EQ(0, ExecuteOperation(window, 0, operation, &playState, &options));
+    HWND seekBar = CreateWindowA(TRACKBAR_CLASSA, "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 20, window,
+                                 (HMENU)1, GetModuleHandleA(NULL), NULL);
+    Layout layout = {};
+    PlaybackPort port;
+    PlaybackWindow binding;
+    BindPlaybackPort(&port, &binding, window, seekBar, &layout);
+    RepeatTimers repeats = {};
+    for (int32_t operation = OP_PLAY_PAUSE; operation <= OP_INVALID; ++operation) {
+        EXPECT_EQ(0, RunOperation(&port, &repeats, false, operation, &playState, &options));
     }
     // A timer started by mistake would be there to kill.
-    for (UINT_PTR id = 1; id <= 5; ++id) {
+    for (UINT_PTR id = TIMER_REFRESH; id <= TIMER_PITCH_DOWN_REPEAT; ++id) {
         EXPECT_FALSE(KillTimer(window, id)) << id;
     }
     PumpMessages();
     EXPECT_TRUE(received.empty());
 
-    HWND seekBar = CreateWindowA(TRACKBAR_CLASSA, "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 20, window,
-                                 (HMENU)1, GetModuleHandleA(NULL), NULL);
     SendMessageA(seekBar, TBM_SETRANGE, TRUE, MAKELPARAM(0, 500));
     SendMessageA(seekBar, TBM_SETPOS, TRUE, 300);
-    Layout layout = {};
-    OnSeekBarScroll(window, MAKEWPARAM(TB_THUMBPOSITION, 300), 0, seekBar, &layout, &playState);
+    OnSeekBarScroll(&port, TB_THUMBPOSITION, false, &playState);
     EXPECT_EQ(0, SendMessageA(seekBar, TBM_GETPOS, 0, 0));
 
-    EXPECT_EQ(1, OnPlayMenuCommand(window, 40023, 0, &playState, &options, seekBar, &layout));
-    EXPECT_EQ(0, OnPlayMenuCommand(window, 40015, 0, &playState, &options, seekBar, &layout));
+    EXPECT_TRUE(OnPlayMenuCommand(&port, &repeats, IDM_FF, false, &playState, &options));
+    EXPECT_FALSE(OnPlayMenuCommand(&port, &repeats, IDM_OPEN, false, &playState, &options));
     EXPECT_EQ(9, playState.position);
 }
 
