@@ -22,6 +22,9 @@ static int32_t Clamp(int32_t value, int32_t low, int32_t high) {
 void RepairOptionData(OptionData *options) {
     options->historyCount = Clamp(options->historyCount, 0, HISTORY_SLOTS);
     options->pitch = Clamp(options->pitch, 50, 300);
+    // The step is added to a pitch of at most 300 and taken from one of at least 50: the bound
+    // keeps either result far from overflow, whatever a hand-edited file holds.
+    options->pitchStep = Clamp(options->pitchStep, 1, PITCH_STEP_MAX);
     options->revSeconds = Clamp(options->revSeconds, 0, 9);
     options->rewSeconds = Clamp(options->rewSeconds, 0, 9);
     options->ffSeconds = Clamp(options->ffSeconds, 0, 9);

@@ -46,6 +46,7 @@ TEST(OptionData, RepairClampsDamagedValues) {
     o.revSeconds = -3;
     o.rewSeconds = 12;
     o.ffSeconds = 2147483647;
+    o.pitchStep = 2147483647;  // added to the pitch, this once overflowed into a negative pitch
     memset(o.history[7].path, 'p', sizeof o.history[7].path);
     RepairOptionData(&o);
     EXPECT_EQ(o.historyCount, 8);
@@ -53,12 +54,21 @@ TEST(OptionData, RepairClampsDamagedValues) {
     EXPECT_EQ(o.revSeconds, 0);
     EXPECT_EQ(o.rewSeconds, 9);
     EXPECT_EQ(o.ffSeconds, 9);
+    EXPECT_EQ(o.pitchStep, 250);
     EXPECT_EQ(strnlen(o.history[7].path, 260), 259u);
     o.historyCount = -5;
     o.pitch = 301;
+    o.pitchStep = -2147483647 - 1;
     RepairOptionData(&o);
     EXPECT_EQ(o.historyCount, 0);
     EXPECT_EQ(o.pitch, 300);
+    EXPECT_EQ(o.pitchStep, 1);
+    const struct { int32_t stored, repaired; } steps[] = {{0, 1}, {1, 1}, {250, 250}, {251, 250}};
+    for (const auto &step : steps) {
+        o.pitchStep = step.stored;
+        RepairOptionData(&o);
+        EXPECT_EQ(o.pitchStep, step.repaired) << step.stored;
+    }
 }
 
 static std::string DirectoryOf(const char *module) {
