@@ -35,11 +35,15 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # Wine takes code page 932 from LC_ALL=ja_JP.UTF-8, and names files on the Linux side in that
-# locale's character set: without the locale, Japanese file names cannot be opened at all.
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
-  echo "setup: generating the ja_JP.UTF-8 locale"
-  if ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
-    echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+# locale's character set: without the locale, Japanese file names cannot be opened at all. The
+# tests also run the program with a Western code page (1252), from en_US.UTF-8.
+for wanted in ja_JP en_US; do
+  if ! locale -a 2>/dev/null | grep -qix "$wanted\.utf-\?8"; then
+    echo "setup: generating the $wanted.UTF-8 locale"
+    if ! grep -q "^$wanted.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null; then
+      echo "$wanted.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    fi
+    generate=1
   fi
-  $SUDO locale-gen >/dev/null
-fi
+done
+if [ -n "${generate:-}" ]; then $SUDO locale-gen >/dev/null; fi

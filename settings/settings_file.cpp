@@ -26,7 +26,7 @@ void GetProgramDirectory(char directory[PROGRAM_DIRECTORY_SIZE]) {
         directory[0] = '\0';
         return;
     }
-    ProgramDirectoryFromModulePath(module, directory);
+    ProgramDirectoryFromModulePath(module, ActiveLeadBytes(), directory);
 }
 
 int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const char *directory,

@@ -11,6 +11,7 @@
 #include "settings/option_data.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/settings_files.h"
+#include "tests/driver/sound.h"
 
 using driver::Box;
 using driver::Program;
@@ -197,6 +198,49 @@ TEST(Shell, DamagedOptionsFileIsRepairedNotTrusted) {
     EXPECT_EQ(saved.historyCount, 8);
     EXPECT_GE(saved.pitch, 50);
     EXPECT_LE(saved.pitch, 300);
+    EXPECT_GE(saved.pitchStep, 1);
+    EXPECT_LE(saved.pitchStep, 250);
+}
+
+static std::wstring Wide(const std::string &ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+// A Western system (code page 1252), where é is one byte that code page 932 would read as the
+// lead byte of a double-byte character: the settings stay beside the program in "Café", and a
+// file in "dé" is named by its own name.
+TEST(Shell, WesternCodePageKeepsPathsWhole) {
+    const std::vector<std::string> western = {"LC_ALL=en_US.UTF-8"};
+    std::string parent = driver::Install("western");
+    std::wstring folder = Wide(parent) + L"\\Caf\u00e9";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), NULL));
+    for (const char *file : {"Parlomix.exe", "vbmp3.dll", "duvarore.dll"}) {
+        ASSERT_TRUE(CopyFileW(Wide(parent + "\\" + file).c_str(),
+                              (folder + L"\\" + Wide(file)).c_str(), FALSE));
+    }
+    std::wstring recordings = folder + L"\\d\u00e9";
+    ASSERT_TRUE(CreateDirectoryW(recordings.c_str(), NULL));
+    ASSERT_TRUE(driver::WriteToneFile(parent + "\\tone.wav", 3));
+    ASSERT_TRUE(
+        MoveFileW(Wide(parent + "\\tone.wav").c_str(), (recordings + L"\\memo.wav").c_str()));
+
+    Program first;
+    ASSERT_TRUE(driver::StartWide(folder, L"", western, &first));
+    std::vector<Box> boxes = driver::AnswerBoxesUntilQuiet(first.process.dwProcessId);
+    EXPECT_EQ(boxes.size(), 4u) << "the first start's notices about missing settings";
+    EXPECT_TRUE(driver::FileExists(folder + L"\\parlomix_opt"));
+    EXPECT_TRUE(driver::FileExists(folder + L"\\parlomix_key"));
+    EXPECT_FALSE(driver::FileExists(parent + "\\parlomix_opt")) << "written one folder up";
+    EXPECT_TRUE(driver::Close(&first).empty());
+
+    Program second;
+    ASSERT_TRUE(driver::StartWide(folder, L"\"" + recordings + L"\\memo.wav\"", western, &second));
+    EXPECT_TRUE(driver::AnswerBoxesUntilQuiet(second.process.dwProcessId).empty());
+    second.window = driver::FindMainWindow(second.process.dwProcessId, 5000);
+    ASSERT_NE(second.window, (HWND)NULL);
+    EXPECT_EQ(driver::WindowText(second.window), "memo.wav - Parlomix");
+    EXPECT_TRUE(driver::Close(&second).empty());
+    EXPECT_FALSE(driver::FileExists(parent + "\\parlomix_opt"));
 }
 
 // Run by CTest with a HOME that gives Wine no sound device.

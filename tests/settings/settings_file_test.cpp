@@ -42,6 +42,12 @@ class BoxAnswerer {
     std::thread thread_;
 };
 
+// Paths are split in the code page the ANSI functions speak; the tests run in 932.
+TEST(CodePage, ActiveLeadBytesAreThoseOfTheSystemCodePage) {
+    ASSERT_EQ(GetACP(), 932u);
+    EXPECT_EQ(memcmp(ActiveLeadBytes(), Cp932LeadBytes(), sizeof(LeadByteTable)), 0);
+}
+
 static std::string Folder(const char *name) { return driver::WorkFolder(name) + "\\"; }
 
 TEST(SettingsFile, OptionsSurviveWriteAndReadByteForByte) {
