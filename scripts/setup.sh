@@ -7,7 +7,7 @@ need=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 wine64 xvfb xauth cmake make googletest
   lame espeak-ng sox fp-utils-3.2.2 fonts-ipafont-gothic imagemagick
-  clang libclang-rt-14-dev mpg123 zip unzip x11-utils locales
+  clang libclang-rt-14-dev mpg123 zip unzip x11-utils locales pulseaudio pulseaudio-utils
 )
 
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
