@@ -4,7 +4,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <wchar.h>
 
 #include <functional>
 
@@ -74,10 +73,6 @@ std::string Install(const std::string &sub) {
 
 bool FileExists(const std::string &path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool FileExists(const std::wstring &path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<unsigned char> ReadBytes(const std::string &path) {
@@ -215,49 +210,6 @@ bool Start(const std::string &folder, const std::string &arguments, Program *pro
     program->exitCode = -1;
     if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, folder.c_str(),
                         &startup, &program->process))
-        return false;
-    WaitForInputIdle(program->process.hProcess, 10000);
-    return true;
-}
-
-// The test's environment block with `overrides` in place of the variables of the same names.
-static std::vector<wchar_t> EnvironmentWith(const std::vector<std::string> &overrides) {
-    std::vector<std::wstring> entries;
-    for (const std::string &entry : overrides)
-        entries.push_back(std::wstring(entry.begin(), entry.end()));
-    wchar_t *block = GetEnvironmentStringsW();
-    for (const wchar_t *at = block; *at; at += wcslen(at) + 1) {
-        std::wstring entry = at;
-        std::wstring name = entry.substr(0, entry.find(L'=', 1));
-        bool replaced = false;
-        for (const std::string &o : overrides)
-            replaced = replaced || std::wstring(o.begin(), o.begin() + o.find('=')) == name;
-        if (!replaced) entries.push_back(entry);
-    }
-    FreeEnvironmentStringsW(block);
-    std::vector<wchar_t> out;
-    for (const std::wstring &entry : entries) {
-        out.insert(out.end(), entry.begin(), entry.end());
-        out.push_back(L'\0');
-    }
-    out.push_back(L'\0');
-    return out;
-}
-
-bool StartWide(const std::wstring &folder, const std::wstring &arguments,
-               const std::vector<std::string> &environment, Program *program) {
-    std::wstring exe = folder + L"\\Parlomix.exe";
-    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(L'\0');
-    std::vector<wchar_t> block = EnvironmentWith(environment);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    program->folder.clear();
-    program->window = NULL;
-    program->exitCode = -1;
-    if (!CreateProcessW(exe.c_str(), line.data(), NULL, NULL, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                        block.data(), folder.c_str(), &startup, &program->process))
         return false;
     WaitForInputIdle(program->process.hProcess, 10000);
     return true;

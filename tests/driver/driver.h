@@ -28,7 +28,6 @@ HWND FindTopWindow(DWORD pid, const std::function<bool(HWND)> &matches);
 bool HasClass(HWND window, const char *className);
 
 bool FileExists(const std::string &path);
-bool FileExists(const std::wstring &path);
 std::vector<unsigned char> ReadBytes(const std::string &path);
 bool WriteBytes(const std::string &path, const void *data, size_t size);
 
@@ -56,11 +55,6 @@ struct Program {
 
 // Starts folder\Parlomix.exe with `arguments` (already quoted as needed).
 bool Start(const std::string &folder, const std::string &arguments, Program *program);
-// Starts Parlomix.exe in `folder`, a UTF-16 path that may name characters outside the test's
-// code page, with `environment` ("NAME=value") added to or replacing the test's own variables:
-// LC_ALL=en_US.UTF-8, say, runs the program with a Western code page.
-bool StartWide(const std::wstring &folder, const std::wstring &arguments,
-               const std::vector<std::string> &environment, Program *program);
 // The top-level window of class "Parlomix" that belongs to the program.
 HWND FindMainWindow(DWORD pid, DWORD timeoutMs = 10000);
 // Waits for the process to end; returns its exit code or -1 on timeout (then it is killed).

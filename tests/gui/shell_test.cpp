@@ -202,41 +202,34 @@ TEST(Shell, DamagedOptionsFileIsRepairedNotTrusted) {
     EXPECT_LE(saved.pitchStep, 250);
 }
 
-static std::wstring Wide(const std::string &ascii) {
-    return std::wstring(ascii.begin(), ascii.end());
-}
-
 // A Western system (code page 1252), where é is one byte that code page 932 would read as the
 // lead byte of a double-byte character: the settings stay beside the program in "Café", and a
-// file in "dé" is named by its own name.
-TEST(Shell, WesternCodePageKeepsPathsWhole) {
-    const std::vector<std::string> western = {"LC_ALL=en_US.UTF-8"};
+// file in "dé" is named by its own name. This test process runs with en_US.UTF-8 (the
+// shell_western_test entry), and the program it starts inherits that code page.
+TEST(Western, PathsAreSplitInTheActiveCodePage) {
+    ASSERT_EQ(GetACP(), 1252u);
     std::string parent = driver::Install("western");
-    std::wstring folder = Wide(parent) + L"\\Caf\u00e9";
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), NULL));
+    std::string folder = parent + "\\Caf\xe9";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
     for (const char *file : {"Parlomix.exe", "vbmp3.dll", "duvarore.dll"}) {
-        ASSERT_TRUE(CopyFileW(Wide(parent + "\\" + file).c_str(),
-                              (folder + L"\\" + Wide(file)).c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileA((parent + "\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE));
     }
-    std::wstring recordings = folder + L"\\d\u00e9";
-    ASSERT_TRUE(CreateDirectoryW(recordings.c_str(), NULL));
-    ASSERT_TRUE(driver::WriteToneFile(parent + "\\tone.wav", 3));
-    ASSERT_TRUE(
-        MoveFileW(Wide(parent + "\\tone.wav").c_str(), (recordings + L"\\memo.wav").c_str()));
+    std::string recordings = folder + "\\d\xe9";
+    ASSERT_TRUE(CreateDirectoryA(recordings.c_str(), NULL));
+    ASSERT_TRUE(driver::WriteToneFile(recordings + "\\memo.wav", 3));
 
     Program first;
-    ASSERT_TRUE(driver::StartWide(folder, L"", western, &first));
-    std::vector<Box> boxes = driver::AnswerBoxesUntilQuiet(first.process.dwProcessId);
+    std::vector<Box> boxes = driver::StartAndSettle(folder, "", &first);
     EXPECT_EQ(boxes.size(), 4u) << "the first start's notices about missing settings";
-    EXPECT_TRUE(driver::FileExists(folder + L"\\parlomix_opt"));
-    EXPECT_TRUE(driver::FileExists(folder + L"\\parlomix_key"));
+    EXPECT_TRUE(driver::FileExists(folder + "\\parlomix_opt"));
+    EXPECT_TRUE(driver::FileExists(folder + "\\parlomix_key"));
     EXPECT_FALSE(driver::FileExists(parent + "\\parlomix_opt")) << "written one folder up";
     EXPECT_TRUE(driver::Close(&first).empty());
 
     Program second;
-    ASSERT_TRUE(driver::StartWide(folder, L"\"" + recordings + L"\\memo.wav\"", western, &second));
-    EXPECT_TRUE(driver::AnswerBoxesUntilQuiet(second.process.dwProcessId).empty());
-    second.window = driver::FindMainWindow(second.process.dwProcessId, 5000);
+    EXPECT_TRUE(
+        driver::StartAndSettle(folder, "\"" + recordings + "\\memo.wav\"", &second).empty());
     ASSERT_NE(second.window, (HWND)NULL);
     EXPECT_EQ(driver::WindowText(second.window), "memo.wav - Parlomix");
     EXPECT_TRUE(driver::Close(&second).empty());
