@@ -222,19 +222,33 @@ TEST_F(Hook, AltAndWinCombinationsAreMaskedSoTheirReleaseOpensNoMenu) {
     EXPECT_EQ(ObservedKeyDowns(0xE8), 1);
 }
 
-// The screen is locked (or unlocked) while hot keys are held: their releases never reach the
-// hook. Each held press gets its release reported, and the next real press is reported again.
-TEST_F(Hook, SessionChangeReleasesEveryHeldKey) {
+// The screen is locked or unlocked, or another desktop takes the input (a secure desktop),
+// while hot keys are held: their releases never reach the hook. Each held press gets its
+// release reported, and the next real press is reported again.
+TEST_F(Hook, SessionChangeOrDesktopSwitchReleasesEveryHeldKey) {
     HWND watch = FindWindowExA(HWND_MESSAGE, NULL, DUVARORE_SESSION_CLASS, NULL);
     ASSERT_NE(watch, (HWND)NULL);
-    for (WPARAM change : {WPARAM(WTS_SESSION_LOCK), WPARAM(WTS_SESSION_UNLOCK)}) {
-        SCOPED_TRACE(change);
+    enum { SESSION_LOCK, SESSION_UNLOCK, DESKTOP_SWITCH };
+    const struct {
+        const char *label;
+        int change;
+    } rows[] = {{"SESSION_LOCK", SESSION_LOCK},
+                {"SESSION_UNLOCK", SESSION_UNLOCK},
+                {"DESKTOP_SWITCH", DESKTOP_SWITCH}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.label);
         reports.clear();
         Down(VK_CONTROL);
         Down(VK_LEFT);
         Down(VK_RIGHT);
         WaitForReports(2);
-        SendMessageA(watch, WM_WTSSESSION_CHANGE, change, 1);
+        if (row.change == DESKTOP_SWITCH) {
+            NotifyWinEvent(EVENT_SYSTEM_DESKTOPSWITCH, GetDesktopWindow(), OBJID_WINDOW,
+                           CHILDID_SELF);
+        } else {
+            SendMessageA(watch, WM_WTSSESSION_CHANGE,
+                         row.change == SESSION_LOCK ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK, 1);
+        }
         WaitForReports(4);
         ASSERT_EQ(reports.size(), 4u);
         // Released in key order: VK_LEFT before VK_RIGHT.
