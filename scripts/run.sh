@@ -58,7 +58,10 @@ fi
 
 # No display. poke is the small command that drives the program's window from a script.
 "$root/scripts/build.sh" --target Parlomix help_chm demo default_settings poke
-"$root/scripts/wine-prefix.sh"
+if ! "$root/scripts/wine-prefix.sh"; then
+  echo "run: Wine could not prepare its prefix $WINEPREFIX (does 'wine --version' work?)" >&2
+  exit 1
+fi
 if [ -z "$file" ]; then file="$build/demo/demo.mp3"; fi
 artifacts=$build/artifacts
 mkdir -p "$artifacts"
