@@ -13,10 +13,10 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 # The session itself, run by the part below inside the virtual display (DISPLAY is set).
 if [ "${1:-}" = "--session" ]; then
-  file=$2 artifacts=$3
+  file=$2 artifacts=$3 program=$4
   desk=parlomix-run
   poke() { timeout 60 env LC_ALL=ja_JP.UTF-8 wine "$build/testbin/poke.exe" "$desk" "$@"; }
-  folder=$(winepath -w "$build/Parlomix")
+  folder=$(winepath -w "$program")
   LC_ALL=ja_JP.UTF-8 timeout 120 wine explorer "/desktop=$desk,800x600" "$folder\\Parlomix.exe" \
     "$(winepath -w "$(realpath "$file")")" >/dev/null 2>&1 &
   shell=$!
@@ -65,6 +65,12 @@ fi
 if [ -z "$file" ]; then file="$build/demo/demo.mp3"; fi
 artifacts=$build/artifacts
 mkdir -p "$artifacts"
+# A fresh copy of the program with the default settings, so that the session always starts the
+# same way and leaves the settings in build/Parlomix as they were.
+program=$build/run-session
+rm -rf "$program"
+mkdir -p "$program"
+cp "$build"/Parlomix/{Parlomix.exe,vbmp3.dll,duvarore.dll,help.chm} "$build"/defaults/parlomix_{opt,key} "$program/"
 heard=$artifacts/run-heard.wav
 rm -f "$heard" "$artifacts/run-screenshot.png"
 
@@ -94,7 +100,7 @@ parecord -d heard.monitor --rate=44100 --channels=1 --format=s16le --file-format
 recorder=$!
 
 status=0
-timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --session "$file" "$artifacts" ||
+timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --session "$file" "$artifacts" "$program" ||
   status=$?
 kill -INT "$recorder" 2>/dev/null || true
 wait "$recorder" 2>/dev/null || true
