@@ -25,7 +25,8 @@ enum {
     HNS_PER_SECOND = 10000000,
 };
 
-// Shared by the caller and the decoder thread; every field below `lock` is guarded by it.
+// Shared by the caller and the decoder thread. The requests and the thread's answer are guarded by
+// `lock`; the rest is written before the other side reads it, or belongs to one side only.
 struct MediaDecoder {
     CRITICAL_SECTION lock;
     CONDITION_VARIABLE changed;
