@@ -187,6 +187,7 @@ TEST_P(PlaybackOf, PlayPauseSeekResumeStopAndEndAsHeard) {
     memset(&info, 0xAB, sizeof info);
     ASSERT_NE(vbmp3_open(path.c_str(), &info), 0);
     EXPECT_EQ(info.length, kSeconds);
+    EXPECT_EQ(info.format, GetParam().fixture ? 3 : 1);
     int32_t pos;
     EXPECT_EQ(State(&pos), VBMP3_STOPPED);
     EXPECT_EQ(pos, 0);
