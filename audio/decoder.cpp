@@ -11,12 +11,13 @@
 
 #include <vector>
 
+#include "audio/media_decoder.h"
 #include "audio/mp3_parse.h"
 #include "audio/pcm_convert.h"
 #include "audio/wav_parse.h"
 #include "common/scoped_lock.h"
 
-enum Route { ROUTE_DIRECT, ROUTE_BLOCKS, ROUTE_MP3 };
+enum Route { ROUTE_DIRECT, ROUTE_BLOCKS, ROUTE_MP3, ROUTE_MEDIA };
 
 namespace {
 struct Acm {
@@ -69,6 +70,7 @@ struct Decoder {
     std::vector<uint8_t> readBuffer;
     Acm acm;
     bool acmOpen;
+    MediaDecoder *media;
 };
 
 static size_t ReadFileAt(void *context, uint64_t offset, void *buffer, size_t count) {
@@ -322,6 +324,19 @@ static bool OpenWavRoute(Decoder *d) {
     return true;
 }
 
+// Everything else goes to the platform, which knows containers by their content.
+static bool OpenMediaRoute(Decoder *d, const char *path, MediaKind kind) {
+    d->media = OpenMediaDecoder(path, kind);
+    if (!d->media) return false;
+    MediaFormat f = GetMediaFormat(d->media);
+    d->fileKind = 3;
+    d->route = ROUTE_MEDIA;
+    d->rate = f.rate;
+    d->channels = f.channels;
+    d->total = f.frames;
+    return true;
+}
+
 Decoder *OpenDecoder(const char *path) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -338,12 +353,16 @@ Decoder *OpenDecoder(const char *path) {
     d->source.readAt = ReadFileAt;
     d->source.viewAt = nullptr;
     bool ok;
+    uint8_t head[MEDIA_SNIFF_BYTES];
+    MediaKind kind = SniffMedia(head, ReadAt(d->source, 0, head, sizeof head));
     if (ParseWav(d->source, &d->wav)) {
         d->fileKind = 1;
         ok = OpenWavRoute(d);
-    } else {
+    } else if (kind == MEDIA_UNKNOWN && OpenMp3Route(d, 0, d->source.size)) {
         d->fileKind = 2;
-        ok = OpenMp3Route(d, 0, d->source.size);
+        ok = true;
+    } else {
+        ok = d->source.size > 0 && OpenMediaRoute(d, path, kind);
     }
     if (!ok || d->total == 0) {
         CloseDecoder(d);
@@ -356,6 +375,7 @@ Decoder *OpenDecoder(const char *path) {
 void CloseDecoder(Decoder *d) {
     if (!d) return;
     if (d->acmOpen) CloseAcm(d->acm);
+    CloseMediaDecoder(d->media);
     CloseHandle(d->file);
     delete d;
 }
@@ -368,6 +388,8 @@ DecodedFormat GetDecodedFormat(const Decoder *d) {
     f.frames = d->total;
     if (d->route == ROUTE_MP3) {
         f.kbps = d->mp3.averageKbps;
+    } else if (d->route == ROUTE_MEDIA) {
+        f.kbps = uint32_t(d->source.size * 8 * d->rate / (d->total * 1000));
     } else {
         f.kbps = uint32_t(uint64_t(d->wav.avgBytesPerSec) * 8 / 1000);
     }
@@ -379,6 +401,10 @@ uint64_t DecoderPosition(const Decoder *d) { return d->position; }
 void SeekDecoder(Decoder *d, uint64_t frame) {
     if (frame > d->total) frame = d->total;
     d->position = frame;
+    if (d->route == ROUTE_MEDIA) {
+        SeekMediaDecoder(d->media, frame);
+        return;
+    }
     d->pending.clear();
     d->pendingAt = 0;
     d->flushes = 0;
@@ -414,6 +440,7 @@ void SeekDecoder(Decoder *d, uint64_t frame) {
         d->discard = raw - uint64_t(first) * spf;
         break;
     }
+    case ROUTE_MEDIA: break;
     }
 }
 
@@ -493,11 +520,17 @@ static bool Refill(Decoder *d) {
         RunAcm(d->acm, d->pending);
         return true;
     }
+    case ROUTE_MEDIA: break;
     }
     return false;
 }
 
 size_t ReadDecoder(Decoder *d, int16_t *out, size_t frames) {
+    if (d->route == ROUTE_MEDIA) {
+        size_t got = ReadMediaDecoder(d->media, out, frames);
+        d->position = MediaDecoderPosition(d->media);
+        return got;
+    }
     size_t done = 0;
     int channels = d->channels;
     int idle = 0;

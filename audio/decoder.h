@@ -1,6 +1,7 @@
 // The decoder the player reads from: one open file as 16-bit mono or stereo sample frames at
 // the file's own rate, with sample-exact seeking. PCM WAV is converted directly; MP3 and
-// compressed WAV go through the platform's Audio Compression Manager.
+// compressed WAV go through the platform's Audio Compression Manager; every other recording goes
+// through the platform's Media Foundation (see media_decoder.h).
 #ifndef PARLOMIX_AUDIO_DECODER_H
 #define PARLOMIX_AUDIO_DECODER_H
 
@@ -10,14 +11,14 @@
 struct Decoder;
 
 struct DecodedFormat {
-    int fileKind;  // 1 WAV, 2 MP3
+    int fileKind;  // 1 WAV, 2 MP3, 3 decoded by the platform's media decoder
     uint32_t rate;
     int channels;     // 1 or 2
     uint64_t frames;  // whole length
     uint32_t kbps;    // average bit rate of the file's sound data
 };
 
-// Null when the file cannot be read, is not WAV or MP3, or the platform cannot decode it.
+// Null when the file cannot be read or neither we nor the platform can decode it.
 Decoder *OpenDecoder(const char *path);
 void CloseDecoder(Decoder *decoder);
 DecodedFormat GetDecodedFormat(const Decoder *decoder);

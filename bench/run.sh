@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmark and its fixtures (a 3-hour VBR MP3 made by repeating a lame-encoded
-# minute, a 1-hour 16-bit stereo WAV), times Debian's mpg123 on the MP3, then runs the benchmark
-# under the build tree's Wine. Usage: bench/run.sh [build-dir]   (default: build)
+# minute, a 1-hour 16-bit stereo WAV, a 1-hour mono M4A made by ffmpeg), times Debian's mpg123 on
+# the MP3 and ffmpeg on the M4A, then runs the benchmark under the build tree's Wine.
+# Usage: bench/run.sh [build-dir]   (default: build)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(realpath -m "${1:-$here/../build}")"
@@ -20,6 +21,14 @@ if [ ! -f "$data/long.wav" ]; then
   sox -q "$data/minute.wav" "$data/long.wav" repeat 59
 fi
 
+if [ ! -f "$data/long.m4a" ]; then
+  # A minute of speech-like sound (a gliding tone, pink noise, silence), repeated by stream copy.
+  sox -q -n -r 44100 -c 1 -b 16 "$data/minute-mono.wav" \
+    synth 20 sine 200-2000 : synth 20 pinknoise vol 0.3 : synth 20 sine 440 vol 0.01
+  ffmpeg -v error -y -i "$data/minute-mono.wav" -c:a aac -b:a 64k "$data/minute.m4a"
+  ffmpeg -v error -y -stream_loop 59 -i "$data/minute.m4a" -c copy "$data/long.m4a"
+fi
+
 start=$(date +%s.%N)
 mpg123 -q -t "$data/long.mp3"
 end=$(date +%s.%N)
@@ -30,3 +39,11 @@ winpath() { echo "Z:$1" | tr / '\\'; }
 export WINEPATH="Z:$build/Parlomix"
 "$build/wine-run.sh" "$build/bench/vbmp3_bench.exe" "$(winpath "$data/long.mp3")" "$(winpath "$data/long.wav")" \
   "$mpg123_seconds" 2>&1 | grep -v setlocale
+
+start=$(date +%s.%N)
+ffmpeg -v error -threads 1 -i "$data/long.m4a" -f null -
+end=$(date +%s.%N)
+ffmpeg_seconds=$(awk "BEGIN { print $end - $start }")
+echo "ffmpeg (native, one thread) decoding the 1-hour M4A: ${ffmpeg_seconds} s"
+"$build/wine-run.sh" "$build/bench/vbmp3_bench.exe" --media "$(winpath "$data/long.m4a")" \
+  "$ffmpeg_seconds" 2>&1 | grep -v setlocale

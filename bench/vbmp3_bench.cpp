@@ -149,8 +149,8 @@ static size_t PrivateBytes() {
 }
 
 // Latency: vbmp3_play until the sink's file grows past what it held. Memory: private bytes
-// while the long MP3 plays and seeks, against the process before the file was opened.
-static void PlayerFigures(const char *path) {
+// while the long file plays and seeks, against the process before the file was opened.
+static void PlayerFigures(const char *label, const char *path) {
     const char *capture = getenv("PARLOMIX_CAPTURE");
     if (!vbmp3_init()) {
         printf("player: no audio device\n");
@@ -202,14 +202,47 @@ static void PlayerFigures(const char *path) {
         printf("play to first sample: no sink file to watch (PARLOMIX_CAPTURE)\n");
     }
     printf(
-        "memory while playing the long MP3: %.1f MB above the process before open, %.1f MB in all "
+        "memory while playing the long %s: %.1f MB above the process before open, %.1f MB in all "
         "(length %d s)\n",
-        double(peak - before) / (1 << 20), double(peak) / (1 << 20), info.length);
+        label, double(peak - before) / (1 << 20), double(peak) / (1 << 20), info.length);
+}
+
+// A long recording through the platform's media decoder, against a native decoder's time for the
+// same file in the same run.
+static void MediaFigures(const char *path, double nativeSeconds) {
+    OpenFigures("m4a", path);
+    SeekFigures("m4a", path, 0);
+    Decoder *d = OpenDecoder(path);
+    DecodedFormat f = GetDecodedFormat(d);
+    double seconds = double(f.frames) / f.rate;
+    std::vector<int16_t> buffer(4096 * size_t(f.channels));
+    double start = Now();
+    while (ReadDecoder(d, buffer.data(), 4096)) {
+    }
+    double alone = seconds / (Now() - start);
+    CloseDecoder(d);
+    double native = nativeSeconds > 0 ? seconds / nativeSeconds : 0;
+    printf(
+        "m4a decode alone: %.0fx real time; native ffmpeg on the whole file: %.0fx, ratio %.2f\n",
+        alone, native, native > 0 ? alone / native : 0);
+    for (int percent : {100, 50, 300}) {
+        double x = Throughput(path, percent, percent == 100 ? seconds : 1800);
+        printf("m4a decode+stretch at %d%%: %.0fx real time, ratio to native %.2f\n", percent, x,
+               native > 0 ? x / native : 0);
+    }
+    PlayerFigures("M4A", path);
 }
 
 int main(int argc, char **argv) {
+    if (argc == 4 && strcmp(argv[1], "--media") == 0) {
+        setvbuf(stdout, nullptr, _IONBF, 0);
+        MediaFigures(argv[2], atof(argv[3]));
+        return 0;
+    }
     if (argc < 3) {
-        fprintf(stderr, "usage: vbmp3_bench long.mp3 long.wav [mpg123-seconds]\n");
+        fprintf(stderr,
+                "usage: vbmp3_bench long.mp3 long.wav [mpg123-seconds]\n"
+                "       vbmp3_bench --media long.m4a native-decoder-seconds\n");
         return 2;
     }
     const char *mp3 = argv[1], *wav = argv[2];
@@ -244,6 +277,6 @@ int main(int argc, char **argv) {
     for (int percent : {100, 50, 300})
         printf("wav decode+stretch at %d%%: %.0fx real time\n", percent,
                Throughput(wav, percent, 1800));
-    PlayerFigures(mp3);
+    PlayerFigures("MP3", mp3);
     return 0;
 }

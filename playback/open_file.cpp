@@ -4,8 +4,11 @@
 #include <commdlg.h>
 #include <string.h>
 
-// Pairs of label and pattern, each ended by a NUL, the list by a second one.
+// Pairs of label and pattern, each ended by a NUL, the list by a second one. The first lists
+// every kind of recording the audio library opens (beyond WAV and MP3, through the platform).
 static const char OPEN_FILTER[] =
+    "すべての録音ファイル (*.wav;*.mp3;*.m4a;*.mp4;*.mov;*.wma;*.flac;*.ogg;*.opus)\0"
+    "*.wav;*.mp3;*.m4a;*.mp4;*.mov;*.wma;*.flac;*.ogg;*.opus\0"
     "オーディオファイル (*.wav;*.mp3)\0*.wav;*.mp3\0"
     "すべてのファイル (*.*)\0*.*\0";
 static const char DEFAULT_EXTENSION[] = "wav";

@@ -19,7 +19,7 @@
 
 // The block that vbmp3_open fills. The program reads only `length`, the whole playing time.
 struct Vbmp3FileInfo {
-    int32_t format;      // 1 WAV, 2 MP3
+    int32_t format;      // 1 WAV, 2 MP3, 3 other (decoded by the platform)
     int32_t sampleRate;  // Hz of the decoded audio
     int32_t channels;    // of the decoded audio (1 or 2)
     int32_t bitRate;     // average, in kbit/s

@@ -9,6 +9,14 @@ need=(
   wine wine32:i386 wine64 xvfb xauth cmake make googletest
   lame espeak-ng sox fp-utils-3.2.2 fonts-ipafont-gothic imagemagick
   clang libclang-rt-14-dev mpg123 zip unzip x11-utils locales pulseaudio pulseaudio-utils
+  # Wine's Media Foundation decodes through GStreamer: without these 32-bit plugins nothing but
+  # our own WAV and MP3 paths opens. base: Ogg Vorbis and Opus; good: FLAC and the MP4 demuxer;
+  # libav: AAC, WMA and H.264; ugly: the ASF demuxer for WMA. The same plugins for 64-bit Wine.
+  gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-libav:i386
+  gstreamer1.0-plugins-ugly:i386
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-plugins-ugly
+  # Encodes the M4A, MP4, MOV, WMA, FLAC and Ogg test recordings at build time.
+  ffmpeg
 )
 
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi

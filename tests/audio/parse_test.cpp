@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "audio/media_kind.h"
 #include "audio/mp3_parse.h"
 #include "audio/pcm_convert.h"
 #include "audio/wav_parse.h"
@@ -422,4 +423,51 @@ TEST(Mp3Index, PrerollCoversTheReservoirOfTheFrameBefore) {
         }
         EXPECT_TRUE(someReservoir) << name;
     }
+}
+
+static std::vector<uint8_t> Head(const char *text, size_t size) {
+    std::vector<uint8_t> v(text, text + size);
+    return v;
+}
+
+TEST(MediaKind, ContainersAreKnownByTheirFirstBytes) {
+    struct Case {
+        const char *name;
+        std::vector<uint8_t> head;
+        MediaKind kind;
+    } cases[] = {
+        {"m4a made by ffmpeg", ReadFixture("tones_stereo.m4a"), MEDIA_MP4},
+        {"mp4 with video", ReadFixture("tones_video.mp4"), MEDIA_MP4},
+        {"mov", ReadFixture("tones.mov"), MEDIA_MP4},
+        {"wma", ReadFixture("tones.wma"), MEDIA_ASF},
+        {"flac", ReadFixture("tones.flac"), MEDIA_FLAC},
+        {"ogg vorbis", ReadFixture("tones.ogg"), MEDIA_OGG},
+        {"ogg opus", ReadFixture("tones.opus"), MEDIA_OGG},
+        {"old quicktime opening with wide", Head("\0\0\0\x08wide\0\0\0\x10mdat", 16), MEDIA_MP4},
+        {"quicktime box running to the end", Head("\0\0\0\0mdat", 8), MEDIA_MP4},
+        {"ftyp with an impossible size", Head("\0\0\0\x04ftypM4A ", 12), MEDIA_UNKNOWN},
+        {"mp3 behind an id3 tag", ReadFixture("vbr.mp3"), MEDIA_UNKNOWN},
+        {"wav", ReadFixture("source8k.wav"), MEDIA_UNKNOWN},
+        {"asf guid cut short", Head("\x30\x26\xB2\x75\x8E\x66\xCF\x11", 8), MEDIA_UNKNOWN},
+        {"three bytes", Head("fLa", 3), MEDIA_UNKNOWN},
+        {"nothing", {}, MEDIA_UNKNOWN},
+    };
+    for (const Case &c : cases) {
+        size_t n = std::min<size_t>(c.head.size(), MEDIA_SNIFF_BYTES);
+        EXPECT_EQ(SniffMedia(c.head.data(), n), c.kind) << c.name;
+    }
+}
+
+TEST(MediaKind, OnlyWmaLeavesADelayOfOneTransformFrame) {
+    struct Case {
+        MediaKind kind;
+        uint32_t rate, frames;
+    } cases[] = {
+        {MEDIA_ASF, 8000, 512},    {MEDIA_ASF, 16000, 512},  {MEDIA_ASF, 22050, 1024},
+        {MEDIA_ASF, 32000, 2048},  {MEDIA_ASF, 44100, 2048}, {MEDIA_ASF, 48000, 2048},
+        {MEDIA_MP4, 44100, 0},     {MEDIA_OGG, 48000, 0},    {MEDIA_FLAC, 44100, 0},
+        {MEDIA_UNKNOWN, 44100, 0},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(LeftInCodecDelay(c.kind, c.rate), c.frames) << c.kind << " at " << c.rate;
 }

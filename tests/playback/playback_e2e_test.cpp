@@ -243,6 +243,61 @@ TEST(PlaybackE2e, ResumeGoesBackAndAReopenContinuesWhereTheCloseLeftOff) {
     EXPECT_EQ(stopped, ReadOptions(folder).history[0].position);
 }
 
+// A recording the platform decodes (ffmpeg made it from the tone file's signal at build time),
+// chosen from the history: it opens paused at its stored place and a resume is heard
+// revSeconds before it.
+TEST(PlaybackE2e, AnM4aFromTheHistoryOpensAtItsPlaceAndResumesEarlier) {
+    std::string folder = driver::Install("m4a");
+    OptionData options = WriteSettings(folder, 1, REV_SECONDS);
+    std::string recording = folder + "\\interview.m4a";
+    std::string fixture = std::string("Z:") + TONE_M4A;
+    for (char &c : fixture) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    ASSERT_TRUE(CopyFileA(fixture.c_str(), recording.c_str(), FALSE));
+    snprintf(options.history[0].path, FILE_SPEC_TEXT, "%s", recording.c_str());
+    snprintf(options.history[0].name, FILE_SPEC_TEXT, "interview.m4a");
+    const int32_t STORED = 7;
+    options.history[0].position = STORED;
+    ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_opt", &options, sizeof options));
+    Running running;
+    Program &program = running.program;
+    EXPECT_TRUE(StartQuietly(folder, "", &program).empty());
+
+    driver::Send(program.window, WM_COMMAND, ID_HISTORY_FIRST, 0);
+    EXPECT_EQ("interview.m4a - Parlomix", driver::WindowText(program.window));
+    EXPECT_EQ(12, SendMessageA(SeekBar(program), TBM_GETRANGEMAX, 0, 0));
+    EXPECT_EQ(STORED, Thumb(program));
+    driver::Sleep(500);
+    EXPECT_EQ(STORED, Thumb(program));  // paused there
+
+    PlayMenu(program, 40020);  // resume, REV_SECONDS earlier
+    int32_t resumed = STORED - REV_SECONDS;
+    EXPECT_LE(resumed, Thumb(program));
+    EXPECT_LE(Thumb(program), resumed + 1);
+    driver::Sleep(800);
+    ASSERT_TRUE(WaitForThumb(program, resumed + 2));
+    EXPECT_TRUE(driver::Close(&program).empty());
+
+    std::vector<driver::SecondRun> runs = driver::CapturedSeconds();
+    SCOPED_TRACE(driver::Describe(runs));
+    // Opening seeks through a play and an instant pause, which may let a blip of the start out.
+    size_t first = 0;
+    while (first < runs.size() && runs[first].windows < 5) {
+        ++first;
+    }
+    ASSERT_GE(runs.size(), first + 2);
+    EXPECT_EQ(resumed, runs[first].second);
+    EXPECT_GE(runs[first].windows, 18);  // the whole second, from its start
+    EXPECT_EQ(resumed + 1, runs[first + 1].second);
+    OptionData saved = ReadOptions(folder);
+    ASSERT_EQ(1, saved.historyCount);
+    EXPECT_STRCASEEQ(recording.c_str(), saved.history[0].path);
+    EXPECT_GE(saved.history[0].position, resumed + 2);
+}
+
 TEST(PlaybackE2e, ASecondStartHandsOverItsFileAndTheFirstKeepsItsPosition) {
     std::string folder = driver::Install("second");
     WriteSettings(folder, 0);

@@ -346,9 +346,11 @@ TEST_F(PlaybackWin, OpenDialogStartsAtTheCurrentFileAndOffersTheAudioFilter) {
     answer.join();
     EXPECT_STRCASEEQ(path.c_str(), file.path);
     EXPECT_STREQ("chosen.wav", file.name);
-    ASSERT_EQ(2u, filters.size());
-    EXPECT_EQ("オーディオファイル (*.wav;*.mp3)", filters[0]);
-    EXPECT_EQ("すべてのファイル (*.*)", filters[1]);
+    ASSERT_EQ(3u, filters.size());
+    EXPECT_EQ("すべての録音ファイル (*.wav;*.mp3;*.m4a;*.mp4;*.mov;*.wma;*.flac;*.ogg;*.opus)",
+              filters[0]);
+    EXPECT_EQ("オーディオファイル (*.wav;*.mp3)", filters[1]);
+    EXPECT_EQ("すべてのファイル (*.*)", filters[2]);
 
     Dialog cancelled;
     answer = Answer(&cancelled, IDCANCEL);

@@ -1,0 +1,46 @@
+// Every recording that is neither WAV nor MP3 (M4A/AAC, MP4 and MOV sound, WMA, FLAC, Ogg Vorbis
+// and Opus, ...), decoded by the platform's Media Foundation on a thread of its own: COM and Media
+// Foundation start and end on that thread, which reads ahead while the player plays. What the
+// decoder hands out is counted from each seek target (the platform's timestamps are not trusted),
+// so the position is always the frame the caller asked for plus the frames it was given.
+#ifndef PARLOMIX_AUDIO_MEDIA_DECODER_H
+#define PARLOMIX_AUDIO_MEDIA_DECODER_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "audio/media_kind.h"
+
+struct IMFSourceReader;
+struct MediaDecoder;
+
+struct MediaFormat {
+    uint32_t rate;
+    int channels;     // 1 or 2 (more are down-mixed)
+    uint64_t frames;  // the whole length the container states
+};
+
+// How the decoder thread makes its source reader: the platform's by default; a test may put in
+// one that stalls. Runs on the decoder thread after COM and Media Foundation have started.
+typedef long (*MediaReaderMaker)(const wchar_t *path, IMFSourceReader **reader);
+
+enum {
+    MEDIA_OPEN_TIMEOUT_MS = 4000,   // a platform that has not opened the file by then has failed
+    MEDIA_STALL_TIMEOUT_MS = 3000,  // a read that brings nothing for so long ends the stream
+};
+
+// Null when the platform cannot open or decode the file, has no sound stream in it, or does not
+// answer within MEDIA_OPEN_TIMEOUT_MS. `kind` is what the file's first bytes showed.
+MediaDecoder *OpenMediaDecoder(const char *path, MediaKind kind, MediaReaderMaker maker = nullptr);
+// Ends the decoder thread; a thread the platform still holds is left to end by itself.
+void CloseMediaDecoder(MediaDecoder *decoder);
+MediaFormat GetMediaFormat(const MediaDecoder *decoder);
+// Moves to `frame` (clamped to the end); the thread seeks while the caller goes on.
+void SeekMediaDecoder(MediaDecoder *decoder, uint64_t frame);
+// Up to `frames` frames into out; fewer only at the end (or when the platform stalls).
+size_t ReadMediaDecoder(MediaDecoder *decoder, int16_t *out, size_t frames);
+uint64_t MediaDecoderPosition(const MediaDecoder *decoder);
+// Decoder threads still running, abandoned ones included (0 once everything has ended).
+long MediaThreadsRunning();
+
+#endif
