@@ -13,6 +13,7 @@
 #include "help/help_viewer.h"
 #include "input/duvarore.h"
 #include "input/joystick.h"
+#include "input/pedal_win.h"
 #include "input/resolve.h"
 #include "input/settings_dialogs.h"
 #include "input/tables.h"
@@ -38,6 +39,7 @@ struct MainWindow {
     Layout layout;
     HWND seekBar;
     JoyEvent joyEvent;
+    PedalInput pedals;
     // The window placement record, reused for applying and reading the normal rectangle.
     WINDOWPLACEMENT placement;
     // Creation went past the audio library's start: the controls, the stored rectangle and the
@@ -77,6 +79,7 @@ static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
     CopyKeyData(KeyDataTable);
     ProbeJoystick();
     CaptureJoystick(window);
+    RegisterPedals(&w->pedals, window, JoystickId());
     bool libraryStarted = vbmp3_init() != 0;
     if (libraryStarted) w->seekBar = CreateSeekBar(window);
     // Without the library the window gets no controls, yet opening a file still goes through
@@ -199,10 +202,31 @@ static void OnDropFiles(MainWindow *w, HDROP drop) {
 }
 
 static void OnJoyButton(MainWindow *w, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A pedal that Raw Input reads would otherwise act twice.
+    if (w->pedals.joystickIsPedal) return;
     int row = FindJoyBinding(message, wParam, lParam, &w->joyEvent, KeyDataTable);
     if (row >= 0 && w->ZT_Command)
         PostMessageA(w->window, w->ZT_Command, (WPARAM)KeyDataTable[row].operation,
                      (LPARAM)w->joyEvent.flags);
+}
+
+static void PostPedalEvents(MainWindow *w, const JoyEvent *events, int count) {
+    for (int i = 0; i < count; ++i) {
+        int row = FindPedalBinding(&events[i], KeyDataTable);
+        if (row >= 0 && w->ZT_Command)
+            PostMessageA(w->window, w->ZT_Command, (WPARAM)KeyDataTable[row].operation,
+                         (LPARAM)events[i].flags);
+    }
+}
+
+static void OnRawInput(MainWindow *w, HRAWINPUT input) {
+    JoyEvent events[PEDAL_EVENTS];
+    PostPedalEvents(w, events, ReadPedalInput(&w->pedals, input, events));
+}
+
+static void OnInputDeviceChange(MainWindow *w, WPARAM change, HANDLE device) {
+    JoyEvent events[PEDAL_EVENTS_PER_REPORT];
+    PostPedalEvents(w, events, PedalDeviceChanged(&w->pedals, change, device, events));
 }
 
 static void OnPitchChanged(MainWindow *w, int32_t pitch) {
@@ -234,6 +258,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case MM_JOY2BUTTONDOWN:
     case MM_JOY1BUTTONUP:
     case MM_JOY2BUTTONUP: OnJoyButton(&w, message, wParam, lParam); return 0;
+    // The platform frees the input's buffer in DefWindowProc.
+    case WM_INPUT: OnRawInput(&w, (HRAWINPUT)lParam); break;
+    case WM_INPUT_DEVICE_CHANGE: OnInputDeviceChange(&w, wParam, (HANDLE)lParam); return 0;
     case WM_PITCH_CHANGED: OnPitchChanged(&w, (int32_t)wParam); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

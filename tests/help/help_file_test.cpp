@@ -9,11 +9,13 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "input/pedal.h"
 #include "input/tables.h"
 
 namespace {
@@ -151,7 +153,7 @@ std::string CString(const std::string &data) { return data.substr(0, data.find('
 std::string HelpFile() { return LocalPath(Env("PARLOMIX_DIST") + "/help.chm"); }
 std::string PageFolder() { return LocalPath(Env("PARLOMIX_SOURCE") + "/help/chm"); }
 
-const char *const kPages[] = {"index.htm",   "start.htm",    "keys.htm",
+const char *const kPages[] = {"index.htm",   "start.htm",    "keys.htm",   "pedals.htm",
                               "history.htm", "settings.htm", "trouble.htm"};
 
 TEST(HelpFile, IsAnItsfFileListingEveryPage) {
@@ -314,6 +316,29 @@ TEST(HelpPages, TeachTheDefaultBindingsOfTheProgram) {
     // The menu path to the binding dialogs, as the menu spells it (without the & marks).
     std::string keys = ReadText(PageFolder() + "/keys.htm");
     EXPECT_NE(keys.find("設定(S) → 操作設定(S)..."), std::string::npos);
+    // Each pedal's button and its default operation, as the pedal decoder and the defaults make
+    // them; F13 is in the key list that the keyboard-style pedals are told to use.
+    std::string pedals = ReadText(PageFolder() + "/pedals.htm");
+    const struct {
+        const char *pedal;
+        PedalFamily family;
+        uint32_t usage;
+    } kPedals[] = {{"左", PEDAL_VEC, 1},
+                   {"中央", PEDAL_VEC, 2},
+                   {"右", PEDAL_VEC, 3},
+                   {"4 つ目（上）", PEDAL_PHILIPS, 4}};
+    for (const auto &p : kPedals) {
+        int16_t button = int16_t(PedalButtonOfUsage(p.family, p.usage));
+        const KeyData *row = std::find_if(table, table + KEY_DATA_ROWS,
+                                          [&](const KeyData &r) { return r.joyButton == button; });
+        ASSERT_NE(row, table + KEY_DATA_ROWS) << p.pedal;
+        std::string cells = std::string("<tr><td>") + p.pedal + "</td><td>" +
+                            JoyButtonName(button) + "</td><td>" + OperationName(row->operation) +
+                            "</td></tr>";
+        EXPECT_NE(pedals.find(cells), std::string::npos) << cells;
+    }
+    EXPECT_STREQ(KeyName(0x7C), "F13");
+    EXPECT_NE(pedals.find("<kbd>F13</kbd>"), std::string::npos);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -228,6 +229,46 @@ TEST_F(HotKeys, JoystickButtonsTakeTheSameRoad) {
     PostMessageA(program.window, JOY1_BUTTON_DOWN_MESSAGE, 0x1000, 0);
     Pump(1000);
     EXPECT_EQ(Position(), held);
+}
+
+// The program's own registration for foot pedals, read inside the running Parlomix.exe by a
+// probe library loaded there: the three pedal collections, in the background, with arrival and
+// removal notices, on the main window.
+TEST_F(HotKeys, PedalCollectionsAreRegisteredOnTheMainWindow) {
+    bool opened;
+    ASSERT_NO_FATAL_FAILURE(Start(Options(0, 1), 0, 60, &opened));
+    ASSERT_TRUE(opened);
+    char self[MAX_PATH];
+    std::string folder(self, GetModuleFileNameA(NULL, self, MAX_PATH));
+    folder.erase(folder.rfind('\\') + 1);
+    std::string probe = folder + "raw_input_probe.dll", report = folder + "raw_input_probe.txt";
+    DeleteFileA(report.c_str());
+    HANDLE process = program.process.hProcess;
+    void *name =
+        VirtualAllocEx(process, NULL, probe.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_NE(name, nullptr);
+    ASSERT_TRUE(WriteProcessMemory(process, name, probe.c_str(), probe.size() + 1, NULL));
+    LPTHREAD_START_ROUTINE load = (LPTHREAD_START_ROUTINE)(void (*)(void))GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "LoadLibraryA");
+    HANDLE thread = CreateRemoteThread(process, NULL, 0, load, name, 0, NULL);
+    ASSERT_NE(thread, (HANDLE)NULL);
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    VirtualFreeEx(process, name, 0, MEM_RELEASE);
+
+    std::vector<unsigned char> bytes = driver::ReadBytes(report);
+    std::vector<std::string> lines;
+    std::string text(bytes.begin(), bytes.end());
+    for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(text.substr(at, end - at));
+    std::sort(lines.begin(), lines.end());
+    char window[24];
+    snprintf(window, sizeof window, "%llX", (unsigned long long)(uintptr_t)program.window);
+    std::vector<std::string> expected = {std::string("1 4 2100 ") + window,
+                                         std::string("C 1 2100 ") + window,
+                                         std::string("C 3 2100 ") + window};
+    EXPECT_EQ(lines, expected);
+    EXPECT_TRUE(driver::Close(&program).empty());
 }
 
 }  // namespace
