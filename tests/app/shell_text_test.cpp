@@ -94,16 +94,30 @@ TEST(StatusText, LongTimesAreShownWhole) {
 TEST(StatusText, NeverWritesPastASmallBuffer) {
     char text[12];
     memset(text, 0x7F, sizeof text);
-    FormatStatusText(text, 8, 1, 3725, 3725);
+    // The length is what TextOutA draws: only what was written.
+    EXPECT_EQ(FormatStatusText(text, 8, 1, 3725, 3725), 7);
     EXPECT_STREQ(text, "PLAYING");
     EXPECT_EQ(text[8], 0x7F);
 }
 
 TEST(TitleText, NameDashDisplayName) {
-    char title[TITLE_TEXT_SIZE];
-    FormatTitleText(title, sizeof title, "memo.wav", "Parlomix");
-    EXPECT_STREQ(title, "memo.wav - Parlomix");
-    std::string name(259, 'n');
-    FormatTitleText(title, sizeof title, name.c_str(), "Parlomix");
-    EXPECT_EQ(std::string(title), name + " - Parlomix");
+    const std::string longName(259, 'n');
+    const struct {
+        const char *name;
+        std::string fileName;
+        size_t size;
+        std::string title;
+    } rows[] = {
+        {"PLAIN", "memo.wav", TITLE_TEXT_SIZE, "memo.wav - Parlomix"},
+        {"LONGEST_NAME_WHOLE", longName, TITLE_TEXT_SIZE, longName + " - Parlomix"},
+        {"NAME_PAST_ITS_FIELD_CUT", longName + "xyz", TITLE_TEXT_SIZE, longName + " - Parlomix"},
+        {"SMALL_BUFFER_CUT", "memo.wav", 10, "memo.wav "},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        char title[TITLE_TEXT_SIZE];
+        int length = FormatTitleText(title, row.size, row.fileName.c_str(), "Parlomix");
+        EXPECT_EQ(std::string(title), row.title);
+        EXPECT_EQ((size_t)length, row.title.size());
+    }
 }
