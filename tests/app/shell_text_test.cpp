@@ -121,3 +121,36 @@ TEST(TitleText, NameDashDisplayName) {
         EXPECT_EQ((size_t)length, row.title.size());
     }
 }
+
+TEST(InitialWindowRect, OnlyTheUntouchedDefaultFollowsTheDpi) {
+    const struct {
+        const char *name;
+        LayoutRect stored;
+        int32_t dpi;
+        LayoutRect applied;
+    } rows[] = {
+        {"DEFAULT_AT_96_DPI", {0, 0, 260, 162}, 96, {0, 0, 260, 162}},
+        {"DEFAULT_AT_144_DPI", {0, 0, 260, 162}, 144, {0, 0, 390, 243}},
+        {"DEFAULT_AT_120_DPI_ROUNDED", {0, 0, 260, 162}, 120, {0, 0, 325, 203}},
+        {"DEFAULT_AT_192_DPI", {0, 0, 260, 162}, 192, {0, 0, 520, 324}},
+        {"DEFAULT_WITH_DPI_UNKNOWN", {0, 0, 260, 162}, 0, {0, 0, 260, 162}},
+        {"USERS_RECTANGLE", {10, 20, 300, 200}, 144, {10, 20, 300, 200}},
+        {"DEFAULT_SIZE_MOVED", {5, 0, 265, 162}, 144, {5, 0, 265, 162}},
+        // Saved after a first start at 144 DPI: it is the user's now and is not scaled again.
+        {"SCALED_DEFAULT_SAVED", {0, 0, 390, 243}, 144, {0, 0, 390, 243}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        OptionData options;
+        SetDefaultOptionData(&options);
+        options.windowLeft = row.stored.left;
+        options.windowTop = row.stored.top;
+        options.windowRight = row.stored.right;
+        options.windowBottom = row.stored.bottom;
+        LayoutRect applied = InitialWindowRect(&options, row.dpi);
+        EXPECT_EQ(applied.left, row.applied.left);
+        EXPECT_EQ(applied.top, row.applied.top);
+        EXPECT_EQ(applied.right, row.applied.right);
+        EXPECT_EQ(applied.bottom, row.applied.bottom);
+    }
+}

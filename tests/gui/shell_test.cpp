@@ -166,6 +166,66 @@ TEST(Shell, APathTooLongForTheSharedRecordIsRefusedNotCut) {
     EXPECT_EQ(driver::ReadOptions(folder).historyCount, 0);
 }
 
+// Sets the system DPI for the programs started from now on; puts 96 back at the end.
+struct SystemDpi {
+    explicit SystemDpi(DWORD dpi) { Set(dpi); }
+    ~SystemDpi() { Set(96); }
+    static void Set(DWORD dpi) {
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, NULL, 0, KEY_SET_VALUE,
+                            NULL, &key, NULL) != ERROR_SUCCESS)
+            return;
+        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, (const BYTE *)&dpi, sizeof dpi);
+        RegCloseKey(key);
+    }
+};
+
+static RECT NormalRect(HWND window) {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    GetWindowPlacement(window, &placement);
+    return placement.rcNormalPosition;
+}
+
+TEST(Shell, TheFirstWindowAt144DpiShowsEveryControlAndAUsersRectangleStays) {
+    std::string folder = driver::Install("dpi");
+    driver::WriteDefaultSettings(folder);
+    SystemDpi dpi(144);
+    driver::Running first;
+    EXPECT_TRUE(driver::StartAndSettle(folder, "", &first.program).empty());
+    HWND window = first.program.window;
+    ASSERT_NE(window, (HWND)NULL);
+    RECT normal = NormalRect(window);
+    EXPECT_EQ(normal.left, 0);
+    EXPECT_EQ(normal.top, 0);
+    EXPECT_EQ(normal.right, 390);
+    EXPECT_EQ(normal.bottom, 243);
+    // Nothing is cut off: the controls, which grow with the font, lie inside the client area.
+    RECT client;
+    GetClientRect(window, &client);
+    for (int id : {IDC_PLAY_MODE, IDC_ALWAYS_TOP, IDC_PITCH_BOX, IDC_STEP_UPDOWN}) {
+        RECT control;
+        GetWindowRect(GetDlgItem(window, id), &control);
+        MapWindowPoints(NULL, window, (POINT *)&control, 2);
+        EXPECT_LE(control.bottom, client.bottom) << id;
+        EXPECT_LE(control.right, client.right) << id;
+    }
+    EXPECT_TRUE(driver::Close(&first.program).empty());
+
+    OptionData options = driver::ReadOptions(folder);
+    options.windowLeft = 30, options.windowTop = 40, options.windowRight = 330;
+    options.windowBottom = 240;
+    ASSERT_TRUE(driver::WriteSettings(folder, options));
+    driver::Running again;
+    EXPECT_TRUE(driver::StartAndSettle(folder, "", &again.program).empty());
+    normal = NormalRect(again.program.window);
+    EXPECT_EQ(normal.left, 30);
+    EXPECT_EQ(normal.top, 40);
+    EXPECT_EQ(normal.right, 330);
+    EXPECT_EQ(normal.bottom, 240);
+    EXPECT_TRUE(driver::Close(&again.program).empty());
+}
+
 TEST(Shell, UnknownCommandsTimersAndScrollsAreSwallowed) {
     std::string folder = driver::Install("swallow");
     Program p;
