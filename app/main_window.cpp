@@ -102,7 +102,10 @@ static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
     SetWindowPlacement(window, &w->placement);
     LoadHistory(window, &optionData);
     w->fullyCreated = true;
-    if (GetCommandLineFile(&currentFile)) OpenCurrentFile(w);
+    if (GetCommandLineFile(&currentFile))
+        OpenCurrentFile(w);
+    else
+        ReportTooLongCommandLineFile(window);
 }
 
 static void OnClose(MainWindow *w) {

@@ -149,18 +149,25 @@ TEST(Shell, SecondStartHandsOverAndEnds) {
     EXPECT_TRUE(driver::Close(&first).empty());
 }
 
-TEST(Shell, APathTooLongForTheSharedRecordIsRefusedNotCut) {
+TEST(Shell, APathTooLongForTheSharedRecordIsRefusedNotCutAndTheUserIsTold) {
     std::string folder = driver::Install("longpath");
     driver::WriteDefaultSettings(folder);
     std::string path = "C:\\" + std::string(300, 'a') + ".wav";
-    Program p;
+    const std::vector<std::string> told = {"Parlomix ERROR|File path too long"};
+    driver::Running first;
+    Program &p = first.program;
     // Cut to 259 characters it would name another file; nothing is opened and nothing breaks.
-    EXPECT_TRUE(driver::StartAndSettle(folder, "\"" + path + "\"", &p).empty());
+    EXPECT_EQ(driver::BoxTexts(driver::StartAndSettle(folder, "\"" + path + "\"", &p)), told);
     EXPECT_EQ(driver::WindowText(p.window), "Parlomix");
-    Program second;
-    ASSERT_TRUE(driver::Start(folder, "\"" + path + "\"", &second));
-    EXPECT_EQ(driver::WaitForExit(&second, 10000), 0);
+
+    // A second start tells the user itself, before it ends; the first shows nothing.
+    driver::Running second;
+    ASSERT_TRUE(driver::Start(folder, "\"" + path + "\"", &second.program));
     Box box;
+    ASSERT_TRUE(driver::WaitForBox(second.program.process.dwProcessId, &box));
+    EXPECT_EQ(driver::BoxTexts({box}), told);
+    driver::AnswerBox(box);
+    EXPECT_EQ(driver::WaitForExit(&second.program, 10000), 0);
     EXPECT_FALSE(driver::WaitForBox(p.process.dwProcessId, &box, 1000));
     EXPECT_TRUE(driver::Close(&p).empty());
     EXPECT_EQ(driver::ReadOptions(folder).historyCount, 0);
