@@ -1,25 +1,35 @@
-// Splitting a path into its bare file name, aware of code page 932's double-byte characters.
+// Splitting a path into its bare file name, aware of the double-byte characters of the code page
+// the path is written in.
 #include "app/file_spec.h"
 
 #include <string.h>
 
-bool IsCp932LeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+static LeadByteTable MakeCp932LeadBytes(void) {
+    LeadByteTable table;
+    for (int byte = 0; byte < 256; ++byte) {
+        table.lead[byte] = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    }
+    return table;
 }
 
-void SetFileSpecName(FileSpec *file) {
+const LeadByteTable *Cp932LeadBytes(void) {
+    static const LeadByteTable table = MakeCp932LeadBytes();
+    return &table;
+}
+
+void SetFileSpecNameWith(FileSpec *file, const LeadByteTable *leads) {
     // A path read from a file or another process may lack its terminator: never look past the
     // field.
     const char *path = file->path;
     size_t length = strnlen(path, sizeof file->path);
     size_t start = 0;
     size_t i = 0;
-    if (length >= 2 && path[1] == ':' && !IsCp932LeadByte((unsigned char)path[0])) {
+    if (length >= 2 && path[1] == ':' && !leads->lead[(unsigned char)path[0]]) {
         start = i = 2;
     }
     while (i < length) {
         unsigned char c = (unsigned char)path[i];
-        if (IsCp932LeadByte(c) && i + 1 < length) {
+        if (leads->lead[c] && i + 1 < length) {
             i += 2;
             continue;
         }

@@ -9,6 +9,19 @@
 #include "app/show_error.h"
 #include "res/resource.h"
 
+// Libraries loaded by name once the program runs (those that system libraries load in turn)
+// must not come from the current directory, which may be any folder a recording was opened
+// from. vbmp3.dll and duvarore.dll are imports, found beside the program before this runs.
+static void RestrictLibrarySearch(void) {
+    SetDllDirectoryA("");
+    // Where the system has it (Windows 8, or 7 with its update): the program's folder, the
+    // system folder and the folders added by the program, nothing else.
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
+    SetDefaultDllDirectoriesProc setDefault = (SetDefaultDllDirectoriesProc)(void *)GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+}
+
 static bool CheckPrevInstance(const char *name) {
     HANDLE mutex = CreateMutexA(NULL, TRUE, name);
     return mutex && GetLastError() == ERROR_ALREADY_EXISTS;
@@ -42,6 +55,7 @@ static ATOM RegisterMainClass(HINSTANCE instance) {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    RestrictLibrarySearch();
     LoadStringA(instance, IDS_APP_TITLE, appTitle, sizeof appTitle);
     ZT_ExistPrevInst = RegisterWindowMessageA(EXIST_PREV_INST_NAME);
     int hasFile = GetCommandLineFile(&currentFile);

@@ -1,5 +1,5 @@
-// HTML Help through hhctrl.ocx, reached by name so that no import library is needed and a
-// system without it still runs; and the About box.
+// HTML Help through hhctrl.ocx, loaded at run time from the system folder so that no import
+// library is needed and a system without it still runs; and the About box.
 #include "help/help_viewer.h"
 
 #include <stdio.h>
@@ -15,10 +15,23 @@ enum { HH_DISPLAY_TOPIC_ = 0x0000, HH_INITIALIZE_ = 0x001C, HH_UNINITIALIZE_ = 0
 static HtmlHelpProc htmlHelp;
 static bool loadTried;
 
+// By its full path in the system folder: by name alone, a file called hhctrl.ocx in the program's
+// folder or the current directory would be loaded instead. Its own libraries come from there too.
+static HMODULE LoadSystemLibrary(const char *name) {
+    char directory[MAX_PATH];
+    char path[SETTINGS_PATH_SIZE];
+    UINT length = GetSystemDirectoryA(directory, sizeof directory);
+    if (length == 0 || length >= sizeof directory ||
+        !ComposeSettingsPath(directory, name, path, sizeof path)) {
+        return NULL;
+    }
+    return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 static HWND CallHtmlHelp(HWND owner, const char *file, UINT command, DWORD_PTR data) {
     if (!loadTried) {
         loadTried = true;
-        HMODULE module = LoadLibraryA("hhctrl.ocx");
+        HMODULE module = LoadSystemLibrary("hhctrl.ocx");
         if (module) htmlHelp = (HtmlHelpProc)(void *)GetProcAddress(module, "HtmlHelpA");
     }
     return htmlHelp ? htmlHelp(owner, file, command, data) : NULL;

@@ -1,8 +1,10 @@
 // duvarore.dll: the system-wide keyboard hook. A thread of the library's own installs a
 // low-level keyboard hook and runs its message loop, so that keyboard input never waits on the
 // program's GUI thread. Matched key combinations are posted to the program's window as the
-// registered message ZT_Command; the decisions are the matcher's.
+// registered message ZT_Command; the decisions are the matcher's. The same thread hears of
+// session locks and desktop switches, after which no held key's release will ever arrive.
 #include <windows.h>
+#include <wtsapi32.h>
 
 #include <string.h>
 
@@ -72,6 +74,71 @@ static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     return 1;
 }
 
+// Reports the release of every key whose press was reported and forgets every key: called when
+// the session is locked or unlocked or another desktop takes the input, since the hook sees no
+// key event in between and a repeat started by a held key would otherwise run on.
+static void ReleaseHeldKeys(void) {
+    HeldRelease released[MATCHER_KEYS];
+    ScopedLock lock(&tableLock);
+    int count = ReleaseAllKeys(&matcher, released);
+    if (targetWindow == NULL || commandMessage == 0) return;
+    for (int i = 0; i < count; ++i) {
+        UINT scanCode = MapVirtualKeyA(released[i].vkey, MAPVK_VK_TO_VSC);
+        PostMessageA(targetWindow, commandMessage, static_cast<WPARAM>(released[i].operation),
+                     static_cast<LPARAM>(KeyEventFlags(scanCode, 0, 0, 1)));
+    }
+}
+
+static LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_WTSSESSION_CHANGE &&
+        (wParam == WTS_SESSION_LOCK || wParam == WTS_SESSION_UNLOCK ||
+         wParam == WTS_CONSOLE_DISCONNECT || wParam == WTS_REMOTE_DISCONNECT)) {
+        ReleaseHeldKeys();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static void CALLBACK DesktopSwitchProc(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+    ReleaseHeldKeys();
+}
+
+// The hook thread's watch over the session: a message-only window registered for session
+// changes, and a hook for desktop switches (a secure desktop, the lock screen). Either may be
+// missing on a system that lacks it; the keyboard hook works without them.
+struct SessionWatch {
+    HWND window;
+    bool registered;
+    HWINEVENTHOOK desktopHook;
+};
+
+static SessionWatch StartSessionWatch(void) {
+    SessionWatch watch = {NULL, false, NULL};
+    WNDCLASSA windowClass;
+    memset(&windowClass, 0, sizeof windowClass);
+    windowClass.lpfnWndProc = SessionWindowProc;
+    windowClass.hInstance = libraryInstance;
+    windowClass.lpszClassName = DUVARORE_SESSION_CLASS;
+    RegisterClassA(&windowClass);
+    watch.window = CreateWindowExA(0, DUVARORE_SESSION_CLASS, "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
+                                   libraryInstance, NULL);
+    if (watch.window != NULL) {
+        watch.registered =
+            WTSRegisterSessionNotification(watch.window, NOTIFY_FOR_THIS_SESSION) != FALSE;
+    }
+    watch.desktopHook = SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH,
+                                        NULL, DesktopSwitchProc, 0, 0, WINEVENT_OUTOFCONTEXT);
+    return watch;
+}
+
+static void StopSessionWatch(const SessionWatch &watch) {
+    if (watch.desktopHook != NULL) UnhookWinEvent(watch.desktopHook);
+    if (watch.registered) WTSUnRegisterSessionNotification(watch.window);
+    if (watch.window != NULL) DestroyWindow(watch.window);
+    // The class goes with the thread, so that a later SetHook registers it again.
+    UnregisterClassA(DUVARORE_SESSION_CLASS, libraryInstance);
+}
+
 static void SendMaskKey(void) {
     INPUT inputs[2];
     memset(inputs, 0, sizeof inputs);
@@ -93,6 +160,8 @@ static DWORD WINAPI HookThread(LPVOID readyEvent) {
     PeekMessageA(&msg, NULL, WM_USER, WM_USER, PM_NOREMOVE);
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
     HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardProc, libraryInstance, 0);
+    SessionWatch watch = {NULL, false, NULL};
+    if (hook != NULL) watch = StartSessionWatch();
     hookInstalled = hook != NULL;
     SetEvent(static_cast<HANDLE>(readyEvent));
     if (hook != NULL) {
@@ -103,6 +172,7 @@ static DWORD WINAPI HookThread(LPVOID readyEvent) {
             }
             DispatchMessageA(&msg);
         }
+        StopSessionWatch(watch);
         UnhookWindowsHookEx(hook);
     }
     FreeLibraryAndExitThread(libraryInstance, 0);

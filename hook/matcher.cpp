@@ -70,6 +70,19 @@ MatchResult MatchKeyEvent(MatcherState *state, const KeyData *rows, int rowCount
     return result;
 }
 
+int ReleaseAllKeys(MatcherState *state, HeldRelease released[MATCHER_KEYS]) {
+    int count = 0;
+    for (uint32_t vkey = 0; vkey < MATCHER_KEYS; ++vkey) {
+        if (state->key[vkey] == KEY_DOWN_REPORTED) {
+            released[count].vkey = vkey;
+            released[count].operation = state->operation[vkey];
+            ++count;
+        }
+    }
+    ResetMatcher(state);
+    return count;
+}
+
 uint32_t KeyEventFlags(uint32_t scanCode, int extended, int altDown, int up) {
     uint32_t flags = 1u | ((scanCode & 0xFFu) << 16);
     if (extended) flags |= 1u << 24;

@@ -49,6 +49,18 @@ int FindKeyRow(const KeyData *rows, int rowCount, uint32_t vkey, unsigned held);
 MatchResult MatchKeyEvent(MatcherState *state, const KeyData *rows, int rowCount, uint32_t vkey,
                           int up, unsigned held);
 
+// A key whose press was reported, released by ReleaseAllKeys.
+struct HeldRelease {
+    uint32_t vkey;
+    int32_t operation;
+};
+
+// The session was locked or unlocked, or another desktop took the input: keys down now are
+// released where the hook never sees it. Writes each key whose press was reported, in key
+// order, with the operation of its press, and returns how many; every key is then up, so the
+// next press of any key is matched afresh.
+int ReleaseAllKeys(MatcherState *state, HeldRelease released[MATCHER_KEYS]);
+
 // Key flags in the layout of a keystroke message's lParam: repeat count 1, scan code in bits
 // 16-23, extended key in bit 24, Alt down in bit 29, and on release bits 30 and 31.
 uint32_t KeyEventFlags(uint32_t scanCode, int extended, int altDown, int up);

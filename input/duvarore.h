@@ -16,4 +16,8 @@ void __stdcall ResetHook(void);
 // The registered message through which the library reports a matched key.
 #define ZT_COMMAND_NAME "ZT_Command"
 
+// While the hook is set, the library's message-only window of this class hears of session
+// changes (WM_WTSSESSION_CHANGE); on a lock or unlock every held key is reported released.
+#define DUVARORE_SESSION_CLASS "DuvaroreSessionWatch"
+
 #endif

@@ -24,6 +24,10 @@ static int32_t Clamp(int32_t value, int32_t low, int32_t high) {
 void RepairOptionData(OptionData *options) {
     options->historyCount = Clamp(options->historyCount, 0, HISTORY_SLOTS);
     options->pitch = Clamp(options->pitch, VBMP3_PITCH_MIN, VBMP3_PITCH_MAX);
+    // The step is added to a pitch of at most VBMP3_PITCH_MAX and taken from one of at least
+    // VBMP3_PITCH_MIN: the bound
+    // keeps either result far from overflow, whatever a hand-edited file holds.
+    options->pitchStep = Clamp(options->pitchStep, 1, PITCH_STEP_MAX);
     options->revSeconds = Clamp(options->revSeconds, 0, 9);
     options->rewSeconds = Clamp(options->rewSeconds, 0, 9);
     options->ffSeconds = Clamp(options->ffSeconds, 0, 9);

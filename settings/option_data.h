@@ -8,7 +8,7 @@
 
 #include "app/file_spec.h"
 
-enum { HISTORY_SLOTS = 8 };
+enum { HISTORY_SLOTS = 8, PITCH_STEP_MAX = 250 };
 
 struct HistoryEntry {
     char path[FILE_SPEC_TEXT];
@@ -56,9 +56,9 @@ enum { DEFAULT_WINDOW_RIGHT = 260, DEFAULT_WINDOW_BOTTOM = 162, DEFAULT_WINDOW_D
 void SetDefaultOptionData(OptionData *options);
 
 // Brings values that only a damaged or hand-edited file can hold back into range: the history
-// count into 0..8, pitch into VBMP3_PITCH_MIN..VBMP3_PITCH_MAX, the three step values into
-// 0..9, and every counted history string terminated within its field. Values the program
-// writes itself are unchanged.
+// count into 0..8, pitch into VBMP3_PITCH_MIN..VBMP3_PITCH_MAX, pitchStep into
+// 1..PITCH_STEP_MAX, the three step values into 0..9, and every counted history string
+// terminated within its field. Values the program writes itself are unchanged.
 void RepairOptionData(OptionData *options);
 
 #endif

@@ -26,7 +26,7 @@ void GetProgramDirectory(char directory[PROGRAM_DIRECTORY_SIZE]) {
         directory[0] = '\0';
         return;
     }
-    ProgramDirectoryFromModulePath(module, directory);
+    ProgramDirectoryFromModulePath(module, ActiveLeadBytes(), directory);
 }
 
 int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const char *directory,
@@ -46,6 +46,22 @@ int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const char *
     return 1;
 }
 
+enum WriteOutcome { WRITE_DONE, WRITE_NOT_OPENED, WRITE_NOT_WRITTEN };
+
+// Writes the items into `path`, created or emptied first.
+static WriteOutcome WriteItems(const char *path, const void *buffer, int size, int count) {
+    FILE *file = fopen(path, "wb");
+    if (!file) return WRITE_NOT_OPENED;
+    size_t put = fwrite(buffer, (size_t)size, (size_t)count, file);
+    bool flushed = fflush(file) == 0;
+    bool closed = fclose(file) == 0;
+    return put < (size_t)count || !flushed || !closed ? WRITE_NOT_WRITTEN : WRITE_DONE;
+}
+
+static const char *WriteFailureText(WriteOutcome outcome) {
+    return outcome == WRITE_NOT_OPENED ? "fopen" : "fwrite";
+}
+
 int WriteSettingsFile(HWND owner, const void *buffer, int size, int count, const char *directory,
                       const char *name) {
     char path[SETTINGS_PATH_SIZE];
@@ -55,23 +71,25 @@ int WriteSettingsFile(HWND owner, const void *buffer, int size, int count, const
         return 0;
     }
     snprintf(temporary, sizeof temporary, "%s.new", path);
-    FILE *file = fopen(temporary, "wb");
-    if (!file) {
-        FileBox(owner, "fopen");
+    WriteOutcome outcome = WriteItems(temporary, buffer, size, count);
+    if (outcome == WRITE_DONE) {
+        // The old file is replaced only by a complete new one.
+        if (MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return 1;
+        }
+        DeleteFileA(temporary);
+    } else if (outcome == WRITE_NOT_WRITTEN) {
+        // The data itself could not be written: the old file stays as it was.
+        DeleteFileA(temporary);
+        FileBox(owner, WriteFailureText(outcome));
         return 0;
     }
-    size_t put = fwrite(buffer, (size_t)size, (size_t)count, file);
-    bool flushed = fflush(file) == 0;
-    bool closed = fclose(file) == 0;
-    if (put < (size_t)count || !flushed || !closed) {
-        DeleteFileA(temporary);
-        FileBox(owner, "fwrite");
-        return 0;
-    }
-    // The old file is replaced only by a complete new one.
-    if (!MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temporary);
-        FileBox(owner, "fopen");
+    // The temporary file could not be made or could not take the old one's place: its longer
+    // name may not fit where the file's own does, or the folder may let the file be rewritten
+    // but no file be made or renamed. Then the file is written in place, as a save always could.
+    outcome = WriteItems(path, buffer, size, count);
+    if (outcome != WRITE_DONE) {
+        FileBox(owner, WriteFailureText(outcome));
         return 0;
     }
     return 1;

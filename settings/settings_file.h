@@ -23,7 +23,9 @@ void GetProgramDirectory(char directory[PROGRAM_DIRECTORY_SIZE]);
 int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const char *directory,
                      const char *name);
 // Writes them; on failure shows "fopen" or "fwrite" and returns 0. The old file stays whole
-// until the new one is complete: the data goes to a temporary file that then replaces it.
+// until the new one is complete: the data goes to a temporary file that then replaces it. Where
+// that file cannot be made or cannot replace the old one, the file is written in place, so a
+// save fails only where writing the file itself fails.
 int WriteSettingsFile(HWND owner, const void *buffer, int size, int count, const char *directory,
                       const char *name);
 

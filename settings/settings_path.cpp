@@ -6,14 +6,14 @@
 
 #include "app/file_spec.h"
 
-bool ProgramDirectoryFromModulePath(const char *modulePath,
+bool ProgramDirectoryFromModulePath(const char *modulePath, const LeadByteTable *leads,
                                     char directory[PROGRAM_DIRECTORY_SIZE]) {
     directory[0] = '\0';
     size_t length = strlen(modulePath);
     size_t end = 0;  // one past the last separator
     for (size_t i = 0; i < length; ++i) {
         unsigned char c = (unsigned char)modulePath[i];
-        if (IsCp932LeadByte(c) && i + 1 < length) {
+        if (leads->lead[c] && i + 1 < length) {
             ++i;
             continue;
         }

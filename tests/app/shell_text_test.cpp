@@ -10,38 +10,60 @@
 #include "app/layout.h"
 #include "app/status_text.h"
 
-static std::string NameOf(const char *path) {
+static std::string NameOf(const char *path, const LeadByteTable *leads = Cp932LeadBytes()) {
     FileSpec file;
     memset(&file, 0xAA, sizeof file);  // garbage in the name must not survive
     memset(file.path, 0, sizeof file.path);
     strncpy(file.path, path, sizeof file.path - 1);
-    SetFileSpecName(&file);
+    SetFileSpecNameWith(&file, leads);
     return file.name;
 }
 
-TEST(SetFileSpecName, KeepsEveryDotButSplitsAtTheLastSeparator) {
-    EXPECT_EQ(NameOf("D:\\rec\\a.b.mp3"), "a.b.mp3");
-    EXPECT_EQ(NameOf("memo.wav"), "memo.wav");
-    EXPECT_EQ(NameOf("D:memo.wav"), "memo.wav");
-    EXPECT_EQ(NameOf("D:/rec/sub/x.wav"), "x.wav");
-    EXPECT_EQ(NameOf("\\\\server\\share\\y.mp3"), "y.mp3");
-    EXPECT_EQ(NameOf("D:\\rec\\"), "");
-    EXPECT_EQ(NameOf(""), "");
+// A single-byte code page such as 1252: no byte starts a double-byte character.
+static const LeadByteTable *SingleByte() {
+    static const LeadByteTable none = {};
+    return &none;
 }
 
-TEST(SetFileSpecName, TrailByteOfADoubleByteCharacterIsNoSeparator) {
+// Each path's name in code page 932 and in a single-byte Western code page: the same bytes are
+// different characters, so the split differs exactly where a byte is a lead byte of 932.
+struct NameRow {
+    const char *label;
+    const char *path;
+    const char *nameCp932;
+    const char *nameWestern;
+};
+
+static const NameRow NAME_ROWS[] = {
+    {"DOTS_KEPT", "D:\\rec\\a.b.mp3", "a.b.mp3", "a.b.mp3"},
+    {"BARE_NAME", "memo.wav", "memo.wav", "memo.wav"},
+    {"DRIVE_RELATIVE", "D:memo.wav", "memo.wav", "memo.wav"},
+    {"FORWARD_SLASHES", "D:/rec/sub/x.wav", "x.wav", "x.wav"},
+    {"UNC", "\\\\server\\share\\y.mp3", "y.mp3", "y.mp3"},
+    {"FOLDER_ONLY", "D:\\rec\\", "", ""},
+    {"EMPTY", "", "", ""},
     // 表 is 0x95 0x5C in code page 932: its second byte is the code of the backslash.
-    EXPECT_EQ(NameOf("D:\\rec\\\x95\x5c.wav"), "\x95\x5c.wav");
-    EXPECT_EQ(NameOf("D:\\\x95\x5c\\\x95\x5c\x95\x5c.wav"), "\x95\x5c\x95\x5c.wav");
+    {"CP932_TRAIL_BACKSLASH", "D:\\rec\\\x95\x5c.wav", "\x95\x5c.wav", ".wav"},
+    {"CP932_TWO_FOLDERS", "D:\\\x95\x5c\\\x95\x5c\x95\x5c.wav", "\x95\x5c\x95\x5c.wav", ".wav"},
     // ソ (0x83 0x5C) at the end of a folder name.
-    EXPECT_EQ(NameOf("C:\\\x83\x5c\\a.mp3"), "a.mp3");
+    {"CP932_FOLDER_END", "C:\\\x83\x5c\\a.mp3", "a.mp3", "a.mp3"},
+    // "dé" in code page 1252: é (0xE9) is a lead byte of 932, and once swallowed the backslash.
+    {"WESTERN_ACCENT_BEFORE_SEPARATOR", "D:\\rec\\d\xe9\\memo.wav", "d\xe9\\memo.wav", "memo.wav"},
+    {"WESTERN_ACCENTED_DRIVE_FOLDER", "C:\\\xe9\\x.mp3", "\xe9\\x.mp3", "x.mp3"},
+};
+
+TEST(SetFileSpecName, SplitsAtTheLastSeparatorOfTheCodePage) {
+    for (const NameRow &row : NAME_ROWS) {
+        EXPECT_EQ(NameOf(row.path), row.nameCp932) << row.label;
+        EXPECT_EQ(NameOf(row.path, SingleByte()), row.nameWestern) << row.label;
+    }
 }
 
 TEST(SetFileSpecName, UnterminatedPathStaysWithinItsField) {
     FileSpec file;
     memset(file.path, 'x', sizeof file.path);  // 260 bytes, no terminator
     memset(file.name, 0x55, sizeof file.name);
-    SetFileSpecName(&file);
+    SetFileSpecNameWith(&file, Cp932LeadBytes());
     EXPECT_EQ(strlen(file.name), 259u);
     EXPECT_EQ(file.name[259], '\0');
 }

@@ -249,6 +249,10 @@ HWND FindHelpViewer(DWORD pid) {
 
 TEST_F(ProgramTest, F1OpensTheHelpFileInTheViewer) {
     ASSERT_NO_FATAL_FAILURE(Install(true));
+    // A file named hhctrl.ocx in the program's folder, which is also the current directory:
+    // the viewer must still be the system's.
+    ASSERT_TRUE(CopyFileA((driver::DistFolder() + "\\..\\decoy\\hhctrl.ocx").c_str(),
+                          (folder + "\\hhctrl.ocx").c_str(), FALSE));
     ASSERT_NO_FATAL_FAILURE(Start());
     driver::PostKey(program.window, VK_F1);
     HWND viewer = NULL;
@@ -261,6 +265,7 @@ TEST_F(ProgramTest, F1OpensTheHelpFileInTheViewer) {
     EXPECT_TRUE(Responding());
     if (viewer) PostMessageA(viewer, WM_CLOSE, 0, 0);
     EXPECT_TRUE(driver::Close(&program).empty());
+    EXPECT_FALSE(driver::FileExists(folder + "\\decoy-loaded"));
 }
 
 }  // namespace

@@ -8,6 +8,12 @@
 
 #include "audio/stretch.h"
 
+// The most audio one input is turned into: enough for many analysis windows at every rate and
+// tempo, yet small enough that the target runs hundreds of inputs a second. (The seeds are whole
+// MP3 files; uncapped, each became tens of seconds of audio and the target ran 3 inputs a
+// second.)
+static const size_t MAX_FED_FRAMES = 16384;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 4) return 0;
     int channels = 1 + (data[0] & 1);
@@ -19,13 +25,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::vector<int16_t> piece, out(4096 * 2);
     double last = 0;
     size_t at = 1, fed = 0;
-    while (at + 3 <= size) {
+    while (at + 3 <= size && fed < MAX_FED_FRAMES) {
         uint8_t op = data[at], a = data[at + 1], b = data[at + 2];
         at += 3;
         if (op & 1) {
             StretchSetTempo(s, (50 + (a * 250) / 255) / 100.0);
         }
         size_t frames = size_t(a) * 16 + b;
+        if (frames > MAX_FED_FRAMES - fed) frames = MAX_FED_FRAMES - fed;
         piece.resize(frames * size_t(channels));
         for (size_t i = 0; i < piece.size(); ++i)
             piece[i] = int16_t((i * 7919u + op * 131u) & 0xFFFF);

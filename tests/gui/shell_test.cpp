@@ -12,6 +12,7 @@
 #include "tests/driver/driver.h"
 #include "tests/driver/settings_files.h"
 #include "res/resource.h"
+#include "tests/driver/sound.h"
 
 using driver::Box;
 using driver::Program;
@@ -266,6 +267,42 @@ TEST(Shell, DamagedOptionsFileIsRepairedNotTrusted) {
     EXPECT_EQ(saved.historyCount, 8);
     EXPECT_GE(saved.pitch, 50);
     EXPECT_LE(saved.pitch, 300);
+    EXPECT_GE(saved.pitchStep, 1);
+    EXPECT_LE(saved.pitchStep, 250);
+}
+
+// A Western system (code page 1252), where é is one byte that code page 932 would read as the
+// lead byte of a double-byte character: the settings stay beside the program in "Café", and a
+// file in "dé" is named by its own name. This test process runs with en_US.UTF-8 (the
+// shell_western_test entry), and the program it starts inherits that code page.
+TEST(Western, PathsAreSplitInTheActiveCodePage) {
+    ASSERT_EQ(GetACP(), 1252u);
+    std::string parent = driver::Install("western");
+    std::string folder = parent + "\\Caf\xe9";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+    for (const char *file : {"Parlomix.exe", "vbmp3.dll", "duvarore.dll"}) {
+        ASSERT_TRUE(
+            CopyFileA((parent + "\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE));
+    }
+    std::string recordings = folder + "\\d\xe9";
+    ASSERT_TRUE(CreateDirectoryA(recordings.c_str(), NULL));
+    ASSERT_TRUE(driver::WriteToneFile(recordings + "\\memo.wav", 3));
+
+    Program first;
+    std::vector<Box> boxes = driver::StartAndSettle(folder, "", &first);
+    EXPECT_EQ(boxes.size(), 4u) << "the first start's notices about missing settings";
+    EXPECT_TRUE(driver::FileExists(folder + "\\parlomix_opt"));
+    EXPECT_TRUE(driver::FileExists(folder + "\\parlomix_key"));
+    EXPECT_FALSE(driver::FileExists(parent + "\\parlomix_opt")) << "written one folder up";
+    EXPECT_TRUE(driver::Close(&first).empty());
+
+    Program second;
+    EXPECT_TRUE(
+        driver::StartAndSettle(folder, "\"" + recordings + "\\memo.wav\"", &second).empty());
+    ASSERT_NE(second.window, (HWND)NULL);
+    EXPECT_EQ(driver::WindowText(second.window), "memo.wav - Parlomix");
+    EXPECT_TRUE(driver::Close(&second).empty());
+    EXPECT_FALSE(driver::FileExists(parent + "\\parlomix_opt"));
 }
 
 // Run by CTest with a HOME that gives Wine no sound device.

@@ -222,6 +222,66 @@ TEST_F(Hook, AltAndWinCombinationsAreMaskedSoTheirReleaseOpensNoMenu) {
     EXPECT_EQ(ObservedKeyDowns(0xE8), 1);
 }
 
+// The screen is locked or unlocked, or another desktop takes the input (a secure desktop),
+// while hot keys are held: their releases never reach the hook. Each held press gets its
+// release reported, and the next real press is reported again.
+TEST_F(Hook, SessionChangeOrDesktopSwitchReleasesEveryHeldKey) {
+    HWND watch = FindWindowExA(HWND_MESSAGE, NULL, DUVARORE_SESSION_CLASS, NULL);
+    ASSERT_NE(watch, (HWND)NULL);
+    enum { SESSION_LOCK, SESSION_UNLOCK, DESKTOP_SWITCH };
+    const struct {
+        const char *label;
+        int change;
+    } rows[] = {{"SESSION_LOCK", SESSION_LOCK},
+                {"SESSION_UNLOCK", SESSION_UNLOCK},
+                {"DESKTOP_SWITCH", DESKTOP_SWITCH}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.label);
+        reports.clear();
+        Down(VK_CONTROL);
+        Down(VK_LEFT);
+        Down(VK_RIGHT);
+        WaitForReports(2);
+        if (row.change == DESKTOP_SWITCH) {
+            NotifyWinEvent(EVENT_SYSTEM_DESKTOPSWITCH, GetDesktopWindow(), OBJID_WINDOW,
+                           CHILDID_SELF);
+        } else {
+            SendMessageA(watch, WM_WTSSESSION_CHANGE,
+                         row.change == SESSION_LOCK ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK, 1);
+        }
+        WaitForReports(4);
+        ASSERT_EQ(reports.size(), 4u);
+        // Released in key order: VK_LEFT before VK_RIGHT.
+        EXPECT_EQ(reports[2].operation, WPARAM(OP_REW));
+        EXPECT_FALSE(Pressed(reports[2]));
+        EXPECT_EQ(reports[3].operation, WPARAM(OP_FF));
+        EXPECT_FALSE(Pressed(reports[3]));
+        // The late real releases belong to nobody; the next press is a new one.
+        Up(VK_LEFT);
+        Up(VK_RIGHT);
+        Down(VK_RIGHT);
+        Up(VK_RIGHT);
+        Up(VK_CONTROL);
+        WaitForReports(6);
+        ASSERT_EQ(reports.size(), 6u);
+        EXPECT_EQ(reports[4].operation, WPARAM(OP_FF));
+        EXPECT_TRUE(Pressed(reports[4]));
+        EXPECT_EQ(reports[5].operation, WPARAM(OP_FF));
+        EXPECT_FALSE(Pressed(reports[5]));
+    }
+    // Other session news leaves held keys alone.
+    reports.clear();
+    Down(VK_CONTROL);
+    Down(VK_SPACE);
+    SendMessageA(watch, WM_WTSSESSION_CHANGE, WTS_SESSION_LOGON, 1);
+    Up(VK_SPACE);
+    Up(VK_CONTROL);
+    WaitForReports(2);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_TRUE(Pressed(reports[0]));
+    EXPECT_FALSE(Pressed(reports[1]));
+}
+
 struct Typist {
     DWORD delayMs;
     volatile LONG done;

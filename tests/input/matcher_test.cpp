@@ -148,9 +148,35 @@ TEST_F(Matcher, UnmatchedKeysAndModifiersPassOn) {
     EXPECT_FALSE(r.report || r.swallow);
 }
 
+// A session lock or a desktop switch while keys are held: their releases never come.
+TEST_F(Matcher, ReleaseAllReportsEachReportedKeyOnceAndForgetsEveryKey) {
+    ASSERT_EQ(Down(VK_LEFT, HELD_CTRL).operation, OP_REW);
+    ASSERT_EQ(Down(VK_RIGHT, HELD_CTRL).operation, OP_FF);
+    ASSERT_FALSE(Down(VK_SPACE, 0).report);  // passed on to the focused program
+    HeldRelease released[MATCHER_KEYS];
+    ASSERT_EQ(ReleaseAllKeys(&state, released), 2);
+    EXPECT_EQ(released[0].vkey, uint32_t(VK_LEFT));
+    EXPECT_EQ(released[0].operation, OP_REW);
+    EXPECT_EQ(released[1].vkey, uint32_t(VK_RIGHT));
+    EXPECT_EQ(released[1].operation, OP_FF);
+    EXPECT_EQ(ReleaseAllKeys(&state, released), 0);
+
+    // A late release is nobody's; the next press of the key is reported, not swallowed quietly.
+    MatchResult r = Up(VK_LEFT, HELD_CTRL);
+    EXPECT_FALSE(r.report || r.swallow);
+    r = Down(VK_RIGHT, HELD_CTRL);
+    EXPECT_TRUE(r.report);
+    EXPECT_EQ(r.operation, OP_FF);
+    // A key that was passed on is matched afresh too.
+    r = Down(VK_SPACE, HELD_CTRL);
+    EXPECT_TRUE(r.report);
+    EXPECT_EQ(r.operation, OP_PLAY_PAUSE);
+}
+
 // Long random sequences of presses, repeats and releases with changing modifiers and rows
-// swapped in between: every key's reports alternate press and release, a release carries its
-// press's operation, and only reported keys are swallowed.
+// swapped in between, and now and then a session change that releases every key: every key's
+// reports alternate press and release, a release carries its press's operation, and only
+// reported keys are swallowed.
 TEST(MatcherSequences, ReportsPairUpWhateverTheOrderOfEvents) {
     const uint32_t keys[] = {VK_SPACE,   VK_LEFT,     VK_RIGHT, VK_A,     VK_F5,
                              VK_CONTROL, VK_LCONTROL, VK_SHIFT, VK_RMENU, VK_LWIN};
@@ -173,6 +199,21 @@ TEST(MatcherSequences, ReportsPairUpWhateverTheOrderOfEvents) {
         int reportCount = 0;
         for (int step = 0; step < 1500; ++step) {
             if (random() % 25 == 0) current ^= 1;
+            if (random() % 97 == 0) {
+                HeldRelease released[MATCHER_KEYS];
+                int count = ReleaseAllKeys(&state, released);
+                int expected = 0;
+                for (uint32_t vkey = 0; vkey < MATCHER_KEYS; ++vkey) expected += reportedDown[vkey];
+                EXPECT_EQ(count, expected) << "run " << run << " step " << step;
+                for (int i = 0; i < count; ++i) {
+                    EXPECT_TRUE(reportedDown[released[i].vkey]) << released[i].vkey;
+                    EXPECT_EQ(released[i].operation, pressOperation[released[i].vkey]);
+                }
+                memset(down, 0, sizeof down);
+                memset(reportedDown, 0, sizeof reportedDown);
+                reportCount += count;
+                continue;
+            }
             const KeyData *rows = tables[current];
             uint32_t vkey = keys[random() % (sizeof keys / sizeof keys[0])];
             bool up = down[vkey] ? random() % 3 == 0 : random() % 4 == 0;

@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             file.path[0] = (argument & 1) ? 'C' : 'c';
             memcpy(file.path + 1, ":\\f", 3);
             file.path[4] = (char)('a' + argument % 6);
-            SetFileSpecName(&file);
+            SetFileSpecNameWith(&file, Cp932LeadBytes());
             world.openResult = (argument & 0x80) ? 0 : 1;
             OpenFileSequence(&port, &repeats, &fileOpen, &playState, &file, &options);
             Check(fileOpen == (world.openResult != 0));

@@ -16,7 +16,7 @@ FileSpec File(const std::string &path) {
     FileSpec file;
     memset(&file, 0, sizeof file);
     strncpy(file.path, path.c_str(), sizeof file.path - 1);
-    SetFileSpecName(&file);
+    SetFileSpecNameWith(&file, Cp932LeadBytes());
     return file;
 }
 

@@ -31,7 +31,7 @@ struct Open : ::testing::Test {
         FileSpec file;
         memset(&file, 0, sizeof file);
         strcpy(file.path, path);
-        SetFileSpecName(&file);
+        SetFileSpecNameWith(&file, Cp932LeadBytes());
         OpenFileSequence(&port, &repeats, &fileOpen, &playState, &file, &options);
     }
 

@@ -46,6 +46,7 @@ TEST(OptionData, RepairClampsDamagedValues) {
     o.revSeconds = -3;
     o.rewSeconds = 12;
     o.ffSeconds = 2147483647;
+    o.pitchStep = 2147483647;  // added to the pitch, this once overflowed into a negative pitch
     memset(o.history[7].path, 'p', sizeof o.history[7].path);
     RepairOptionData(&o);
     EXPECT_EQ(o.historyCount, 8);
@@ -53,27 +54,62 @@ TEST(OptionData, RepairClampsDamagedValues) {
     EXPECT_EQ(o.revSeconds, 0);
     EXPECT_EQ(o.rewSeconds, 9);
     EXPECT_EQ(o.ffSeconds, 9);
+    EXPECT_EQ(o.pitchStep, 250);
     EXPECT_EQ(strnlen(o.history[7].path, 260), 259u);
     o.historyCount = -5;
     o.pitch = 301;
+    o.pitchStep = -2147483647 - 1;
     RepairOptionData(&o);
     EXPECT_EQ(o.historyCount, 0);
     EXPECT_EQ(o.pitch, 300);
+    EXPECT_EQ(o.pitchStep, 1);
+    const struct { int32_t stored, repaired; } steps[] = {{0, 1}, {1, 1}, {250, 250}, {251, 250}};
+    for (const auto &step : steps) {
+        o.pitchStep = step.stored;
+        RepairOptionData(&o);
+        EXPECT_EQ(o.pitchStep, step.repaired) << step.stored;
+    }
 }
 
-static std::string DirectoryOf(const char *module) {
+static std::string DirectoryOf(const char *module, const LeadByteTable *leads = Cp932LeadBytes()) {
     char directory[PROGRAM_DIRECTORY_SIZE];
     memset(directory, 'z', sizeof directory);
-    bool ok = ProgramDirectoryFromModulePath(module, directory);
+    bool ok = ProgramDirectoryFromModulePath(module, leads, directory);
     return ok ? std::string(directory) : "<refused:" + std::string(directory) + ">";
 }
 
+// A single-byte code page such as 1252: no byte starts a double-byte character.
+static const LeadByteTable *SingleByte() {
+    static const LeadByteTable none = {};
+    return &none;
+}
+
+// The program directory of each module path in code page 932 and in a Western code page.
+struct DirectoryRow {
+    const char *label;
+    const char *module;
+    const char *inCp932;
+    const char *inWestern;
+};
+
+static const DirectoryRow DIRECTORY_ROWS[] = {
+    {"FOLDER", "C:\\Tools\\prog.exe", "C:\\Tools\\", "C:\\Tools\\"},
+    {"ROOT", "C:\\prog.exe", "C:\\", "C:\\"},
+    {"DRIVE_RELATIVE", "C:prog.exe", "C:\\", "C:\\"},
+    // 表 (0x95 0x5C) ends the folder name in code page 932.
+    {"CP932_TRAIL_BACKSLASH", "C:\\\x95\x5c\\prog.exe", "C:\\\x95\x5c\\", "C:\\\x95\x5c\\"},
+    {"CP932_TRAIL_IS_LAST", "C:\\d\\\x95\x5cprog.exe", "C:\\d\\", "C:\\d\\\x95\\"},
+    // "Café" in code page 1252: é (0xE9) is a lead byte of 932 and once swallowed the separator,
+    // which put the settings one folder up.
+    {"WESTERN_ACCENT_BEFORE_SEPARATOR", "C:\\Caf\xe9\\Parlomix.exe", "C:\\", "C:\\Caf\xe9\\"},
+    {"NO_FOLDER", "prog.exe", "<refused:>", "<refused:>"},
+};
+
 TEST(SettingsPath, ProgramDirectoryEndsInABackslash) {
-    EXPECT_EQ(DirectoryOf("C:\\Tools\\prog.exe"), "C:\\Tools\\");
-    EXPECT_EQ(DirectoryOf("C:\\prog.exe"), "C:\\");
-    EXPECT_EQ(DirectoryOf("C:prog.exe"), "C:\\");
-    EXPECT_EQ(DirectoryOf("C:\\\x95\x5c\\prog.exe"), "C:\\\x95\x5c\\");
-    EXPECT_EQ(DirectoryOf("prog.exe"), "<refused:>");
+    for (const DirectoryRow &row : DIRECTORY_ROWS) {
+        EXPECT_EQ(DirectoryOf(row.module), row.inCp932) << row.label;
+        EXPECT_EQ(DirectoryOf(row.module, SingleByte()), row.inWestern) << row.label;
+    }
 }
 
 TEST(SettingsPath, TooLongDirectoryIsRefused) {

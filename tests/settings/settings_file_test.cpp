@@ -42,6 +42,12 @@ class BoxAnswerer {
     std::thread thread_;
 };
 
+// Paths are split in the code page the ANSI functions speak; the tests run in 932.
+TEST(CodePage, ActiveLeadBytesAreThoseOfTheSystemCodePage) {
+    ASSERT_EQ(GetACP(), 932u);
+    EXPECT_EQ(memcmp(ActiveLeadBytes(), Cp932LeadBytes(), sizeof(LeadByteTable)), 0);
+}
+
 static std::string Folder(const char *name) { return driver::WorkFolder(name) + "\\"; }
 
 TEST(SettingsFile, OptionsSurviveWriteAndReadByteForByte) {
@@ -102,22 +108,69 @@ TEST(SettingsFile, MissingShortAndLongFiles) {
     EXPECT_EQ(boxes.Seen(), expected);
 }
 
+// Where the temporary file cannot be made, the file is written in place: a save never fails
+// that writing the file itself would have managed.
+TEST(SettingsFile, SavesInPlaceWhereNoTemporaryFileCanBeMade) {
+    const struct {
+        const char *label;
+        std::string dir;
+        bool folderInTheWay;
+    } rows[] = {
+        {"TEMPORARY_NAME_TAKEN", Folder("temporary-taken"), true},
+        // The composed "<dir>\\\\parlomix_opt", its backslash doubled, is 259 characters, the
+        // most a Windows path can have: the temporary file's longer name cannot be opened there.
+        {"TEMPORARY_PATH_TOO_LONG", Folder("long"), false},
+    };
+    for (const auto &row : rows) {
+        std::string dir = row.dir;
+        if (!row.folderInTheWay) {
+            dir += std::string(259 - 2 - strlen(OPTION_FILE_NAME) - dir.size(), 'd');
+            ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL)) << row.label;
+            dir += "\\";
+            ASSERT_EQ(dir.size() + 1 + strlen(OPTION_FILE_NAME), 259u);
+        }
+        BoxAnswerer boxes;
+        OptionData first;
+        SetDefaultOptionData(&first);
+        first.pitch = 123;
+        ASSERT_EQ(WriteSettingsFile(NULL, &first, sizeof first, 1, dir.c_str(), OPTION_FILE_NAME),
+                  1)
+            << row.label;
+        if (row.folderInTheWay) {
+            ASSERT_TRUE(CreateDirectoryA((dir + OPTION_FILE_NAME ".new").c_str(), NULL));
+        }
+        OptionData second = first;
+        second.pitch = 250;
+        EXPECT_EQ(WriteSettingsFile(NULL, &second, sizeof second, 1, dir.c_str(), OPTION_FILE_NAME),
+                  1)
+            << row.label;
+        EXPECT_EQ(boxes.Seen(), std::vector<std::string>{}) << row.label;
+        std::vector<unsigned char> bytes = driver::ReadBytes(dir + OPTION_FILE_NAME);
+        ASSERT_EQ(bytes.size(), 4244u) << row.label;
+        EXPECT_EQ(memcmp(bytes.data(), &second, sizeof second), 0) << row.label;
+    }
+}
+
 TEST(SettingsFile, FailedWriteLeavesTheOldFileWhole) {
-    std::string dir = Folder("readonly");
+    std::string dir = Folder("locked");
     OptionData first;
     SetDefaultOptionData(&first);
     first.pitch = 123;
     ASSERT_EQ(WriteSettingsFile(NULL, &first, sizeof first, 1, dir.c_str(), OPTION_FILE_NAME), 1);
-    // A folder in the way of the temporary file makes the new data impossible to write.
-    ASSERT_TRUE(CreateDirectoryA((dir + OPTION_FILE_NAME ".new").c_str(), NULL));
+    // Held open by another with no sharing: the file can be neither replaced nor rewritten.
+    HANDLE held = CreateFileA((dir + OPTION_FILE_NAME).c_str(), GENERIC_READ, 0, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     BoxAnswerer boxes;
     OptionData second = first;
     second.pitch = 250;
     EXPECT_EQ(WriteSettingsFile(NULL, &second, sizeof second, 1, dir.c_str(), OPTION_FILE_NAME), 0);
+    CloseHandle(held);
     EXPECT_EQ(boxes.Seen(), std::vector<std::string>{"error|fopen"});
     std::vector<unsigned char> bytes = driver::ReadBytes(dir + OPTION_FILE_NAME);
     ASSERT_EQ(bytes.size(), 4244u);
     EXPECT_EQ(memcmp(bytes.data(), &first, sizeof first), 0);
+    EXPECT_FALSE(driver::FileExists(dir + OPTION_FILE_NAME ".new"));
 }
 
 TEST(SettingsFile, ADirectoryTooLongForThePathIsUnreadableAndUnwritable) {
