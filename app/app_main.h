@@ -18,4 +18,9 @@ extern UINT ZT_ExistPrevInst;
 // it does not fit the 260-byte path (then `file` is untouched).
 int GetCommandLineFile(FileSpec *file);
 
+// When the first command-line argument names a file whose path does not fit the 260-byte path
+// field, tells the user in an error box owned by `owner` (null: none) and returns true; returns
+// false, showing nothing, for any other command line.
+bool ReportTooLongCommandLineFile(HWND owner);
+
 #endif

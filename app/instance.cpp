@@ -6,6 +6,7 @@
 
 #include "app/app_main.h"
 #include "app/app_title.h"
+#include "app/show_error.h"
 
 char appTitle[APP_TITLE_SIZE];
 UINT ZT_ExistPrevInst;
@@ -14,12 +15,25 @@ UINT ZT_ExistPrevInst;
 // second start can hand its file to the first before it signals.
 __attribute__((section(".shr"), shared)) FileSpec currentFile = {};
 
+static const char PATH_TOO_LONG_TEXT[] = "File path too long";
+
+static const char *CommandLineArgument() { return __argc >= 2 ? __argv[1] : NULL; }
+
+// A longer path cannot be named by the 260-byte field: it is refused rather than cut, since a
+// cut path would name another file.
+static bool FitsPathField(const char *argument) { return strlen(argument) < FILE_SPEC_TEXT; }
+
+bool ReportTooLongCommandLineFile(HWND owner) {
+    const char *argument = CommandLineArgument();
+    if (!argument || FitsPathField(argument)) return false;
+    ShowError(owner, PATH_TOO_LONG_TEXT);
+    return true;
+}
+
 int GetCommandLineFile(FileSpec *file) {
-    if (__argc < 2 || !__argv[1]) return 0;
-    const char *argument = __argv[1];
+    const char *argument = CommandLineArgument();
+    if (!argument || !FitsPathField(argument)) return 0;
     size_t length = strlen(argument);
-    // A longer path cannot be named by the 260-byte field: refused rather than cut.
-    if (length >= sizeof file->path) return 0;
     FileSpec record;
     memset(&record, 0, sizeof record);
     memcpy(record.path, argument, length);

@@ -25,3 +25,18 @@ void ComputeLayout(int32_t w, int32_t h, int32_t a, Layout *layout) {
     Set(&r[LAYOUT_STEP_BOX], 11 * a, 4 * h, 14 * a, t);
     Set(&r[LAYOUT_STEP_UPDOWN], 14 * a, 4 * h, 16 * a, t);
 }
+
+LayoutRect InitialWindowRect(const OptionData *options, int32_t systemDpi) {
+    LayoutRect rect = {options->windowLeft, options->windowTop, options->windowRight,
+                       options->windowBottom};
+    bool untouched = rect.left == 0 && rect.top == 0 && rect.right == DEFAULT_WINDOW_RIGHT &&
+                     rect.bottom == DEFAULT_WINDOW_BOTTOM;
+    if (untouched && systemDpi > 0) {
+        // Rounded to the nearest pixel, as MulDiv does.
+        rect.right =
+            (DEFAULT_WINDOW_RIGHT * systemDpi + DEFAULT_WINDOW_DPI / 2) / DEFAULT_WINDOW_DPI;
+        rect.bottom =
+            (DEFAULT_WINDOW_BOTTOM * systemDpi + DEFAULT_WINDOW_DPI / 2) / DEFAULT_WINDOW_DPI;
+    }
+    return rect;
+}

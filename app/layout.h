@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "settings/option_data.h"
+
 struct LayoutRect {
     int32_t left, top, right, bottom;
 };
@@ -31,5 +33,11 @@ static_assert(sizeof(Layout) == 160, "ten rectangles of four int32");
 // Fills `layout` for a client width and the font's tmHeight and tmAveCharWidth.
 void ComputeLayout(int32_t clientWidth, int32_t textHeight, int32_t averageCharWidth,
                    Layout *layout);
+
+// The normal rectangle the main window first takes, in screen pixels. The untouched default
+// rectangle is made for DEFAULT_WINDOW_DPI and is scaled to `systemDpi`, so that the controls,
+// which follow the font, fit at every DPI; any other stored rectangle is the user's own and comes
+// back as stored, as it does when `systemDpi` is not positive.
+LayoutRect InitialWindowRect(const OptionData *options, int32_t systemDpi);
 
 #endif

@@ -63,7 +63,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     if (CheckPrevInstance(appTitle)) {
         // Without a file the first instance is only brought to the front, so that its
         // playback is not interrupted by reopening whatever the shared record names.
-        if (hasFile) PostMessageA(HWND_BROADCAST, ZT_ExistPrevInst, 0, 0);
+        if (hasFile) {
+            PostMessageA(HWND_BROADCAST, ZT_ExistPrevInst, 0, 0);
+        } else {
+            // Told here, before the first window comes forward and would cover the box.
+            ReportTooLongCommandLineFile(NULL);
+        }
         ActivatePrevInstance(appTitle);
         return 0;
     }

@@ -59,6 +59,14 @@ static void OpenCurrentFile(MainWindow *w) {
     OpenFileSequence(&w->port, &w->repeats, &w->fileOpen, &w->playState, &file, &optionData);
 }
 
+// The screen's pixels per logical inch; the program is DPI-aware, so this is the real one.
+static int32_t SystemDpi() {
+    HDC screen = GetDC(NULL);
+    int32_t dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(NULL, screen);
+    return dpi;
+}
+
 static void OnZtCommand(MainWindow *w, int32_t operationOrKey, int32_t flags) {
     int32_t operation = ResolveOperation(operationOrKey, flags, &optionData);
     if (operation == OP_INVALID) return;
@@ -93,14 +101,14 @@ static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
     CreateOptionControls(window, &optionData);
     memset(&w->placement, 0, sizeof w->placement);
     w->placement.length = sizeof w->placement;
-    w->placement.rcNormalPosition.left = optionData.windowLeft;
-    w->placement.rcNormalPosition.top = optionData.windowTop;
-    w->placement.rcNormalPosition.right = optionData.windowRight;
-    w->placement.rcNormalPosition.bottom = optionData.windowBottom;
+    w->placement.rcNormalPosition = ToRect(InitialWindowRect(&optionData, SystemDpi()));
     SetWindowPlacement(window, &w->placement);
     LoadHistory(window, &optionData);
     w->fullyCreated = true;
-    if (GetCommandLineFile(&currentFile)) OpenCurrentFile(w);
+    if (GetCommandLineFile(&currentFile))
+        OpenCurrentFile(w);
+    else
+        ReportTooLongCommandLineFile(window);
 }
 
 static void OnClose(MainWindow *w) {

@@ -12,10 +12,12 @@ enum { STATUS_TEXT_SIZE = 48, TITLE_TEXT_SIZE = 300 };
 const char *StatusWord(int32_t state);
 
 // "%-8s  %02d:%02d:%02d / %02d:%02d:%02d" with the state word and the two times; returns the
-// length. Never writes past `size` bytes.
+// length written, which is shorter than the whole line only when `size` is too small. Never
+// writes past `size` bytes.
 int FormatStatusText(char *out, size_t size, int32_t state, int32_t position, int32_t length);
 
-// "%s - %s": the file's name and the display name.
+// "%s - %s": the file's name (at most 259 bytes of it) and the display name; returns the length
+// written, as above.
 int FormatTitleText(char *out, size_t size, const char *fileName, const char *appName);
 
 #endif

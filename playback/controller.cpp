@@ -123,9 +123,32 @@ static void SeekPaused(const PlaybackPort *port, int32_t state, const PlayState 
     port->seek(port->context, playState->seekPosition);
 }
 
+// The repeat timer that an _END operation stops, or 0 for any other operation.
+static int32_t RepeatOfEndOperation(int32_t operation) {
+    switch (operation) {
+    case OP_REW_END: return TIMER_REW_REPEAT;
+    case OP_FF_END: return TIMER_FF_REPEAT;
+    case OP_PITCH_UP_END: return TIMER_PITCH_UP_REPEAT;
+    case OP_PITCH_DOWN_END: return TIMER_PITCH_DOWN_REPEAT;
+    default: return 0;
+    }
+}
+
+void StopAllRepeats(const PlaybackPort *port, RepeatTimers *repeats) {
+    for (int32_t timerId = TIMER_REW_REPEAT; timerId <= TIMER_PITCH_DOWN_REPEAT; ++timerId) {
+        StopRepeat(port, repeats, timerId);
+    }
+}
+
 int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, bool fileOpen,
                      int32_t operation, PlayState *playState, OptionData *options) {
     if (!fileOpen) {
+        // A release must never be lost: the file may have gone while its key was held, and the
+        // repeat would otherwise step through the next file that opens.
+        int32_t repeat = RepeatOfEndOperation(operation);
+        if (repeat != 0) {
+            StopRepeat(port, repeats, repeat);
+        }
         return 0;
     }
     int32_t position = 0;
@@ -179,12 +202,12 @@ int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, bool fileO
         }
         FfStep(port, repeats, position, playState, options);
         break;
-    case OP_REW_END: StopRepeat(port, repeats, TIMER_REW_REPEAT); break;
-    case OP_FF_END: StopRepeat(port, repeats, TIMER_FF_REPEAT); break;
+    case OP_REW_END:
+    case OP_FF_END:
+    case OP_PITCH_UP_END:
+    case OP_PITCH_DOWN_END: StopRepeat(port, repeats, RepeatOfEndOperation(operation)); break;
     case OP_PITCH_UP: PitchStep(port, repeats, +1, options); break;
-    case OP_PITCH_UP_END: StopRepeat(port, repeats, TIMER_PITCH_UP_REPEAT); break;
     case OP_PITCH_DOWN: PitchStep(port, repeats, -1, options); break;
-    case OP_PITCH_DOWN_END: StopRepeat(port, repeats, TIMER_PITCH_DOWN_REPEAT); break;
     case OP_SEEK: SeekPaused(port, state, playState); break;
     case OP_INVALID: return -1;
     default: break;

@@ -30,7 +30,8 @@ struct RepeatTimers {
     bool running[REPEAT_TIMER_COUNT];
 };
 
-// Carries out `operation` on the open file. Returns 0 when no file is open, -1 when the operation
+// Carries out `operation` on the open file. Returns 0 when no file is open (an _END operation
+// still stops its repeat then, and nothing else is done), -1 when the operation
 // does not apply in the current state (then `playState` keeps every byte), 1 otherwise, after
 // `state` and `position` were read back. Reads revSeconds, rewSeconds, ffSeconds and pitchStep
 // afresh; the pitch steps (OP_PITCH_UP, OP_PITCH_DOWN) also store the new pitch in
@@ -38,6 +39,9 @@ struct RepeatTimers {
 // `options` is written.
 int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, bool fileOpen,
                      int32_t operation, PlayState *playState, OptionData *options);
+
+// Stops every repeat timer that runs: a closed or failed file ends every held step.
+void StopAllRepeats(const PlaybackPort *port, RepeatTimers *repeats);
 
 // The operation a repeat timer's tick sends again as a press (OP_REW, OP_FF, OP_PITCH_UP or
 // OP_PITCH_DOWN), or 0 for any other timer id.

@@ -15,15 +15,19 @@ void ShowOpenedFile(const PlaybackPort *port, PlayState *playState, const FileSp
 }
 
 void ReportOpenError(const PlaybackPort *port, PlayState *playState) {
-    port->showOpenError(port->context);
     port->setTitle(port->context, nullptr);
     memset(playState, 0, sizeof *playState);
     port->setSeekBar(port->context, 0, 0);
     port->invalidateStatus(port->context);
+    // The box comes last: its message loop keeps serving the window, where a second start may
+    // open another file, and nothing may undo that open once the box is answered.
+    port->showOpenError(port->context);
 }
 
 void OpenFileSequence(const PlaybackPort *port, RepeatTimers *repeats, bool *fileOpen,
                       PlayState *playState, const FileSpec *file, OptionData *options) {
+    // Whatever happens next, the file a held step was meant for is gone.
+    StopAllRepeats(port, repeats);
     if (*fileOpen) {
         SetHistoryPosition(0, playState->position);
         port->close(port->context);

@@ -13,9 +13,9 @@
 #include "playback/playback_port.h"
 #include "settings/option_data.h"
 
-// `fileOpen` and `playState` are read and written. A failed open shows "vbmp3_open error" and
-// leaves no file open and the history as it was. `options` supplies resumePosition; it is not
-// const only because the closing SEEK runs through RunOperation.
+// `fileOpen` and `playState` are read and written. Every repeat timer is stopped first. A failed
+// open shows "vbmp3_open error" and leaves no file open and the history as it was. `options`
+// supplies resumePosition; it is not const only because the closing SEEK runs through RunOperation.
 void OpenFileSequence(const PlaybackPort *port, RepeatTimers *repeats, bool *fileOpen,
                       PlayState *playState, const FileSpec *file, OptionData *options);
 
@@ -23,8 +23,8 @@ void OpenFileSequence(const PlaybackPort *port, RepeatTimers *repeats, bool *fil
 // history's head.
 void ShowOpenedFile(const PlaybackPort *port, PlayState *playState, const FileSpec *file);
 
-// After a failed open: the "vbmp3_open error" box, the bare title, an all-zero PlayState, an
-// empty seek bar and a fresh status line.
+// After a failed open: the bare title, an all-zero PlayState, an empty seek bar, a fresh status
+// line and then the "vbmp3_open error" box, so that a file opened while the box is up stays.
 void ReportOpenError(const PlaybackPort *port, PlayState *playState);
 
 #endif

@@ -2,12 +2,12 @@
 #include "playback/playback_win.h"
 
 #include <commctrl.h>
-#include <stdio.h>
 
 #include "app/app_title.h"
 #include "app/controls.h"
 #include "app/show_error.h"
 #include "app/status_line.h"
+#include "app/status_text.h"
 #include "playback/playback_bind.h"
 #include "playback/vbmp3.h"
 #include "settings/history_menu.h"
@@ -81,8 +81,8 @@ static void WindowSetTitle(void *context, const char *name) {
         SetWindowTextA(Bound(context)->window, appTitle);
         return;
     }
-    char title[FILE_SPEC_TEXT + 3 + APP_TITLE_SIZE];
-    snprintf(title, sizeof title, "%s - %s", name, appTitle);
+    char title[TITLE_TEXT_SIZE];
+    FormatTitleText(title, sizeof title, name, appTitle);
     SetWindowTextA(Bound(context)->window, title);
 }
 

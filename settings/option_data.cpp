@@ -12,8 +12,8 @@ void SetDefaultOptionData(OptionData *options) {
     options->revSeconds = 1;
     options->rewSeconds = 4;
     options->ffSeconds = 4;
-    options->windowRight = 260;
-    options->windowBottom = 162;
+    options->windowRight = DEFAULT_WINDOW_RIGHT;
+    options->windowBottom = DEFAULT_WINDOW_BOTTOM;
     options->resumePosition = 1;
 }
 

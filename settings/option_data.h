@@ -47,8 +47,12 @@ static_assert(offsetof(OptionData, alwaysOnTop) == 0 && offsetof(OptionData, pla
                   offsetof(OptionData, resumePosition) == 4240,
               "OptionData field offsets");
 
+// The default window rectangle, (0, 0) to (DEFAULT_WINDOW_RIGHT, DEFAULT_WINDOW_BOTTOM), is
+// measured in pixels at 96 DPI.
+enum { DEFAULT_WINDOW_RIGHT = 260, DEFAULT_WINDOW_BOTTOM = 162, DEFAULT_WINDOW_DPI = 96 };
+
 // Zeroes the whole record, then sets pitch 100, pitchStep 1, revSeconds 1, rewSeconds 4,
-// ffSeconds 4, windowRight 260, windowBottom 162 and resumePosition 1.
+// ffSeconds 4, the default window rectangle and resumePosition 1.
 void SetDefaultOptionData(OptionData *options);
 
 // Brings values that only a damaged or hand-edited file can hold back into range: the history

@@ -116,16 +116,63 @@ TEST(StatusText, LongTimesAreShownWhole) {
 TEST(StatusText, NeverWritesPastASmallBuffer) {
     char text[12];
     memset(text, 0x7F, sizeof text);
-    FormatStatusText(text, 8, 1, 3725, 3725);
+    // The length is what TextOutA draws: only what was written.
+    EXPECT_EQ(FormatStatusText(text, 8, 1, 3725, 3725), 7);
     EXPECT_STREQ(text, "PLAYING");
     EXPECT_EQ(text[8], 0x7F);
 }
 
 TEST(TitleText, NameDashDisplayName) {
-    char title[TITLE_TEXT_SIZE];
-    FormatTitleText(title, sizeof title, "memo.wav", "Parlomix");
-    EXPECT_STREQ(title, "memo.wav - Parlomix");
-    std::string name(259, 'n');
-    FormatTitleText(title, sizeof title, name.c_str(), "Parlomix");
-    EXPECT_EQ(std::string(title), name + " - Parlomix");
+    const std::string longName(259, 'n');
+    const struct {
+        const char *name;
+        std::string fileName;
+        size_t size;
+        std::string title;
+    } rows[] = {
+        {"PLAIN", "memo.wav", TITLE_TEXT_SIZE, "memo.wav - Parlomix"},
+        {"LONGEST_NAME_WHOLE", longName, TITLE_TEXT_SIZE, longName + " - Parlomix"},
+        {"NAME_PAST_ITS_FIELD_CUT", longName + "xyz", TITLE_TEXT_SIZE, longName + " - Parlomix"},
+        {"SMALL_BUFFER_CUT", "memo.wav", 10, "memo.wav "},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        char title[TITLE_TEXT_SIZE];
+        int length = FormatTitleText(title, row.size, row.fileName.c_str(), "Parlomix");
+        EXPECT_EQ(std::string(title), row.title);
+        EXPECT_EQ((size_t)length, row.title.size());
+    }
+}
+
+TEST(InitialWindowRect, OnlyTheUntouchedDefaultFollowsTheDpi) {
+    const struct {
+        const char *name;
+        LayoutRect stored;
+        int32_t dpi;
+        LayoutRect applied;
+    } rows[] = {
+        {"DEFAULT_AT_96_DPI", {0, 0, 260, 162}, 96, {0, 0, 260, 162}},
+        {"DEFAULT_AT_144_DPI", {0, 0, 260, 162}, 144, {0, 0, 390, 243}},
+        {"DEFAULT_AT_120_DPI_ROUNDED", {0, 0, 260, 162}, 120, {0, 0, 325, 203}},
+        {"DEFAULT_AT_192_DPI", {0, 0, 260, 162}, 192, {0, 0, 520, 324}},
+        {"DEFAULT_WITH_DPI_UNKNOWN", {0, 0, 260, 162}, 0, {0, 0, 260, 162}},
+        {"USERS_RECTANGLE", {10, 20, 300, 200}, 144, {10, 20, 300, 200}},
+        {"DEFAULT_SIZE_MOVED", {5, 0, 265, 162}, 144, {5, 0, 265, 162}},
+        // Saved after a first start at 144 DPI: it is the user's now and is not scaled again.
+        {"SCALED_DEFAULT_SAVED", {0, 0, 390, 243}, 144, {0, 0, 390, 243}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        OptionData options;
+        SetDefaultOptionData(&options);
+        options.windowLeft = row.stored.left;
+        options.windowTop = row.stored.top;
+        options.windowRight = row.stored.right;
+        options.windowBottom = row.stored.bottom;
+        LayoutRect applied = InitialWindowRect(&options, row.dpi);
+        EXPECT_EQ(applied.left, row.applied.left);
+        EXPECT_EQ(applied.top, row.applied.top);
+        EXPECT_EQ(applied.right, row.applied.right);
+        EXPECT_EQ(applied.bottom, row.applied.bottom);
+    }
 }

@@ -150,21 +150,88 @@ TEST(Shell, SecondStartHandsOverAndEnds) {
     EXPECT_TRUE(driver::Close(&first).empty());
 }
 
-TEST(Shell, APathTooLongForTheSharedRecordIsRefusedNotCut) {
+TEST(Shell, APathTooLongForTheSharedRecordIsRefusedNotCutAndTheUserIsTold) {
     std::string folder = driver::Install("longpath");
     driver::WriteDefaultSettings(folder);
     std::string path = "C:\\" + std::string(300, 'a') + ".wav";
-    Program p;
+    const std::vector<std::string> told = {"Parlomix ERROR|File path too long"};
+    driver::Running first;
+    Program &p = first.program;
     // Cut to 259 characters it would name another file; nothing is opened and nothing breaks.
-    EXPECT_TRUE(driver::StartAndSettle(folder, "\"" + path + "\"", &p).empty());
+    EXPECT_EQ(driver::BoxTexts(driver::StartAndSettle(folder, "\"" + path + "\"", &p)), told);
     EXPECT_EQ(driver::WindowText(p.window), "Parlomix");
-    Program second;
-    ASSERT_TRUE(driver::Start(folder, "\"" + path + "\"", &second));
-    EXPECT_EQ(driver::WaitForExit(&second, 10000), 0);
+
+    // A second start tells the user itself, before it ends; the first shows nothing.
+    driver::Running second;
+    ASSERT_TRUE(driver::Start(folder, "\"" + path + "\"", &second.program));
     Box box;
+    ASSERT_TRUE(driver::WaitForBox(second.program.process.dwProcessId, &box));
+    EXPECT_EQ(driver::BoxTexts({box}), told);
+    driver::AnswerBox(box);
+    EXPECT_EQ(driver::WaitForExit(&second.program, 10000), 0);
     EXPECT_FALSE(driver::WaitForBox(p.process.dwProcessId, &box, 1000));
     EXPECT_TRUE(driver::Close(&p).empty());
     EXPECT_EQ(driver::ReadOptions(folder).historyCount, 0);
+}
+
+// Sets the system DPI for the programs started from now on; puts 96 back at the end.
+struct SystemDpi {
+    explicit SystemDpi(DWORD dpi) { Set(dpi); }
+    ~SystemDpi() { Set(96); }
+    static void Set(DWORD dpi) {
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, NULL, 0, KEY_SET_VALUE,
+                            NULL, &key, NULL) != ERROR_SUCCESS)
+            return;
+        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, (const BYTE *)&dpi, sizeof dpi);
+        RegCloseKey(key);
+    }
+};
+
+static RECT NormalRect(HWND window) {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    GetWindowPlacement(window, &placement);
+    return placement.rcNormalPosition;
+}
+
+TEST(Shell, TheFirstWindowAt144DpiShowsEveryControlAndAUsersRectangleStays) {
+    std::string folder = driver::Install("dpi");
+    driver::WriteDefaultSettings(folder);
+    SystemDpi dpi(144);
+    driver::Running first;
+    EXPECT_TRUE(driver::StartAndSettle(folder, "", &first.program).empty());
+    HWND window = first.program.window;
+    ASSERT_NE(window, (HWND)NULL);
+    RECT normal = NormalRect(window);
+    EXPECT_EQ(normal.left, 0);
+    EXPECT_EQ(normal.top, 0);
+    EXPECT_EQ(normal.right, 390);
+    EXPECT_EQ(normal.bottom, 243);
+    // Nothing is cut off: the controls, which grow with the font, lie inside the client area.
+    RECT client;
+    GetClientRect(window, &client);
+    for (int id : {IDC_PLAY_MODE, IDC_ALWAYS_TOP, IDC_PITCH_BOX, IDC_STEP_UPDOWN}) {
+        RECT control;
+        GetWindowRect(GetDlgItem(window, id), &control);
+        MapWindowPoints(NULL, window, (POINT *)&control, 2);
+        EXPECT_LE(control.bottom, client.bottom) << id;
+        EXPECT_LE(control.right, client.right) << id;
+    }
+    EXPECT_TRUE(driver::Close(&first.program).empty());
+
+    OptionData options = driver::ReadOptions(folder);
+    options.windowLeft = 30, options.windowTop = 40, options.windowRight = 330;
+    options.windowBottom = 240;
+    ASSERT_TRUE(driver::WriteSettings(folder, options));
+    driver::Running again;
+    EXPECT_TRUE(driver::StartAndSettle(folder, "", &again.program).empty());
+    normal = NormalRect(again.program.window);
+    EXPECT_EQ(normal.left, 30);
+    EXPECT_EQ(normal.top, 40);
+    EXPECT_EQ(normal.right, 330);
+    EXPECT_EQ(normal.bottom, 240);
+    EXPECT_TRUE(driver::Close(&again.program).empty());
 }
 
 TEST(Shell, UnknownCommandsTimersAndScrollsAreSwallowed) {

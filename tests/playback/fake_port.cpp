@@ -133,7 +133,14 @@ static void ShowError(void *context, const char *text) {
     Record(context, std::string("error ") + text);
 }
 
-static void ShowOpenError(void *context) { Record(context, "openError"); }
+static void ShowOpenError(void *context) {
+    Record(context, "openError");
+    std::function<void()> during;
+    during.swap(World(context)->duringOpenError);
+    if (during) {
+        during();
+    }
+}
 
 static void HistoryChanged(void *context) { Record(context, "menu"); }
 

@@ -5,6 +5,7 @@
 
 #include <stdint.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct FakeWorld {
     int32_t openResult = 1;
     // Every seek fails while this is set, as a library that cannot seek would.
     bool refuseSeek = false;
+    // Run once while the open-error box is up, as the box's message loop would run a message.
+    std::function<void()> duringOpenError;
     // The window's model.
     int32_t thumb = 0;
     std::vector<int32_t> runningTimers;

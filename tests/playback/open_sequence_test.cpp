@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -108,7 +109,7 @@ TEST_F(Open, AFailedOpenLeavesNoFileAnEmptyDisplayAndTheHistoryAsItWas) {
     world.calls.clear();
     OpenPath("C:\\missing.wav");
     EXPECT_FALSE(fileOpen);
-    EXPECT_EQ("close, open C:\\missing.wav, openError, title -, bar 0 0, invalidate", Calls(world));
+    EXPECT_EQ("close, open C:\\missing.wav, title -, bar 0 0, invalidate, openError", Calls(world));
     PlayState zero{};
     EXPECT_EQ(0, memcmp(&zero, &playState, sizeof playState));
     // The closed file kept the position it had reached, and nothing else was listed.
@@ -121,6 +122,54 @@ TEST_F(Open, AFailedOpenLeavesNoFileAnEmptyDisplayAndTheHistoryAsItWas) {
     OpenPath("C:\\missing.wav");
     EXPECT_EQ(0u, Calls(world).find("open C:\\missing.wav"));
     EXPECT_EQ(30, HistoryEntryAt(0)->position);
+}
+
+// A second start handled inside the open-error box opens its file there; answering the box must
+// not wipe that file's state, title or seek bar.
+TEST_F(Open, AFileOpenedWhileTheErrorBoxIsUpStaysOpen) {
+    world.openResult = 0;
+    world.duringOpenError = [this] {
+        world.openResult = 1;
+        world.length = 77;
+        OpenPath("C:\\second start.wav");
+    };
+    OpenPath("C:\\missing.wav");
+    EXPECT_TRUE(fileOpen);
+    EXPECT_EQ(77, playState.fileInfo.length);
+    EXPECT_EQ(2, playState.state);
+    std::string calls = Calls(world);
+    EXPECT_EQ(0u, calls.find("open C:\\missing.wav, title -, bar 0 0, invalidate, openError, "
+                             "open C:\\second start.wav, getState, bar 0 77, title second "
+                             "start.wav"))
+        << calls;
+    // Nothing of the failed open follows the successful one.
+    EXPECT_EQ(std::string::npos, calls.find("title -", calls.find("second start.wav")));
+    EXPECT_EQ(std::string::npos, calls.find("bar 0 0", calls.find("second start.wav")));
+    EXPECT_STREQ("second start.wav", HistoryEntryAt(0)->name);
+}
+
+// A step held while the file changes (a drop, a second start) ends with that file: neither the
+// next file nor a failed open inherits the repeat.
+TEST_F(Open, EveryOpenStopsTheRepeatsThatRun) {
+    const struct {
+        const char *name;
+        int32_t openResult;
+    } outcomes[] = {{"OPEN_SUCCEEDS", 1}, {"OPEN_FAILS", 0}};
+    for (const auto &outcome : outcomes) {
+        SCOPED_TRACE(outcome.name);
+        world = FakeWorld{};
+        OpenPath("C:\\held.wav");
+        PlayTo(20);
+        RunOperation(&port, &repeats, fileOpen, OP_FF, &playState, &options);
+        RunOperation(&port, &repeats, fileOpen, OP_PITCH_DOWN, &playState, &options);
+        ASSERT_EQ((std::vector<int32_t>{3, 5}), world.runningTimers);
+        world.openResult = outcome.openResult;
+        world.calls.clear();
+        OpenPath("C:\\next.wav");
+        EXPECT_EQ(0u, Calls(world).find("kill 3, kill 5, close, open C:\\next.wav"));
+        EXPECT_EQ(std::vector<int32_t>{}, world.runningTimers);
+        for (bool running : repeats.running) EXPECT_FALSE(running);
+    }
 }
 
 TEST_F(Open, WithoutResumePositionTheFileStaysAsOpened) {

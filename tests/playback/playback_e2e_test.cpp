@@ -456,4 +456,79 @@ TEST(PlaybackE2e, HeldStepsRepeatUntilReleasedAndAHeldPitchHaltsAtNormal) {
     EXPECT_EQ(101, ReadOptions(folder).pitch);
 }
 
+// Waits until the main window's title reads `title`; returns the last title seen.
+std::string WaitForTitle(const Program &program, const std::string &title) {
+    std::string seen;
+    for (int i = 0; i < 100 && seen != title; ++i) {
+        seen = driver::WindowText(program.window);
+        if (seen != title) {
+            driver::Sleep(100);
+        }
+    }
+    return seen;
+}
+
+// Another start of the program with `file`, which hands it over to the running one and ends.
+void SecondStart(const std::string &folder, const std::string &file) {
+    Running starter;
+    ASSERT_TRUE(driver::Start(folder, "\"" + file + "\"", &starter.program));
+    EXPECT_EQ(0, driver::WaitForExit(&starter.program));
+}
+
+TEST(PlaybackE2e, AStepHeldWhileAnOpenFailsDoesNotRunOnInTheNextFile) {
+    std::string folder = driver::Install("heldfail");
+    WriteSettings(folder, 0);
+    std::string first = folder + "\\first.wav";
+    std::string next = folder + "\\next.wav";
+    ASSERT_TRUE(driver::WriteToneFile(first, 60));
+    ASSERT_TRUE(driver::WriteToneFile(next, 60));
+    Running running;
+    Program &program = running.program;
+    ASSERT_TRUE(StartWithFile(folder, first, &program));
+
+    Binding(program, OP_FF, false);
+    ASSERT_TRUE(WaitForThumb(program, 8));
+    SecondStart(folder, folder + "\\not here.wav");
+    Box box;
+    ASSERT_TRUE(driver::WaitForBox(program.process.dwProcessId, &box));
+    EXPECT_EQ(OPEN_ERROR, box.title + "|" + box.text);
+    driver::AnswerBox(box);
+    Binding(program, OP_FF, true);  // released with no file open
+
+    SecondStart(folder, next);
+    EXPECT_EQ("next.wav - Parlomix", WaitForTitle(program, "next.wav - Parlomix"));
+    driver::Sleep(1000);
+    EXPECT_EQ(0, Thumb(program));
+    EXPECT_TRUE(driver::Close(&program).empty());
+}
+
+TEST(PlaybackE2e, AFileOpenedWhileTheOpenErrorBoxIsUpStaysOpen) {
+    std::string folder = driver::Install("inbox");
+    WriteSettings(folder, 0);
+    std::string tone = folder + "\\tone.wav";
+    ASSERT_TRUE(driver::WriteToneFile(tone, 12));
+    Running running;
+    Program &program = running.program;
+    EXPECT_TRUE(StartQuietly(folder, "", &program).empty());
+
+    SecondStart(folder, folder + "\\not here.wav");
+    Box box;
+    ASSERT_TRUE(driver::WaitForBox(program.process.dwProcessId, &box));
+    EXPECT_EQ(OPEN_ERROR, box.title + "|" + box.text);
+    // While the box is up, a third start hands over a file that opens.
+    SecondStart(folder, tone);
+    EXPECT_EQ("tone.wav - Parlomix", WaitForTitle(program, "tone.wav - Parlomix"));
+    driver::AnswerBox(box);
+    driver::Sleep(500);
+    EXPECT_EQ("tone.wav - Parlomix", driver::WindowText(program.window));
+    EXPECT_EQ(12, SendMessageA(SeekBar(program), TBM_GETRANGEMAX, 0, 0));
+    // The file knows its length: FF steps forward, not to 0.
+    PlayMenu(program, IDM_FF);
+    EXPECT_EQ(4, Thumb(program));
+    EXPECT_TRUE(driver::Close(&program).empty());
+    OptionData saved = ReadOptions(folder);
+    ASSERT_EQ(1, saved.historyCount);
+    EXPECT_EQ(4, saved.history[0].position);
+}
+
 }  // namespace
