@@ -266,7 +266,7 @@ TEST(PlaybackE2e, AnM4aFromTheHistoryOpensAtItsPlaceAndResumesEarlier) {
     Program &program = running.program;
     EXPECT_TRUE(StartQuietly(folder, "", &program).empty());
 
-    driver::Send(program.window, WM_COMMAND, ID_HISTORY_FIRST, 0);
+    driver::Send(program.window, WM_COMMAND, IDM_HISTORY_FIRST, 0);
     EXPECT_EQ("interview.m4a - Parlomix", driver::WindowText(program.window));
     EXPECT_EQ(12, SendMessageA(SeekBar(program), TBM_GETRANGEMAX, 0, 0));
     EXPECT_EQ(STORED, Thumb(program));
