@@ -159,7 +159,7 @@ TEST(Package, UnpackedProgramRunsInAnyFolder) {
             << box.text;
     EXPECT_TRUE(driver::Close(&program).empty());
     EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_opt").size(), 4244u);
-    EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_key").size(), 120u);
+    EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_key").size(), 140u);
 }
 
 }  // namespace
