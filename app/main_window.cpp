@@ -10,6 +10,7 @@
 #include "app/controls.h"
 #include "app/show_error.h"
 #include "app/status_line.h"
+#include "app/timestamp_typing.h"
 #include "help/help_viewer.h"
 #include "input/duvarore.h"
 #include "input/joystick.h"
@@ -40,6 +41,8 @@ struct MainWindow {
     HWND seekBar;
     JoyEvent joyEvent;
     PedalInput pedals;
+    // Stamps of TIMESTAMP presses that wait for the binding's modifiers to be let go.
+    TimestampQueue timestamps;
     // The window placement record, reused for applying and reading the normal rectangle.
     WINDOWPLACEMENT placement;
     // Creation went past the audio library's start: the controls, the stored rectangle and the
@@ -70,6 +73,10 @@ static int32_t SystemDpi() {
 static void OnZtCommand(MainWindow *w, int32_t operationOrKey, int32_t flags) {
     int32_t operation = ResolveOperation(operationOrKey, flags, &optionData);
     if (operation == OP_INVALID) return;
+    if (operation == OP_TIMESTAMP) {
+        TimestampPressed(&w->port, w->fileOpen, &w->timestamps, GetTickCount());
+        return;
+    }
     RunOperation(&w->port, &w->repeats, w->fileOpen, operation, &w->playState, &optionData);
     RefreshAfterOperation(&w->port, &w->playState);
 }
@@ -84,7 +91,7 @@ static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
     DragAcceptFiles(window, TRUE);
     LoadSettings(window);
     SetHook(window);
-    CopyKeyData(KeyDataTable);
+    CopyKeyRows(KeyDataTable, KEY_DATA_ROWS);
     ProbeJoystick();
     CaptureJoystick(window);
     RegisterPedals(&w->pedals, window, JoystickId());
@@ -143,6 +150,8 @@ static void OnPaint(MainWindow *w) {
 static void OnTimer(MainWindow *w, UINT_PTR timerId) {
     if (timerId == TIMER_REFRESH)
         RefreshTick(&w->port, &w->playState);
+    else if (timerId == TIMER_TIMESTAMP)
+        OnTimestampTimer(w->window, &w->timestamps);
     else
         OnRepeatTimer(w->window, timerId, w->ZT_Command);
 }
@@ -150,7 +159,7 @@ static void OnTimer(MainWindow *w, UINT_PTR timerId) {
 static void OnOperationSettings(MainWindow *w) {
     ShowOperationSettings(w->window, KeyDataTable);
     // The bindings may have changed: the hook matches against a fresh copy.
-    CopyKeyData(KeyDataTable);
+    CopyKeyRows(KeyDataTable, KEY_DATA_ROWS);
 }
 
 static void OnCommand(MainWindow *w, int id) {

@@ -1,5 +1,5 @@
-// Status line and title texts. The status line keeps its historical 32-byte format for times
-// below 1000 hours; longer times still show whole because the buffer is larger.
+// Status line, title and time stamp texts. The status line keeps its historical 32-byte format for
+// times below 1000 hours; longer times still show whole because the buffer is larger.
 #include "app/status_text.h"
 
 #include <stdio.h>
@@ -20,10 +20,25 @@ static int WrittenLength(int formatted, size_t size) {
     return (size_t)formatted < size ? formatted : (int)(size - 1);
 }
 
+int FormatClockText(char *out, size_t size, int32_t seconds) {
+    int n =
+        snprintf(out, size, "%02d:%02d:%02d", seconds / 60 / 60, seconds / 60 % 60, seconds % 60);
+    return WrittenLength(n, size);
+}
+
 int FormatStatusText(char *out, size_t size, int32_t state, int32_t position, int32_t length) {
-    int n = snprintf(out, size, "%-8s  %02d:%02d:%02d / %02d:%02d:%02d", StatusWord(state),
-                     position / 60 / 60, position / 60 % 60, position % 60, length / 60 / 60,
-                     length / 60 % 60, length % 60);
+    char positionText[CLOCK_TEXT_SIZE];
+    char lengthText[CLOCK_TEXT_SIZE];
+    FormatClockText(positionText, sizeof positionText, position);
+    FormatClockText(lengthText, sizeof lengthText, length);
+    int n = snprintf(out, size, "%-8s  %s / %s", StatusWord(state), positionText, lengthText);
+    return WrittenLength(n, size);
+}
+
+int FormatTimestampText(char *out, size_t size, int32_t position) {
+    char clock[CLOCK_TEXT_SIZE];
+    FormatClockText(clock, sizeof clock, position);
+    int n = snprintf(out, size, "[%s] ", clock);
     return WrittenLength(n, size);
 }
 

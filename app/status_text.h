@@ -1,4 +1,5 @@
-// The texts of the status line and the window title, built without any window.
+// The texts of the status line, the window title and the time stamp typed for the heard
+// position, built without any window.
 #ifndef PARLOMIX_STATUS_TEXT_H
 #define PARLOMIX_STATUS_TEXT_H
 
@@ -6,18 +7,28 @@
 #include <stdint.h>
 
 // Big enough for the longest line: two times of 596523 hours (the int32 limit) and the word.
-enum { STATUS_TEXT_SIZE = 48, TITLE_TEXT_SIZE = 300 };
+enum {
+    STATUS_TEXT_SIZE = 48,
+    TITLE_TEXT_SIZE = 300,
+    CLOCK_TEXT_SIZE = 20,
+    TIMESTAMP_TEXT_SIZE = 24
+};
 
 // The seven-character word for a library state: "STOP   ", "PLAYING" or "PAUSE  ".
 const char *StatusWord(int32_t state);
 
-// "%-8s  %02d:%02d:%02d / %02d:%02d:%02d" with the state word and the two times; returns the
-// length written, which is shorter than the whole line only when `size` is too small. Never
-// writes past `size` bytes.
+// A time of whole seconds as the status line shows it, "%02d:%02d:%02d" of hours, minutes and
+// seconds. Each of these returns the length written, which is shorter than the whole text only
+// when `size` is too small, and never writes past `size` bytes.
+int FormatClockText(char *out, size_t size, int32_t seconds);
+
+// "%-8s  %s / %s" with the state word and the two clock texts.
 int FormatStatusText(char *out, size_t size, int32_t state, int32_t position, int32_t length);
 
-// "%s - %s": the file's name (at most 259 bytes of it) and the display name; returns the length
-// written, as above.
+// "[%s] " with the clock text of `position`, as typed into the focused program: "[00:12:34] ".
+int FormatTimestampText(char *out, size_t size, int32_t position);
+
+// "%s - %s": the file's name (at most 259 bytes of it) and the display name.
 int FormatTitleText(char *out, size_t size, const char *fileName, const char *appName);
 
 #endif

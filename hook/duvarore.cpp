@@ -221,10 +221,18 @@ extern "C" void __stdcall SetHook(HWND window) {
     hookThread = thread;
 }
 
-extern "C" void __stdcall CopyKeyData(const KeyData *rows) {
-    if (rows == NULL) return;
+extern "C" void __stdcall CopyKeyRows(const KeyData *rows, int32_t count) {
+    if (rows == NULL || count < 0) return;
+    if (count > KEY_DATA_ROWS) count = KEY_DATA_ROWS;
     ScopedLock locked(&tableLock);
-    memcpy(keyRows, rows, sizeof keyRows);
+    memcpy(keyRows, rows, sizeof keyRows[0] * count);
+    memset(keyRows + count, 0, sizeof keyRows[0] * (KEY_DATA_ROWS - count));
+}
+
+// A caller of this entry knows six rows and passes no more: reading further would take whatever
+// follows its table for a binding.
+extern "C" void __stdcall CopyKeyData(const KeyData *rows) {
+    CopyKeyRows(rows, KEY_DATA_BASE_ROWS);
 }
 
 extern "C" void __stdcall ResetHook(void) {

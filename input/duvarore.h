@@ -1,4 +1,4 @@
-// The keyboard-hook library's interface: the three stdcall calls that Parlomix.exe imports from
+// The keyboard-hook library's interface: the stdcall calls that Parlomix.exe imports from
 // duvarore.dll under their decorated names. Shared by the program and hook/.
 #ifndef PARLOMIX_DUVARORE_H
 #define PARLOMIX_DUVARORE_H
@@ -9,7 +9,12 @@ struct HWND__;
 
 extern "C" {
 void __stdcall SetHook(HWND__ *window);
+// Takes a copy of the first KEY_DATA_BASE_ROWS rows, as every program that knows no other row
+// count passes; the library's further rows are cleared, so they match no key.
 void __stdcall CopyKeyData(const KeyData *rows);
+// Takes a copy of `count` rows (at most KEY_DATA_ROWS are used); the library's further rows are
+// cleared. The program hands its whole table through this call.
+void __stdcall CopyKeyRows(const KeyData *rows, int32_t count);
 void __stdcall ResetHook(void);
 }
 

@@ -1,4 +1,4 @@
-// One binding row of parlomix_key and the six-row table: the 20-byte record that the program,
+// One binding row of parlomix_key and the seven-row table: the 20-byte record that the program,
 // the settings file and the hook library share byte for byte.
 #ifndef PARLOMIX_KEY_DATA_H
 #define PARLOMIX_KEY_DATA_H
@@ -23,7 +23,11 @@ static_assert(offsetof(KeyData, vkey) == 0 && offsetof(KeyData, shift) == 4 &&
                   offsetof(KeyData, reserved) == 14 && offsetof(KeyData, operation) == 16,
               "KeyData field offsets");
 
-enum { KEY_DATA_ROWS = 6 };
-static_assert(sizeof(KeyData) * KEY_DATA_ROWS == 120, "parlomix_key is 120 bytes");
+// The table has seven rows. Files and hook clients from before the seventh row (TIMESTAMP) hold
+// the first six, byte for byte as they are now; a six-row file still loads, and gains the
+// seventh row from the defaults.
+enum { KEY_DATA_ROWS = 7, KEY_DATA_BASE_ROWS = 6 };
+static_assert(sizeof(KeyData) * KEY_DATA_ROWS == 140, "parlomix_key is 140 bytes");
+static_assert(sizeof(KeyData) * KEY_DATA_BASE_ROWS == 120, "a six-row parlomix_key is 120 bytes");
 
 #endif

@@ -21,6 +21,7 @@ const OperationEntry OperationTable[OPERATION_TABLE_ROWS] = {
     {OP_PITCH_DOWN_END, "PITCH_DOWN_END"},
     {OP_SEEK, "SEEK"},
     {OP_INVALID, "INVALID"},
+    {OP_TIMESTAMP, "TIMESTAMP"},
 };
 const int32_t OperationTableCount = OPERATION_TABLE_ROWS;
 
@@ -186,19 +187,29 @@ void SetKeyData(KeyData *row, int32_t vkey, int16_t shift, int16_t ctrl, int16_t
     row->operation = operation;
 }
 
+static const struct {
+    int32_t vkey;
+    int16_t joyButton;
+    int32_t operation;
+} DEFAULT_ROWS[KEY_DATA_ROWS] = {
+    {0x20, 1, OP_PLAY_PAUSE}, {0x1D, 2, OP_STOP},       {0x25, 3, OP_REW},       {0x27, 4, OP_FF},
+    {0x26, 0, OP_PITCH_UP},   {0x28, 0, OP_PITCH_DOWN}, {0x1C, 0, OP_TIMESTAMP},
+};
+
+static void SetDefaultRow(KeyData *table, int i) {
+    memset(&table[i], 0, sizeof table[i]);
+    SetKeyData(&table[i], DEFAULT_ROWS[i].vkey, 0, 1, 0, 0, DEFAULT_ROWS[i].joyButton,
+               DEFAULT_ROWS[i].operation);
+}
+
 void SetDefaultKeyData(KeyData *table) {
-    static const struct {
-        int32_t vkey;
-        int16_t joyButton;
-        int32_t operation;
-    } defaults[KEY_DATA_ROWS] = {
-        {0x20, 1, OP_PLAY_PAUSE}, {0x1D, 2, OP_STOP},     {0x25, 3, OP_REW},
-        {0x27, 4, OP_FF},         {0x26, 0, OP_PITCH_UP}, {0x28, 0, OP_PITCH_DOWN},
-    };
-    for (int i = 0; i < KEY_DATA_ROWS; ++i) {
-        memset(&table[i], 0, sizeof table[i]);
-        SetKeyData(&table[i], defaults[i].vkey, 0, 1, 0, 0, defaults[i].joyButton,
-                   defaults[i].operation);
+    for (int i = 0; i < KEY_DATA_ROWS; ++i) SetDefaultRow(table, i);
+}
+
+void CompleteKeyData(KeyData *table, int rowsRead) {
+    for (int i = KEY_DATA_BASE_ROWS; i < KEY_DATA_ROWS; ++i) {
+        if (i >= rowsRead || table[i].operation != DEFAULT_ROWS[i].operation)
+            SetDefaultRow(table, i);
     }
 }
 

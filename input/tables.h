@@ -23,7 +23,9 @@ enum {
     OP_PITCH_DOWN = 11,
     OP_PITCH_DOWN_END = 12,
     OP_SEEK = 13,
-    OP_INVALID = 14
+    OP_INVALID = 14,
+    // Types the heard position into the focused program; playback is not touched.
+    OP_TIMESTAMP = 15
 };
 
 struct OperationEntry {
@@ -41,7 +43,7 @@ struct KeyNameEntry {
     const char *name;
 };
 
-enum { OPERATION_TABLE_ROWS = 14, JOY_BUTTON_TABLE_ROWS = 5, KEY_NAME_TABLE_ROWS = 115 };
+enum { OPERATION_TABLE_ROWS = 15, JOY_BUTTON_TABLE_ROWS = 5, KEY_NAME_TABLE_ROWS = 115 };
 
 extern const OperationEntry OperationTable[OPERATION_TABLE_ROWS];
 extern const int32_t OperationTableCount;
@@ -61,9 +63,15 @@ const char *KeyName(int32_t vkey);
 void SetKeyData(KeyData *row, int32_t vkey, int16_t shift, int16_t ctrl, int16_t alt, int16_t win,
                 int16_t joyButton, int32_t operation);
 
-// Writes the six default rows: Ctrl with Space, 無変換, ←, →, ↑, ↓ for PLAY/PAUSE, STOP, REW, FF,
-// PITCH_UP, PITCH_DOWN; joystick buttons 1 to 4 on the first four rows; reserved bytes zero.
+// Writes the seven default rows: Ctrl with Space, 無変換, ←, →, ↑, ↓, 変換 for PLAY/PAUSE, STOP,
+// REW, FF, PITCH_UP, PITCH_DOWN, TIMESTAMP; joystick buttons 1 to 4 on the first four rows;
+// reserved bytes zero.
 void SetDefaultKeyData(KeyData *table);
+
+// Completes a table of which a file gave the first `rowsRead` rows (at least KEY_DATA_BASE_ROWS):
+// every row past them takes its default, and so does a row past the base rows that binds another
+// operation than its own, which this program never writes. The base rows stay as read.
+void CompleteKeyData(KeyData *table, int rowsRead);
 
 enum { KEY_TEXT_SIZE = 1024 };
 

@@ -31,6 +31,11 @@ void GetProgramDirectory(char directory[PROGRAM_DIRECTORY_SIZE]) {
 
 int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const char *directory,
                      const char *name) {
+    return ReadSettingsItems(owner, buffer, size, count, count, directory, name) == count;
+}
+
+int ReadSettingsItems(HWND owner, void *buffer, int size, int count, int required,
+                      const char *directory, const char *name) {
     char path[SETTINGS_PATH_SIZE];
     FILE *file = ComposeSettingsPath(directory, name, path, sizeof path) ? fopen(path, "rb") : NULL;
     if (!file) {
@@ -39,11 +44,11 @@ int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const char *
     }
     size_t got = fread(buffer, (size_t)size, (size_t)count, file);
     fclose(file);
-    if (got < (size_t)count) {
+    if (got < (size_t)required) {
         FileBox(owner, "fread");
         return 0;
     }
-    return 1;
+    return (int)got;
 }
 
 enum WriteOutcome { WRITE_DONE, WRITE_NOT_OPENED, WRITE_NOT_WRITTEN };
@@ -106,8 +111,11 @@ void LoadSettings(HWND window) {
         WriteSettingsFile(window, &optionData, sizeof optionData, 1, programDirectory,
                           OPTION_FILE_NAME);
     }
-    if (!ReadSettingsFile(window, KeyDataTable, sizeof KeyDataTable[0], KEY_DATA_ROWS,
-                          programDirectory, KEY_FILE_NAME)) {
+    int rows = ReadSettingsItems(window, KeyDataTable, sizeof KeyDataTable[0], KEY_DATA_ROWS,
+                                 KEY_DATA_BASE_ROWS, programDirectory, KEY_FILE_NAME);
+    if (rows > 0) {
+        CompleteKeyData(KeyDataTable, rows);
+    } else {
         ShowError(window, kSetupReadError);
         SetDefaultKeyData(KeyDataTable);
         WriteSettingsFile(window, KeyDataTable, sizeof KeyDataTable[0], KEY_DATA_ROWS,

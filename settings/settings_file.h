@@ -1,5 +1,5 @@
 // The two settings files beside the executable: parlomix_opt (OptionData) and parlomix_key
-// (the six KeyData rows). Read once when the main window is created, written once at close.
+// (the KeyData rows). Read once when the main window is created, written once at close.
 #ifndef PARLOMIX_SETTINGS_FILE_H
 #define PARLOMIX_SETTINGS_FILE_H
 
@@ -22,6 +22,11 @@ void GetProgramDirectory(char directory[PROGRAM_DIRECTORY_SIZE]);
 // (caption "error") owned by `owner` and returns 0.
 int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const char *directory,
                      const char *name);
+// Reads up to `count` items of `size` bytes, of which at least `required` must be whole; returns
+// how many were read, or 0 after the same boxes as ReadSettingsFile when fewer than `required`
+// (at least 1).
+int ReadSettingsItems(HWND owner, void *buffer, int size, int count, int required,
+                      const char *directory, const char *name);
 // Writes them; on failure shows "fopen" or "fwrite" and returns 0. The old file stays whole
 // until the new one is complete: the data goes to a temporary file that then replaces it. Where
 // that file cannot be made or cannot replace the old one, the file is written in place, so a
@@ -30,7 +35,8 @@ int WriteSettingsFile(HWND owner, const void *buffer, int size, int count, const
                       const char *name);
 
 // Start-up: program directory, options, bindings, each falling back to defaults that are
-// written at once.
+// written at once. A key file of the six base rows loads without a box and gains the later rows
+// from the defaults.
 void LoadSettings(HWND window);
 // Close: the stored rectangle and history are taken from the window only when `placementAndHistory`
 // is true (creation reached the steps that applied them); both files are written.

@@ -176,3 +176,28 @@ TEST(InitialWindowRect, OnlyTheUntouchedDefaultFollowsTheDpi) {
         EXPECT_EQ(applied.bottom, row.applied.bottom);
     }
 }
+
+// The stamp shows the status line's own clock text of the same position.
+TEST(TimestampText, BracketedClockAndASpace) {
+    struct {
+        int32_t position;
+        const char *stamp;
+    } const rows[] = {
+        {0, "[00:00:00] "},    {2, "[00:00:02] "},       {754, "[00:12:34] "},
+        {3725, "[01:02:05] "}, {360000, "[100:00:00] "}, {2147483647, "[596523:14:07] "},
+    };
+    for (const auto &row : rows) {
+        char stamp[TIMESTAMP_TEXT_SIZE];
+        memset(stamp, 0x7F, sizeof stamp);
+        EXPECT_EQ(FormatTimestampText(stamp, sizeof stamp, row.position), (int)strlen(row.stamp));
+        EXPECT_STREQ(stamp, row.stamp);
+        std::string status = Status(1, row.position, 0);
+        std::string clock = std::string(row.stamp).substr(1, strlen(row.stamp) - 3);
+        EXPECT_EQ(status.substr(10, clock.size()), clock) << "the status line shows " << status;
+    }
+    char small[6];
+    memset(small, 0x7F, sizeof small);
+    FormatTimestampText(small, 5, 754);
+    EXPECT_STREQ(small, "[00:");
+    EXPECT_EQ(small[5], 0x7F);
+}

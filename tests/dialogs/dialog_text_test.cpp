@@ -58,6 +58,7 @@ TEST(SettingsList, DefaultTableReadsRowByRow) {
         {"FF", "[Ctrl][→]", "Button 4"},
         {"PITCH_UP", "[Ctrl][↑]", "(なし)"},
         {"PITCH_DOWN", "[Ctrl][↓]", "(なし)"},
+        {"TIMESTAMP", "[Ctrl][変換]", "(なし)"},
     };
     for (int i = 0; i < KEY_DATA_ROWS; ++i) {
         EXPECT_STREQ(OperationColumnText(&table[i]), expected[i][0]) << "row " << i;
@@ -92,6 +93,7 @@ TEST(AssignmentTitle, OldCombinationWithItsSpacesAndTags) {
     EXPECT_EQ(Title(table[0]),
               "PLAY/PAUSE  (\x95\xCF\x8D\x58\x91\x4F : [Ctrl][Space]  /  Button 1)");
     EXPECT_EQ(Title(table[5]), "PITCH_DOWN  (変更前 : [Ctrl][↓]  /  (なし))");
+    EXPECT_EQ(Title(table[6]), "TIMESTAMP  (変更前 : [Ctrl][変換]  /  (なし))");
     // Unlike the list, the title shows the tags even without a key.
     EXPECT_EQ(Title(Row(0, 0, 1, 0, 0, 1, 1)),
               "PLAY/PAUSE  (変更前 : [Ctrl][(なし)]  /  Button 1)");

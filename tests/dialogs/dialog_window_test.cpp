@@ -186,14 +186,17 @@ TEST_F(DialogTest, SettingsListShowsTheTableAndChangeFollowsTheSelection) {
     HWND list = GetDlgItem(dialog, IDC_OPERATION_LIST);
     HWND change = GetDlgItem(dialog, IDC_CHANGE);
 
-    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 6);
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), KEY_DATA_ROWS);
     std::vector<std::vector<std::string>> expected = {{"PLAY/PAUSE", "[Ctrl][Space]", "Button 1"},
                                                       {"STOP", "[Ctrl][無変換]", "Button 2"},
                                                       {"REW", "[Ctrl][←]", "Button 3"},
                                                       {"FF", "[Ctrl][→]", "Button 4"},
                                                       {"PITCH_UP", "[Ctrl][↑]", "(なし)"},
-                                                      {"PITCH_DOWN", "[Ctrl][↓]", "(なし)"}};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(Row(list, i), expected[i]) << "row " << i;
+                                                      {"PITCH_DOWN", "[Ctrl][↓]", "(なし)"},
+                                                      {"TIMESTAMP", "[Ctrl][変換]", "(なし)"}};
+    for (int i = 0; i < KEY_DATA_ROWS; ++i) EXPECT_EQ(Row(list, i), expected[i]) << "row " << i;
+    // Every row shows without scrolling, with room for a click below the last one.
+    EXPECT_GT(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0), KEY_DATA_ROWS);
 
     // Three left-aligned columns with their titles and widths.
     HWND header = (HWND)SendMessageA(list, LVM_GETHEADER, 0, 0);

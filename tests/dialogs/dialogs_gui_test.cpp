@@ -106,10 +106,11 @@ TEST_F(ProgramTest, SettingsDialogChangesABindingThatIsSavedAtClose) {
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), program.window);
     HWND list = GetDlgItem(dialog, IDC_OPERATION_LIST);
     HWND change = GetDlgItem(dialog, IDC_CHANGE);
-    ASSERT_EQ(driver::ListViewCount(list), 6);
+    ASSERT_EQ(driver::ListViewCount(list), KEY_DATA_ROWS);
     EXPECT_EQ(Row(list, 0), (std::vector<std::string>{"PLAY/PAUSE", "[Ctrl][Space]", "Button 1"}));
     EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"STOP", "[Ctrl][無変換]", "Button 2"}));
     EXPECT_EQ(Row(list, 5), (std::vector<std::string>{"PITCH_DOWN", "[Ctrl][↓]", "(なし)"}));
+    EXPECT_EQ(Row(list, 6), (std::vector<std::string>{"TIMESTAMP", "[Ctrl][変換]", "(なし)"}));
 
     // Change is disabled until a row is selected, and again once a click clears the selection.
     EXPECT_FALSE(IsWindowEnabled(change));
@@ -151,6 +152,22 @@ TEST_F(ProgramTest, SettingsDialogChangesABindingThatIsSavedAtClose) {
     ASSERT_TRUE(driver::WaitUntilGone(assign));
     EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"STOP", "[Ctrl][無変換]", "Button 2"}));
 
+    // The seventh row changes the same way: TIMESTAMP becomes Alt+F9 with button 4.
+    ClickRow(list, 6);
+    ASSERT_TRUE(driver::WaitUntil([&] { return driver::ListViewSelected(list) == 6; }));
+    driver::PressButton(dialog, IDC_CHANGE);
+    assign = driver::WaitForDialog(program.process.dwProcessId, nullptr, dialog);
+    ASSERT_NE(assign, (HWND)NULL);
+    EXPECT_EQ(driver::WindowText(assign), "TIMESTAMP  (変更前 : [Ctrl][変換]  /  (なし))");
+    EXPECT_EQ(driver::Send(GetDlgItem(assign, IDC_KEY_LIST), LB_GETCURSEL), KeyIndex(0x1C));
+    driver::Send(GetDlgItem(assign, IDC_KEY_LIST), LB_SETCURSEL, KeyIndex(0x78));
+    driver::Send(GetDlgItem(assign, IDC_BUTTON_LIST), LB_SETCURSEL, 4);
+    driver::Send(GetDlgItem(assign, IDC_CTRL), BM_SETCHECK, BST_UNCHECKED);
+    driver::Send(GetDlgItem(assign, IDC_ALT), BM_SETCHECK, BST_CHECKED);
+    driver::PressButton(assign, IDOK);
+    ASSERT_TRUE(driver::WaitUntilGone(assign));
+    EXPECT_EQ(Row(list, 6), (std::vector<std::string>{"TIMESTAMP", "[Alt][F9]", "Button 4"}));
+
     driver::PressButton(dialog, IDC_CLOSE);
     ASSERT_TRUE(driver::WaitUntilGone(dialog));
     EXPECT_TRUE(Responding());
@@ -160,6 +177,7 @@ TEST_F(ProgramTest, SettingsDialogChangesABindingThatIsSavedAtClose) {
     KeyData expected[KEY_DATA_ROWS];
     SetDefaultKeyData(expected);
     SetKeyData(&expected[0], 0x74, 1, 0, 0, 0, 3, 1);
+    SetKeyData(&expected[6], 0x78, 0, 0, 1, 0, 4, OP_TIMESTAMP);
     for (int i = 0; i < KEY_DATA_ROWS; ++i) {
         KeyData saved = SavedRow(i);
         EXPECT_EQ(memcmp(&saved, &expected[i], sizeof saved), 0) << "row " << i;

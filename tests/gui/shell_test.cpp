@@ -43,7 +43,7 @@ TEST(Shell, FirstStartWritesDefaultsAndShowsTheJapaneseMenu) {
     KeyData keys[KEY_DATA_ROWS];
     SetDefaultKeyData(keys);
     std::vector<unsigned char> key = driver::ReadBytes(folder + "\\parlomix_key");
-    ASSERT_EQ(key.size(), 120u);
+    ASSERT_EQ(key.size(), 140u);
     EXPECT_EQ(memcmp(key.data(), keys, sizeof keys), 0);
 
     EXPECT_EQ(driver::WindowText(p.window), "Parlomix");
@@ -53,7 +53,30 @@ TEST(Shell, FirstStartWritesDefaultsAndShowsTheJapaneseMenu) {
     OptionData saved = driver::ReadOptions(folder);
     EXPECT_EQ(saved.pitch, 100);
     EXPECT_EQ(saved.resumePosition, 1);
-    EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_key").size(), 120u);
+    EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_key").size(), 140u);
+}
+
+// parlomix_key as every earlier version wrote it: six rows, 120 bytes.
+TEST(Shell, SixRowKeyFileLoadsWithoutABoxAndIsSavedWithSevenRows) {
+    std::string folder = driver::Install("sixrows");
+    OptionData options;
+    SetDefaultOptionData(&options);
+    ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_opt", &options, sizeof options));
+    KeyData keys[KEY_DATA_ROWS];
+    SetDefaultKeyData(keys);
+    SetKeyData(&keys[0], 0x74, 1, 0, 0, 0, 3, OP_PLAY_PAUSE);
+    keys[5].reserved[1] = 0x42;
+    ASSERT_TRUE(
+        driver::WriteBytes(folder + "\\parlomix_key", keys, sizeof(KeyData) * KEY_DATA_BASE_ROWS));
+    Program p;
+    EXPECT_EQ(driver::BoxTexts(driver::StartAndSettle(folder, "", &p)), std::vector<std::string>{});
+    EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_key").size(), 120u)
+        << "not rewritten before the close";
+    EXPECT_TRUE(driver::Close(&p).empty());
+    std::vector<unsigned char> saved = driver::ReadBytes(folder + "\\parlomix_key");
+    ASSERT_EQ(saved.size(), 140u);
+    EXPECT_EQ(memcmp(saved.data(), keys, sizeof keys), 0)
+        << "the six rows as stored, the seventh from the defaults";
 }
 
 // Menus belong to the process that shows them, so the menu is read from the program's image.

@@ -83,7 +83,7 @@ class Hook : public ::testing::Test {
         ASSERT_TRUE(observing);
         SetDefaultKeyData(table);
         SetHook(window);
-        CopyKeyData(table);
+        CopyKeyRows(table, KEY_DATA_ROWS);
         Pump(50);
         reports.clear();
         ClearObservedKeys();
@@ -193,6 +193,57 @@ TEST_F(Hook, MatchesItsOwnCopyOfTheRows) {
     EXPECT_FALSE(Pressed(reports[1]));
     EXPECT_EQ(ObservedKeyDowns(VK_F6), 1);
     EXPECT_EQ(ObservedKeyDowns(VK_SPACE), 1);
+}
+
+TEST_F(Hook, TheSeventhRowComesOnlyWithItsRowCount) {
+    Down(VK_CONTROL);
+    Down(VK_CONVERT);
+    Up(VK_CONVERT);
+    Up(VK_CONTROL);
+    WaitForReports(2);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].operation, WPARAM(OP_TIMESTAMP));
+    EXPECT_TRUE(Pressed(reports[0]));
+    EXPECT_EQ(reports[1].operation, WPARAM(OP_TIMESTAMP));
+    EXPECT_FALSE(Pressed(reports[1]));
+    EXPECT_EQ(ObservedKeyDowns(VK_CONVERT), 0);
+
+    // A caller of CopyKeyData knows six rows: its table may end where memory ends, and the row
+    // the library held beyond them is gone.
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    char *pages = static_cast<char *>(
+        VirtualAlloc(NULL, 2 * system.dwPageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(pages, (char *)NULL);
+    DWORD old;
+    ASSERT_TRUE(VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS, &old));
+    KeyData *six = reinterpret_cast<KeyData *>(pages + system.dwPageSize -
+                                               sizeof(KeyData) * KEY_DATA_BASE_ROWS);
+    memcpy(six, table, sizeof(KeyData) * KEY_DATA_BASE_ROWS);
+    CopyKeyData(six);
+    VirtualFree(pages, 0, MEM_RELEASE);
+    reports.clear();
+    Down(VK_CONTROL);
+    Down(VK_CONVERT);
+    Up(VK_CONVERT);
+    Down(VK_SPACE);
+    Up(VK_SPACE);
+    Up(VK_CONTROL);
+    WaitForReports(2);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].operation, WPARAM(OP_PLAY_PAUSE));
+    EXPECT_EQ(ObservedKeyDowns(VK_CONVERT), 1);
+
+    // A count past the library's rows takes only the rows it has.
+    CopyKeyRows(table, KEY_DATA_ROWS + 5);
+    reports.clear();
+    Down(VK_CONTROL);
+    Down(VK_CONVERT);
+    Up(VK_CONVERT);
+    Up(VK_CONTROL);
+    WaitForReports(2);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].operation, WPARAM(OP_TIMESTAMP));
 }
 
 TEST_F(Hook, AltAndWinCombinationsAreMaskedSoTheirReleaseOpensNoMenu) {

@@ -27,8 +27,18 @@ using driver::Program;
 
 namespace {
 
+// The characters that the focused window received, as an editor would insert them, and how many
+// of them arrived while Ctrl was down for that window.
+std::string typed;
+int typedWithCtrl = 0;
+
 // The window of this process that has the focus while the keys are sent.
 LRESULT CALLBACK FocusWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHAR) {
+        typed += char(wParam);
+        if (GetKeyState(VK_CONTROL) < 0) ++typedWithCtrl;
+        return 0;
+    }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
@@ -159,6 +169,66 @@ TEST_F(HotKeys, CtrlSpaceTogglesPlaybackFromAnotherProgram) {
     EXPECT_EQ(seconds[0], 0);
     EXPECT_EQ(seconds[1], 1);
     EXPECT_EQ(seconds[2], 2);
+}
+
+// Ctrl+変換 pressed and its key let go while Ctrl stays down for `ctrlHeldMs`; returns what the
+// focused window received meanwhile, then lets go of Ctrl and waits for the stamp.
+std::string TimestampWhileCtrlHeld(DWORD ctrlHeldMs) {
+    typed.clear();
+    Key(VK_CONTROL, false);
+    Key(VK_CONVERT, false);
+    Key(VK_CONVERT, true);
+    Pump(ctrlHeldMs);
+    std::string whileHeld = typed;
+    Key(VK_CONTROL, true);
+    DWORD start = GetTickCount();
+    while (typed.size() < 11 && GetTickCount() - start < 3000) Pump(20);
+    Pump(300);  // a character too many would show as well
+    return whileHeld;
+}
+
+std::string Stamp(int seconds) {
+    char text[32];
+    snprintf(text, sizeof text, "[%02d:%02d:%02d] ", seconds / 3600, seconds / 60 % 60,
+             seconds % 60);
+    return text;
+}
+
+TEST_F(HotKeys, TimestampTypesTheHeardPositionOnceCtrlIsLetGo) {
+    bool opened;
+    ASSERT_NO_FATAL_FAILURE(Start(Options(0, 4), 0, 120, &opened));
+    ASSERT_TRUE(opened);
+    typedWithCtrl = 0;
+    CtrlKey(VK_SPACE);
+    Pump(2300);
+    CtrlKey(VK_SPACE);
+    Pump(400);
+    int paused = Position();
+    ASSERT_GE(paused, 2) << "played before the pause";
+
+    // Paused: the stamp is the position shown, and nothing reaches the editor while Ctrl is down.
+    EXPECT_EQ(TimestampWhileCtrlHeld(1000), "");
+    EXPECT_EQ(typed, Stamp(paused));
+    Pump(1000);
+    EXPECT_EQ(Position(), paused) << "playback was not touched";
+
+    // Playing: the second reached when the key went down.
+    CtrlKey(VK_SPACE);
+    Pump(1200);
+    int before = Position();
+    EXPECT_EQ(TimestampWhileCtrlHeld(800), "");
+    int after = Position();
+    EXPECT_GT(after, before) << "still playing";
+    int stamped = -1;
+    for (int second = before; second <= after && stamped < 0; ++second)
+        if (typed == Stamp(second)) stamped = second;
+    EXPECT_GE(stamped, 0) << "typed \"" << typed << "\" between " << before << " and " << after;
+
+    // Plain characters only: never one with Ctrl, never a digit key, and the trigger swallowed.
+    EXPECT_EQ(typedWithCtrl, 0);
+    EXPECT_EQ(ObservedKeyDowns(VK_CONVERT), 0);
+    for (WORD digit = '0'; digit <= '9'; ++digit) EXPECT_EQ(ObservedKeyDowns(digit), 0) << digit;
+    EXPECT_TRUE(driver::Close(&program).empty());
 }
 
 TEST_F(HotKeys, PlayModePlaysOnlyWhileTheKeyIsHeld) {

@@ -38,11 +38,13 @@ TEST_F(Resolve, PlayModeSwitchedBetweenPressAndRelease) {
     EXPECT_EQ(ResolveOperation(OP_PLAY_PAUSE, RELEASED, &options), OP_INVALID);
 }
 
-TEST_F(Resolve, StopAndTheRepeatingOperations) {
+TEST_F(Resolve, StopTimestampAndTheRepeatingOperations) {
     for (int32_t mode : {0, 1}) {
         options.playMode = mode;
         EXPECT_EQ(ResolveOperation(OP_STOP, PRESSED, &options), OP_STOP);
         EXPECT_EQ(ResolveOperation(OP_STOP, RELEASED, &options), OP_INVALID);
+        EXPECT_EQ(ResolveOperation(OP_TIMESTAMP, PRESSED, &options), OP_TIMESTAMP);
+        EXPECT_EQ(ResolveOperation(OP_TIMESTAMP, RELEASED, &options), OP_INVALID);
         EXPECT_EQ(ResolveOperation(OP_REW, PRESSED, &options), OP_REW);
         EXPECT_EQ(ResolveOperation(OP_REW, RELEASED, &options), OP_REW_END);
         EXPECT_EQ(ResolveOperation(OP_FF, PRESSED, &options), OP_FF);
@@ -70,7 +72,7 @@ TEST_F(Resolve, OnlyBitThirtyOneMeansReleased) {
 TEST_F(Resolve, OperationsThatCannotBeBoundDoNothing) {
     for (int32_t mode : {0, 1}) {
         options.playMode = mode;
-        for (int32_t op : {0, 2, 3, 6, 8, 10, 12, 13, 14, 15, 100, -1, -5, INT32_MIN, INT32_MAX}) {
+        for (int32_t op : {0, 2, 3, 6, 8, 10, 12, 13, 14, 16, 100, -1, -5, INT32_MIN, INT32_MAX}) {
             EXPECT_EQ(ResolveOperation(op, PRESSED, &options), OP_INVALID) << op;
             EXPECT_EQ(ResolveOperation(op, RELEASED, &options), OP_INVALID) << op;
         }

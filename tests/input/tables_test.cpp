@@ -14,16 +14,16 @@ namespace {
 
 TEST(OperationTable, NamesInNumberOrderAndMisses) {
     static const char *const names[] = {
-        "PLAY/PAUSE", "PLAY",   "PAUSE",    "STOP",         "REW",        "REW_END",
-        "FF",         "FF_END", "PITCH_UP", "PITCH_UP_END", "PITCH_DOWN", "PITCH_DOWN_END",
-        "SEEK",       "INVALID"};
-    ASSERT_EQ(OperationTableCount, 14);
-    for (int i = 0; i < 14; ++i) {
+        "PLAY/PAUSE", "PLAY",    "PAUSE",    "STOP",         "REW",        "REW_END",
+        "FF",         "FF_END",  "PITCH_UP", "PITCH_UP_END", "PITCH_DOWN", "PITCH_DOWN_END",
+        "SEEK",       "INVALID", "TIMESTAMP"};
+    ASSERT_EQ(OperationTableCount, 15);
+    for (int i = 0; i < 15; ++i) {
         EXPECT_EQ(OperationTable[i].operation, i + 1);
         EXPECT_STREQ(OperationTable[i].name, names[i]);
         EXPECT_STREQ(OperationName(i + 1), names[i]);
     }
-    for (int32_t miss : {0, 15, -1, 0x10001, INT32_MIN}) {
+    for (int32_t miss : {0, 16, -1, 0x10001, INT32_MIN}) {
         EXPECT_STREQ(OperationName(miss), "nod difined") << miss;
     }
 }
@@ -122,21 +122,59 @@ TEST(KeyNameTable, JapaneseNamesAreCp932Bytes) {
     EXPECT_EQ(strlen(KeyName(0xDC)), 1u);
 }
 
+// The first 120 bytes are the six rows of every earlier parlomix_key, unchanged; the seventh
+// row follows them.
+static const unsigned char DEFAULT_IMAGE[140] = {
+    0x20, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0, 1,    0, 0, 0, 1,    0, 0, 0, 0x1D, 0, 0, 0,
+    0,    0, 1, 0, 0,    0, 0, 0, 2,    0, 0, 0, 4,    0, 0, 0, 0x25, 0, 0, 0, 0,    0, 1, 0,
+    0,    0, 0, 0, 3,    0, 0, 0, 5,    0, 0, 0, 0x27, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0,
+    4,    0, 0, 0, 7,    0, 0, 0, 0x26, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0, 0,    0, 0, 0,
+    9,    0, 0, 0, 0x28, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0, 0,    0, 0, 0, 11,   0, 0, 0,
+    0x1C, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0, 0,    0, 0, 0, 15,   0, 0, 0,
+};
+
 TEST(KeyData, DefaultRowsByteImage) {
-    static const unsigned char image[120] = {
-        0x20, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0, 1,    0, 0, 0, 1,    0, 0, 0, 0x1D, 0, 0, 0,
-        0,    0, 1, 0, 0,    0, 0, 0, 2,    0, 0, 0, 4,    0, 0, 0, 0x25, 0, 0, 0, 0,    0, 1, 0,
-        0,    0, 0, 0, 3,    0, 0, 0, 5,    0, 0, 0, 0x27, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0,
-        4,    0, 0, 0, 7,    0, 0, 0, 0x26, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0, 0,    0, 0, 0,
-        9,    0, 0, 0, 0x28, 0, 0, 0, 0,    0, 1, 0, 0,    0, 0, 0, 0,    0, 0, 0, 11,   0, 0, 0,
-    };
     KeyData table[KEY_DATA_ROWS + 1];
     memset(table, 0xA5, sizeof table);
     SetDefaultKeyData(table);
-    EXPECT_EQ(memcmp(table, image, sizeof image), 0);
+    EXPECT_EQ(memcmp(table, DEFAULT_IMAGE, sizeof DEFAULT_IMAGE), 0);
     const unsigned char *after = reinterpret_cast<const unsigned char *>(&table[KEY_DATA_ROWS]);
     for (size_t i = 0; i < sizeof(KeyData); ++i) {
-        EXPECT_EQ(after[i], 0xA5) << "wrote past the six rows at " << i;
+        EXPECT_EQ(after[i], 0xA5) << "wrote past the seven rows at " << i;
+    }
+}
+
+// A table as a file left it: the six base rows edited (reserved bytes included), then whatever
+// the file held for the seventh row, and only `rowsRead` rows of it counted.
+TEST(KeyData, CompleteKeyDataKeepsTheBaseRowsAndDefaultsTheRest) {
+    KeyData edited;
+    memset(&edited, 0, sizeof edited);
+    SetKeyData(&edited, 0x74, 1, 0, 0, 0, 3, OP_TIMESTAMP);
+    edited.reserved[1] = 0x77;
+    KeyData foreign = edited;
+    foreign.operation = OP_STOP;
+    struct {
+        const char *name;
+        int rowsRead;
+        const KeyData *seventh;
+        bool seventhKept;
+    } const cases[] = {
+        {"six rows: the seventh from the defaults", KEY_DATA_BASE_ROWS, &edited, false},
+        {"seven rows: the seventh as stored", KEY_DATA_ROWS, &edited, true},
+        {"a seventh row binding another operation", KEY_DATA_ROWS, &foreign, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        KeyData table[KEY_DATA_ROWS];
+        memset(table, 0x3C, sizeof table);
+        for (int i = 0; i < KEY_DATA_BASE_ROWS; ++i) table[i].operation = i;
+        table[KEY_DATA_BASE_ROWS] = *c.seventh;
+        KeyData before[KEY_DATA_ROWS];
+        memcpy(before, table, sizeof table);
+        CompleteKeyData(table, c.rowsRead);
+        EXPECT_EQ(memcmp(table, before, sizeof(KeyData) * KEY_DATA_BASE_ROWS), 0);
+        const void *seventh = c.seventhKept ? (const void *)c.seventh : DEFAULT_IMAGE + 120;
+        EXPECT_EQ(memcmp(&table[KEY_DATA_BASE_ROWS], seventh, sizeof(KeyData)), 0);
     }
 }
 

@@ -97,9 +97,13 @@ const Cell CELLS[] = {
     {0, 14, -1, "", 0, 10},
     {1, 14, -1, "", 1, 10},
     {2, 14, -1, "", 2, 10},
+    // The time stamp is typed by the main window; playback is never touched by it.
+    {VBMP3_STOPPED, OP_TIMESTAMP, 1, "", VBMP3_STOPPED, 10},
+    {VBMP3_PLAYING, OP_TIMESTAMP, 1, "", VBMP3_PLAYING, 10},
+    {VBMP3_PAUSED, OP_TIMESTAMP, 1, "", VBMP3_PAUSED, 10},
     // Numbers outside the table only read the state back.
     {1, 0, 1, "", 1, 10},
-    {2, 15, 1, "", 2, 10},
+    {2, 16, 1, "", 2, 10},
     {0, -3, 1, "", 0, 10},
 };
 

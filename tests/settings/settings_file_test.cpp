@@ -80,7 +80,40 @@ TEST(SettingsFile, KeyTableKeepsItsReservedBytes) {
     ASSERT_EQ(
         ReadSettingsFile(NULL, read, sizeof read[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME), 1);
     EXPECT_EQ(memcmp(read, rows, sizeof rows), 0);
-    EXPECT_EQ(driver::ReadBytes(dir + KEY_FILE_NAME).size(), 120u);
+    EXPECT_EQ(driver::ReadBytes(dir + KEY_FILE_NAME).size(), 140u);
+}
+
+// The key file needs the six rows that every version wrote; a seventh is read when present.
+TEST(SettingsFile, KeyFileOfSixOrMoreRows) {
+    std::string dir = Folder("keyrows");
+    struct {
+        const char *name;
+        size_t bytes;
+        int rows;
+        std::vector<std::string> boxes;
+    } const cases[] = {
+        {"six rows of an earlier version", 120, KEY_DATA_BASE_ROWS, {}},
+        {"seven rows", 140, KEY_DATA_ROWS, {}},
+        {"six rows and part of a seventh", 130, KEY_DATA_BASE_ROWS, {}},
+        {"longer than seven rows", 200, KEY_DATA_ROWS, {}},
+        {"five rows", 100, 0, {"error|fread"}},
+        {"empty", 0, 0, {"error|fread"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<unsigned char> bytes(c.bytes);
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = (unsigned char)(i + 1);
+        ASSERT_TRUE(driver::WriteBytes(dir + KEY_FILE_NAME, bytes.data(), bytes.size()));
+        KeyData rows[KEY_DATA_ROWS];
+        memset(rows, 0, sizeof rows);
+        BoxAnswerer boxes;
+        EXPECT_EQ(ReadSettingsItems(NULL, rows, sizeof rows[0], KEY_DATA_ROWS, KEY_DATA_BASE_ROWS,
+                                    dir.c_str(), KEY_FILE_NAME),
+                  c.rows);
+        EXPECT_EQ(boxes.Seen(), c.boxes);
+        size_t whole = sizeof(KeyData) * (size_t)c.rows;
+        EXPECT_TRUE(whole == 0 || memcmp(rows, bytes.data(), whole) == 0) << "the whole rows read";
+    }
 }
 
 TEST(SettingsFile, MissingShortAndLongFiles) {
