@@ -273,7 +273,7 @@ TEST(PlaybackE2e, AnM4aFromTheHistoryOpensAtItsPlaceAndResumesEarlier) {
     driver::Sleep(500);
     EXPECT_EQ(STORED, Thumb(program));  // paused there
 
-    PlayMenu(program, 40020);  // resume, REV_SECONDS earlier
+    PlayMenu(program, IDM_PLAY_PAUSE);  // resume, REV_SECONDS earlier
     int32_t resumed = STORED - REV_SECONDS;
     EXPECT_LE(resumed, Thumb(program));
     EXPECT_LE(Thumb(program), resumed + 1);
