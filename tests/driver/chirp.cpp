@@ -104,6 +104,10 @@ std::vector<HeardStretch> HeardStretches(const std::vector<int16_t> &x) {
     return stretches;
 }
 
+bool IsHeardSecond(int32_t second, double heard) {
+    return second == int32_t(floor(heard - 0.02)) || second == int32_t(floor(heard + 0.02));
+}
+
 std::string Describe(const std::vector<HeardStretch> &stretches) {
     std::string text;
     for (const HeardStretch &s : stretches) {

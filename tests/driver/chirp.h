@@ -33,6 +33,10 @@ std::vector<HeardStretch> HeardStretches(const std::vector<int16_t> &capture);
 // The source seconds heard at capture sample `at`, which must lie in a stretch of sound.
 double SourceTimeAt(const std::vector<int16_t> &capture, size_t at);
 
+// Whether `second`, a whole-second position, is the one of sound last heard at `heard` seconds
+// (within 20 ms of a whole second it may be either).
+bool IsHeardSecond(int32_t second, double heard);
+
 // "1.000-2.000 2.500-3.500" for failure messages.
 std::string Describe(const std::vector<HeardStretch> &stretches);
 

@@ -52,4 +52,8 @@ std::string StartRecording(const std::string &sink, const std::string &take) {
 
 bool StopRecording(const std::string &sink) { return RunScript("stop", sink); }
 
+std::vector<HeardStretch> HeardIn(const std::string &capture) {
+    return HeardStretches(CaptureSamples(ReadBytes(UnixToWindows(capture))));
+}
+
 }  // namespace driver

@@ -5,6 +5,9 @@
 #define PARLOMIX_TEST_PULSE_H
 
 #include <string>
+#include <vector>
+
+#include "tests/driver/chirp.h"
 
 namespace driver {
 
@@ -20,6 +23,8 @@ bool UnplugSink(const std::string &sink);
 std::string StartRecording(const std::string &sink, const std::string &take);
 // Ends the sink's recording so that its header is whole.
 bool StopRecording(const std::string &sink);
+// A recording of the chirp read back as what was heard.
+std::vector<HeardStretch> HeardIn(const std::string &capture);
 
 }  // namespace driver
 
