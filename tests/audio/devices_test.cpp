@@ -110,6 +110,7 @@ TEST_F(Devices, AnotherDeviceTakesOverFromTheHeardPlace) {
     int32_t position;
     EXPECT_EQ(VBMP3_PLAYING, State(&position));
     vbmp3_pause();
+    EXPECT_EQ(VBMP3_PAUSED, State(&position));
     driver::StopRecording("cap2");
     std::vector<driver::HeardStretch> before = driver::HeardIn(first),
                                       after = driver::HeardIn(second);

@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+
 namespace driver {
 
 static const double PI = 3.14159265358979;
@@ -98,8 +100,14 @@ std::vector<HeardStretch> HeardStretches(const std::vector<int16_t> &x) {
             if (abs(x[i]) >= SILENCE) last = i;
         size_t end = last + 1;
         if (end - first < WINDOW) continue;
-        stretches.push_back({first, end, WindowTime(&x[first]),
-                             WindowTime(&x[end - WINDOW]) + double(WINDOW) / CHIRP_RATE});
+        int peak = 0;
+        for (size_t k = first; k < end; ++k) peak = std::max(peak, abs(x[k]));
+        size_t from = first, to = end;
+        while (abs(x[from]) * 2 < peak) ++from;
+        while (abs(x[to - 1]) * 2 < peak) --to;
+        stretches.push_back(
+            {from, to, WindowTime(&x[first]) + double(from - first) / CHIRP_RATE,
+             WindowTime(&x[end - WINDOW]) + double(to - (end - WINDOW)) / CHIRP_RATE});
     }
     return stretches;
 }
