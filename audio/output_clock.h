@@ -8,7 +8,7 @@
 
 enum {
     LEAD_OBSERVATIONS = 16,  // the lead is the median of the last this many buffers back
-    DEVICE_LOST_MS = 250,    // queued sound and no progress for this long: the device is gone
+    DEVICE_LOST_MS = 200,    // queued sound and no progress for this long: the device is gone
 };
 
 struct OutputClock {

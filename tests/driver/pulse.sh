@@ -53,9 +53,11 @@ case $verb in
     for input in $(pactl list short sink-inputs | awk -v s="$sink" '$2 == s { print $1 }'); do
       XDG_RUNTIME_DIR=$PARLOMIX_PULSE_RUNTIME pacmd kill-sink-input "$input" >/dev/null
     done
-    sleep 0.1  # what the sink played last reaches its recorder
-    stop "$1"
-    pactl unload-module "$(pactl list short modules | awk -v a="sink_name=$1" '$3 == a { print $1 }')" ;;
+    # The sink's last sound reaches its recorder in a few 10 ms fragments; the sink goes soon
+    # after, as Wine keeps counting a killed stream as playing until its sink is gone.
+    sleep 0.05
+    pactl unload-module "$(pactl list short modules | awk -v a="sink_name=$1" '$3 == a { print $1 }')"
+    stop "$1" ;;
   record)
     parecord -d "$1.monitor" --latency-msec=10 --rate=44100 --channels=1 --format=s16le --file-format=wav \
       "$2" >/dev/null 2>&1 </dev/null &
