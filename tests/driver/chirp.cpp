@@ -14,6 +14,9 @@ namespace driver {
 static const double PI = 3.14159265358979;
 static const double AMPLITUDE = 12000;
 static const size_t WINDOW = 2048;
+// The times at a stretch's edges are read this far inside and carried out to the edge: a fade, or
+// a click where the sound stops, would spoil the count of cycles.
+static const size_t EDGE = WINDOW / 2;
 static const int SILENCE = 60;  // the chirp's level is AMPLITUDE, a silent sink's exactly 0
 static const double MIN_GAP = 0.15;
 
@@ -99,15 +102,15 @@ std::vector<HeardStretch> HeardStretches(const std::vector<int16_t> &x) {
         for (; i < x.size() && i - last < gap; ++i)
             if (abs(x[i]) >= SILENCE) last = i;
         size_t end = last + 1;
-        if (end - first < WINDOW) continue;
+        if (end - first < WINDOW + 2 * EDGE) continue;
         int peak = 0;
         for (size_t k = first; k < end; ++k) peak = std::max(peak, abs(x[k]));
         size_t from = first, to = end;
         while (abs(x[from]) * 2 < peak) ++from;
         while (abs(x[to - 1]) * 2 < peak) --to;
-        stretches.push_back(
-            {from, to, WindowTime(&x[first]) + double(from - first) / CHIRP_RATE,
-             WindowTime(&x[end - WINDOW]) + double(to - (end - WINDOW)) / CHIRP_RATE});
+        size_t a = first + EDGE, b = end - EDGE - WINDOW;
+        stretches.push_back({from, to, WindowTime(&x[a]) - double(a - from) / CHIRP_RATE,
+                             WindowTime(&x[b]) + double(to - b) / CHIRP_RATE});
     }
     return stretches;
 }

@@ -24,7 +24,7 @@ std::vector<int16_t> CaptureSamples(const std::vector<unsigned char> &wav);
 // Sound between silences of at least 150 ms: capture samples [first, end), and the source
 // seconds heard at `first` and at `end` (where the sound stopped). The edges are where the sound
 // first and last reaches half its loudest, so that a fade counts half, as a listener hears it.
-// Stretches too short to read (under 50 ms) are left out.
+// Stretches too short to read (under 0.1 s) are left out.
 struct HeardStretch {
     size_t first, end;
     double from, to;

@@ -16,7 +16,7 @@ bool PlugSink(const std::string &sink);
 // The same, leaving the default alone (the server picks it when the default goes away).
 bool AddSink(const std::string &sink);
 // Ends the sink's streams, as a vanished device does on Windows (the server itself would move
-// them to another sink), then its recording, then the sink.
+// them to another sink), then the sink and its recording.
 bool UnplugSink(const std::string &sink);
 // Records `sink` into the test's work folder as `sink`-`take`.wav (mono 16-bit, 44.1 kHz);
 // returns its Unix path, or "" when the recorder did not start listening.

@@ -328,8 +328,8 @@ TEST(Western, PathsAreSplitInTheActiveCodePage) {
     EXPECT_FALSE(driver::FileExists(parent + "\\parlomix_opt"));
 }
 
-// Run by CTest with a HOME that gives Wine no sound device.
-TEST(NoSound, TheStoredHistoryAndRectangleSurvive) {
+// Run by CTest with a HOME that gives Wine no sound device: the device is wanted only to play.
+TEST(NoSound, TheWindowHasItsControlsAndTheStoredSettingsSurvive) {
     std::string folder = driver::Install("nosound");
     OptionData o;
     SetDefaultOptionData(&o);
@@ -348,10 +348,8 @@ TEST(NoSound, TheStoredHistoryAndRectangleSurvive) {
 
     Program p;
     std::vector<Box> boxes = driver::StartAndSettle(folder, "", &p);
-    EXPECT_EQ(driver::BoxTexts(boxes), std::vector<std::string>{"Parlomix ERROR|vbmp3_init error"});
-    // Without the library the window has no controls.
-    EXPECT_EQ(GetDlgItem(p.window, 1), (HWND)NULL);
-    MoveWindow(p.window, 5, 5, 200, 100, TRUE);
+    EXPECT_TRUE(boxes.empty()) << driver::BoxTexts(boxes)[0];
+    EXPECT_NE(GetDlgItem(p.window, 1), (HWND)NULL);
     EXPECT_TRUE(driver::Close(&p).empty());
     std::vector<unsigned char> bytes = driver::ReadBytes(folder + "\\parlomix_opt");
     ASSERT_EQ(bytes.size(), sizeof o);
