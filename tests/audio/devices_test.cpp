@@ -27,7 +27,29 @@ const DWORD PROMPT_MS = 500;         // no call waits longer, whatever the devic
 const int ANY = -1;
 const int32_t HELD = -1;  // the position a lost device left
 
+// No library call may block: one that has not returned after WATCHDOG_MS ends the test program
+// with its name, rather than leaving the run to its timeout with nothing said.
+const DWORD WATCHDOG_MS = 5000;
+const char *volatile callName = nullptr;
+volatile DWORD callStart;
+DWORD WINAPI Watchdog(void *) {
+    for (;;) {
+        Sleep(100);
+        const char *name = callName;
+        if (name && GetTickCount() - callStart > WATCHDOG_MS) {
+            printf("%s has not returned after %lu ms\n", name, (unsigned long)WATCHDOG_MS);
+            fflush(stdout);
+            TerminateProcess(GetCurrentProcess(), 3);
+        }
+    }
+}
+struct Watched {
+    explicit Watched(const char *name) { callStart = GetTickCount(), callName = name; }
+    ~Watched() { callName = nullptr; }
+};
+
 int32_t State(int32_t *position) {
+    Watched watched("vbmp3_getState");
     *position = -1;
     return vbmp3_getState(position);
 }
@@ -54,7 +76,7 @@ struct Call {
 void CheckCallsWithoutDevice(const std::vector<Call> &calls, int32_t held) {
     for (const Call &row : calls) {
         DWORD start = GetTickCount();
-        int32_t returned = row.call();
+        int32_t returned = (Watched(row.name), row.call());
         EXPECT_LE(GetTickCount() - start, PROMPT_MS) << row.name;
         if (row.returns != ANY) {
             EXPECT_EQ(row.returns, returned) << row.name;
@@ -72,9 +94,12 @@ class Devices : public ::testing::Test {
         path_ = driver::WorkFolder("devices") + "\\chirp.wav";
         ASSERT_TRUE(
             driver::WritePcmWav(path_, driver::CHIRP_RATE, 1, 16, chirp.data(), chirp.size() * 2));
+        static HANDLE watchdog = CreateThread(NULL, 0, Watchdog, NULL, 0, NULL);
+        ASSERT_NE((HANDLE)NULL, watchdog);
         ASSERT_EQ(1, vbmp3_init());
     }
     void TearDown() override {
+        Watched watched("vbmp3_free");
         vbmp3_free();
         for (const std::string &sink : plugged_) driver::UnplugSink(sink);
     }
@@ -165,7 +190,7 @@ TEST_F(Devices, ALostDeviceWithNoOtherLeavesTheFilePausedWhereItWasHeard) {
                              {"OP_CLOSE", vbmp3_close, ANY, VBMP3_STOPPED, 0}},
                             held);
     DWORD start = GetTickCount();
-    vbmp3_free();
+    (Watched("vbmp3_free"), vbmp3_free());
     EXPECT_LE(GetTickCount() - start, PROMPT_MS);
 }
 
