@@ -28,8 +28,9 @@ enum {
     // A device left idle this long is let go, so that the next start finds the default device
     // of its moment (a headset plugged in during a pause).
     IDLE_CLOSE_MS = 5000,
-    HISTORY_MS = 400,  // kept of what was written, to fade out from where the listener is
-    TAG_RING = 64,     // buffers remembered for the position map (well over HISTORY_MS)
+    CLOSE_WAIT_MS = 500,  // the longest a device's close is waited for
+    HISTORY_MS = 400,     // kept of what was written, to fade out from where the listener is
+    TAG_RING = 64,        // buffers remembered for the position map (well over HISTORY_MS)
 };
 
 namespace {
@@ -275,7 +276,14 @@ static bool OpenDevice(Player &p) {
     return true;
 }
 
-// Lets the device go; on a device that has gone away each call fails at once.
+static DWORD WINAPI CloseWave(void *wave) {
+    waveOutClose(static_cast<HWAVEOUT>(wave));
+    return 0;
+}
+
+// Lets the device go; on a device that has gone away each call fails at once. Under Wine the
+// close itself was seen never to return after devices had come and gone, so it is made on a
+// thread of its own and waited for only briefly: by then the device holds none of our buffers.
 static void CloseDevice(Player &p) {
     if (!p.wave) return;
     waveOutReset(p.wave);
@@ -284,7 +292,13 @@ static void CloseDevice(Player &p) {
         b.queued = false;
         b.frames = 0;
     }
-    waveOutClose(p.wave);
+    HANDLE closing = CreateThread(nullptr, 0, CloseWave, p.wave, 0, nullptr);
+    if (closing) {
+        WaitForSingleObject(closing, CLOSE_WAIT_MS);
+        CloseHandle(closing);
+    } else {
+        waveOutClose(p.wave);
+    }
     p.wave = nullptr;
 }
 
