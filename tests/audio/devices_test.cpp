@@ -87,6 +87,8 @@ void CheckCallsWithoutDevice(const std::vector<Call> &calls, int32_t held) {
     }
 }
 
+// Every test plugs devices of its own names: Wine does not open a device again once one of the
+// same name has gone away in the process.
 class Devices : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -125,21 +127,21 @@ class Devices : public ::testing::Test {
 };
 
 TEST_F(Devices, AnotherDeviceTakesOverFromTheHeardPlace) {
-    std::string first = PlugAndRecord("cap");
+    std::string first = PlugAndRecord("a1");
     ASSERT_TRUE(Open());
     ASSERT_EQ(1, vbmp3_play());
     Sleep(2500);
-    std::string second = PlugAndRecord("cap2", false);
-    Unplug("cap");  // the server makes cap2 the default
+    std::string second = PlugAndRecord("a2", false);
+    Unplug("a1");  // the server makes a2 the default
     Sleep(1500);
     int32_t position;
     EXPECT_EQ(VBMP3_PLAYING, State(&position));
     vbmp3_pause();
     EXPECT_EQ(VBMP3_PAUSED, State(&position));
-    driver::StopRecording("cap2");
+    driver::StopRecording("a2");
     std::vector<driver::HeardStretch> before = driver::HeardIn(first),
                                       after = driver::HeardIn(second);
-    SCOPED_TRACE("cap: " + driver::Describe(before) + "; cap2: " + driver::Describe(after));
+    SCOPED_TRACE("a1: " + driver::Describe(before) + "; a2: " + driver::Describe(after));
     ASSERT_FALSE(before.empty());
     ASSERT_FALSE(after.empty());
     printf("device change: source %+.1f ms at %.3f s\n",
@@ -151,18 +153,18 @@ TEST_F(Devices, AnotherDeviceTakesOverFromTheHeardPlace) {
 }
 
 TEST_F(Devices, ALostDeviceWithNoOtherLeavesTheFilePausedWhereItWasHeard) {
-    std::string first = PlugAndRecord("cap");
+    std::string first = PlugAndRecord("b1");
     ASSERT_TRUE(Open());
     ASSERT_EQ(1, vbmp3_play());
     Sleep(3300);
-    Unplug("cap");
+    Unplug("b1");
     DWORD noticed = WaitWhile(VBMP3_PLAYING, 3000);
     EXPECT_LE(noticed, NOTICE_MS);
     int32_t held;
     EXPECT_EQ(VBMP3_PAUSED, State(&held));
     std::vector<driver::HeardStretch> before = driver::HeardIn(first);
     ASSERT_FALSE(before.empty());
-    SCOPED_TRACE("cap: " + driver::Describe(before));
+    SCOPED_TRACE("b1: " + driver::Describe(before));
     EXPECT_TRUE(driver::IsHeardSecond(held, before.back().to)) << held;
     CheckCallsWithoutDevice({{"OP_PAUSE", vbmp3_pause, ANY, VBMP3_PAUSED, HELD},
                              {"OP_PLAY", vbmp3_play, 0, VBMP3_PAUSED, HELD},
@@ -170,15 +172,15 @@ TEST_F(Devices, ALostDeviceWithNoOtherLeavesTheFilePausedWhereItWasHeard) {
                             held);
 
     // A device plugged later is used by the next restart, from the place last heard.
-    std::string second = PlugAndRecord("cap2");
+    std::string second = PlugAndRecord("b2");
     ASSERT_EQ(1, vbmp3_restart());
     Sleep(1200);
     EXPECT_EQ(VBMP3_PLAYING, State(&held));
-    Unplug("cap2");
+    Unplug("b2");
     EXPECT_LE(WaitWhile(VBMP3_PLAYING, 3000), NOTICE_MS);
     std::vector<driver::HeardStretch> after = driver::HeardIn(second);
     ASSERT_FALSE(after.empty());
-    SCOPED_TRACE("cap2: " + driver::Describe(after));
+    SCOPED_TRACE("b2: " + driver::Describe(after));
     printf("loss, then a restart: source %+.1f ms\n",
            (after.front().from - before.back().to) * 1000);
     EXPECT_NEAR(before.back().to, after.front().from, DEVICE_CHANGE);
@@ -203,13 +205,13 @@ TEST_F(Devices, WithNoDeviceAtStartAFileOpensAndPlaysOnceOneIsPlugged) {
     EXPECT_EQ(VBMP3_PAUSED, State(&position));
     EXPECT_EQ(0, position);
 
-    std::string capture = PlugAndRecord("cap");
+    std::string capture = PlugAndRecord("c1");
     ASSERT_EQ(1, vbmp3_restart());
     Sleep(1200);
     EXPECT_EQ(VBMP3_PLAYING, State(&position));
     EXPECT_GE(position, 1);
     vbmp3_pause();
-    driver::StopRecording("cap");
+    driver::StopRecording("c1");
     std::vector<driver::HeardStretch> heard = driver::HeardIn(capture);
     SCOPED_TRACE(driver::Describe(heard));
     ASSERT_EQ(1u, heard.size());
@@ -219,7 +221,7 @@ TEST_F(Devices, WithNoDeviceAtStartAFileOpensAndPlaysOnceOneIsPlugged) {
 // What the listener heard last before a pause is where the restart goes on, on a device whose
 // lead over its reported position is its own.
 TEST_F(Devices, PauseThenRestartNeitherSkipsNorRepeats) {
-    std::string capture = PlugAndRecord("cap");
+    std::string capture = PlugAndRecord("d1");
     ASSERT_TRUE(Open());
     ASSERT_EQ(1, vbmp3_play());
     const int PAUSES = 5;
@@ -231,7 +233,7 @@ TEST_F(Devices, PauseThenRestartNeitherSkipsNorRepeats) {
     }
     Sleep(700);
     vbmp3_pause();
-    driver::StopRecording("cap");
+    driver::StopRecording("d1");
     std::vector<driver::HeardStretch> heard = driver::HeardIn(capture);
     SCOPED_TRACE(driver::Describe(heard));
     ASSERT_EQ(size_t(PAUSES + 1), heard.size());
