@@ -1,7 +1,8 @@
 // vbmp3.dll's exported calls and the player behind them: one open file, a feeder thread that
 // keeps a few short waveOut buffers queued, and the map from output samples back to source time
-// that getState reports. Everything the GUI thread and the feeder share sits under one lock;
-// every waveOut call is made under it too.
+// that getState reports. The output device is opened when sound is wanted, on the default device
+// of that moment, and replaced when it goes away. Everything the GUI thread and the feeder share
+// sits under one lock; every waveOut call is made under it too.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "audio/decoder.h"
+#include "audio/output_clock.h"
 #include "audio/stretch.h"
 #include "common/scoped_lock.h"
 #include "playback/vbmp3.h"
@@ -23,12 +25,12 @@ enum {
     SLOTS = QUEUED_BUFFERS + 1,
     FEEDER_POLL_MS = 20,
     DECODE_CHUNK = 2048,  // frames read from the decoder at a time
-    // Under Wine the device reports what it has taken, which runs about this far ahead of what
-    // is heard (its mixer's buffer; 80-100 ms measured at the sound sink). Windows reports the
-    // sample being played.
-    WINE_DEVICE_LEAD_MS = 100,
-    HISTORY_MS = 400,  // kept of what was written, to fade out from where the listener is
-    TAG_RING = 64,     // buffers remembered for the position map (well over HISTORY_MS)
+    // A device left idle this long is let go, so that the next start finds the default device
+    // of its moment (a headset plugged in during a pause).
+    IDLE_CLOSE_MS = 5000,
+    CLOSE_WAIT_MS = 500,  // the longest a device's close is waited for
+    HISTORY_MS = 400,     // kept of what was written, to fade out from where the listener is
+    TAG_RING = 64,        // buffers remembered for the position map (well over HISTORY_MS)
 };
 
 namespace {
@@ -52,7 +54,10 @@ struct Tag {
 struct Player {
     Decoder *decoder;
     DecodedFormat format;
-    HWAVEOUT wave;
+    HWAVEOUT wave;      // null while no device is open
+    bool deviceFailed;  // a device call failed: the device is gone
+    OutputClock clock;
+    DWORD idleSince;  // tick of the last pause, stop or end
     int state;
     double position;  // source frame while stopped or paused
     Stretch stretch;
@@ -78,7 +83,6 @@ static HANDLE feeder;
 static volatile LONG quitting;
 static int32_t pitch = VBMP3_PITCH_NORMAL;
 static Player *player;  // null when no file is open
-static uint32_t deviceLeadMs;
 
 static double Tempo() { return pitch / double(VBMP3_PITCH_NORMAL); }
 
@@ -87,7 +91,10 @@ static double Tempo() { return pitch / double(VBMP3_PITCH_NORMAL); }
 static uint64_t DeviceFrames(Player &p) {
     MMTIME t;
     t.wType = TIME_SAMPLES;
-    if (waveOutGetPosition(p.wave, &t, sizeof t) != MMSYSERR_NOERROR) return p.played;
+    if (waveOutGetPosition(p.wave, &t, sizeof t) != MMSYSERR_NOERROR) {
+        p.deviceFailed = true;
+        return p.played;
+    }
     uint32_t raw;
     if (t.wType == TIME_SAMPLES) {
         raw = t.u.sample;
@@ -101,19 +108,17 @@ static uint64_t DeviceFrames(Player &p) {
     return p.played;
 }
 
-static uint64_t LeadFrames(const Player &p) {
-    return uint64_t(p.format.rate) * deviceLeadMs / 1000;
-}
-
-static bool RunningOnWine() {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+// The output frame the listener hears now. Until a buffer has come back from a freshly opened
+// device its lead is unknown, and nothing past the first sound is taken as heard.
+static uint64_t HeardOutputFrame(Player &p) {
+    uint64_t taken = DeviceFrames(p);
+    uint64_t lead = LeadKnown(p.clock) ? LeadFrames(p.clock) : taken;
+    return taken > lead ? taken - lead : 0;
 }
 
 // The source frame the listener hears now, while playing.
 static double HeardFrame(Player &p) {
-    uint64_t taken = DeviceFrames(p), lead = LeadFrames(p);
-    uint64_t at = taken > lead ? taken - lead : 0;
+    uint64_t at = HeardOutputFrame(p);
     uint32_t kept = p.tagCount < TAG_RING ? p.tagCount : uint32_t(TAG_RING);
     for (uint32_t k = 1; k <= kept; ++k) {
         const Tag &t = p.tags[(p.tagCount - k) % TAG_RING];
@@ -136,9 +141,19 @@ static void ResetDevice(Player &p) {
     p.tagCount = 0;
 }
 
-static void Reclaim(Player &p) {
-    for (OutBuffer &b : p.slots)
-        if (b.queued && (b.header.dwFlags & WHDR_DONE)) b.queued = false;
+// Takes back the buffers the device has played, each telling how far ahead the device's
+// position runs. True if any came back.
+static bool Reclaim(Player &p) {
+    bool back = false;
+    uint64_t position = 0;
+    for (OutBuffer &b : p.slots) {
+        if (!b.queued || !(b.header.dwFlags & WHDR_DONE)) continue;
+        if (!back) position = DeviceFrames(p);
+        back = true;
+        b.queued = false;
+        NoteBufferBack(p.clock, b.outStart + b.frames, position, p.written);
+    }
+    return back;
 }
 
 static bool Write(Player &p, OutBuffer &b, uint32_t frames, double from, double to) {
@@ -150,6 +165,7 @@ static bool Write(Player &p, OutBuffer &b, uint32_t frames, double from, double 
     b.to = to;
     if (waveOutWrite(p.wave, &b.header, sizeof b.header) != MMSYSERR_NOERROR) {
         b.frames = 0;
+        p.deviceFailed = true;
         return false;
     }
     b.queued = true;
@@ -198,10 +214,18 @@ static uint32_t Produce(Player &p, int16_t *out, uint32_t want, double *from, do
     return done;
 }
 
+static bool AnyQueued(const Player &p) {
+    for (const OutBuffer &b : p.slots)
+        if (b.queued) return true;
+    return false;
+}
+
+static void ChangeDevice(Player &p);
+
 static void Pump(Player &p) {
     if (p.state != VBMP3_PLAYING) return;
-    Reclaim(p);
-    for (int i = 0; i < QUEUED_BUFFERS; ++i) {
+    bool back = Reclaim(p);
+    for (int i = 0; i < QUEUED_BUFFERS && !p.deviceFailed; ++i) {
         OutBuffer &b = p.slots[i];
         if (b.queued) continue;
         double from, to;
@@ -209,20 +233,86 @@ static void Pump(Player &p) {
         if (n == 0) break;
         Write(p, b, n, from, to);
     }
-    bool busy = false;
-    for (const OutBuffer &b : p.slots) busy = busy || b.queued;
-    if (p.inputEnded && StretchReady(p.stretch) == 0 && !busy) {
+    bool busy = AnyQueued(p);
+    if (p.deviceFailed || DeviceStalled(p.clock, DeviceFrames(p), back, busy, GetTickCount())) {
+        ChangeDevice(p);
+    } else if (p.inputEnded && StretchReady(p.stretch) == 0 && !busy) {
         // Played to the end: stopped, and the next play starts from the beginning.
         p.state = VBMP3_STOPPED;
         p.position = 0;
+        p.idleSince = GetTickCount();
     }
+}
+
+// ---- the output device ------------------------------------------------------------------------
+
+static bool OpenDevice(Player &p) {
+    WAVEFORMATEX wf = {};
+    wf.wFormatTag = WAVE_FORMAT_PCM;
+    wf.nChannels = WORD(p.format.channels);
+    wf.nSamplesPerSec = p.format.rate;
+    wf.wBitsPerSample = 16;
+    wf.nBlockAlign = WORD(2 * p.format.channels);
+    wf.nAvgBytesPerSec = wf.nSamplesPerSec * wf.nBlockAlign;
+    if (waveOutOpen(&p.wave, WAVE_MAPPER, &wf, DWORD_PTR(wake), 0, CALLBACK_EVENT) !=
+        MMSYSERR_NOERROR) {
+        p.wave = nullptr;
+        return false;
+    }
+    for (OutBuffer &b : p.slots) {
+        b.header.lpData = reinterpret_cast<LPSTR>(b.data.data());
+        b.header.dwBufferLength = DWORD(b.data.size() * 2);
+        b.header.dwFlags = 0;
+        waveOutPrepareHeader(p.wave, &b.header, sizeof b.header);
+        b.header.dwFlags |= WHDR_DONE;
+        b.queued = false;
+        b.frames = 0;
+    }
+    p.deviceFailed = false;
+    p.written = p.played = 0;
+    p.lastRaw = 0;
+    p.tagCount = 0;
+    ResetOutputClock(p.clock, GetTickCount());
+    return true;
+}
+
+static DWORD WINAPI CloseWave(void *wave) {
+    waveOutClose(static_cast<HWAVEOUT>(wave));
+    return 0;
+}
+
+// Lets the device go; on a device that has gone away each call fails at once. Under Wine the
+// close itself was seen never to return after devices had come and gone, so it is made on a
+// thread of its own and waited for only briefly: by then the device holds none of our buffers.
+static void CloseDevice(Player &p) {
+    if (!p.wave) return;
+    waveOutReset(p.wave);
+    for (OutBuffer &b : p.slots) {
+        waveOutUnprepareHeader(p.wave, &b.header, sizeof b.header);
+        b.queued = false;
+        b.frames = 0;
+    }
+    HANDLE closing = CreateThread(nullptr, 0, CloseWave, p.wave, 0, nullptr);
+    if (closing) {
+        WaitForSingleObject(closing, CLOSE_WAIT_MS);
+        CloseHandle(closing);
+    } else {
+        waveOutClose(p.wave);
+    }
+    p.wave = nullptr;
 }
 
 static DWORD WINAPI FeederMain(void *) {
     while (!quitting) {
         WaitForSingleObject(wake, FEEDER_POLL_MS);
         ScopedLock locked(&lock);
-        if (player && !quitting) Pump(*player);
+        if (!player || quitting) continue;
+        Player &p = *player;
+        Pump(p);
+        if (p.wave && p.state != VBMP3_PLAYING && GetTickCount() - p.idleSince >= IDLE_CLOSE_MS) {
+            Reclaim(p);
+            if (!AnyQueued(p)) CloseDevice(p);
+        }
     }
     return 0;
 }
@@ -232,8 +322,7 @@ static DWORD WINAPI FeederMain(void *) {
 static void FadeOutAndReset(Player &p, double standsFor) {
     // The fade starts where the listener is (the device has taken more, which the reset drops),
     // read back from the copy of what was written.
-    uint64_t taken = DeviceFrames(p), lead = LeadFrames(p);
-    uint64_t at = taken > lead ? taken - lead : 0;
+    uint64_t at = HeardOutputFrame(p);
     uint64_t ring = p.history.size() / size_t(p.format.channels);
     uint32_t copied = 0;
     if (at < p.written && p.written - at <= ring) {
@@ -272,6 +361,7 @@ static void StartAt(Player &p, double frame) {
     StretchReset(p.stretch, p.format.channels, p.format.rate, f);
     p.inputEnded = false;
     p.fadeLeft = p.fadeFrames;
+    RestartWatch(p.clock, GetTickCount());
     p.lastTo = double(f);
     // What still sounds (a pause's fade-out) is heard as the new place already: a resume that
     // went back must be reported at once, not after the old place has faded away.
@@ -284,10 +374,23 @@ static void StartAt(Player &p, double frame) {
         if (b.frames && !b.queued) b.frames = 0;
 }
 
+// The device stopped taking sound or failed: the sound goes on from where the listener was, on
+// the device that is the default now; with none, the file waits paused there for the next play.
+static void ChangeDevice(Player &p) {
+    double heard = HeardFrame(p);
+    CloseDevice(p);
+    if (OpenDevice(p)) {
+        StartAt(p, heard);
+        SetEvent(wake);
+    } else {
+        p.state = VBMP3_PAUSED;
+        p.position = heard;
+        p.idleSince = GetTickCount();
+    }
+}
+
 static void ClosePlayer(Player *p) {
-    waveOutReset(p->wave);
-    for (OutBuffer &b : p->slots) waveOutUnprepareHeader(p->wave, &b.header, sizeof b.header);
-    waveOutClose(p->wave);
+    CloseDevice(*p);
     CloseDecoder(p->decoder);
     delete p;
 }
@@ -303,8 +406,7 @@ extern "C" {
 VBMP3_API int32_t VBMP3_CALL vbmp3_init(void) {
     ScopedLock locked(&lock);
     bool ok = started;
-    if (!started && waveOutGetNumDevs() > 0) {
-        deviceLeadMs = RunningOnWine() ? WINE_DEVICE_LEAD_MS : 0;
+    if (!started) {
         wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         quitting = 0;
         feeder = wake ? CreateThread(nullptr, 0, FeederMain, nullptr, 0, nullptr) : nullptr;
@@ -347,19 +449,7 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
     Player *p = new Player();
     p->decoder = decoder;
     p->format = GetDecodedFormat(decoder);
-    WAVEFORMATEX wf = {};
-    wf.wFormatTag = WAVE_FORMAT_PCM;
-    wf.nChannels = WORD(p->format.channels);
-    wf.nSamplesPerSec = p->format.rate;
-    wf.wBitsPerSample = 16;
-    wf.nBlockAlign = WORD(2 * p->format.channels);
-    wf.nAvgBytesPerSec = wf.nSamplesPerSec * wf.nBlockAlign;
-    if (waveOutOpen(&p->wave, WAVE_MAPPER, &wf, DWORD_PTR(wake), 0, CALLBACK_EVENT) !=
-        MMSYSERR_NOERROR) {
-        CloseDecoder(decoder);
-        delete p;
-        return 0;
-    }
+    // The device is opened by the first play: a file opens with no sound device at all.
     p->bufferFrames = p->format.rate * BUFFER_MS / 1000;
     p->fadeFrames = p->format.rate * FADE_MS / 1000;
     for (int i = 0; i < SLOTS; ++i) {
@@ -368,10 +458,6 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
         uint32_t frames =
             i == FADE_SLOT && p->fadeFrames > p->bufferFrames ? p->fadeFrames : p->bufferFrames;
         b.data.assign(size_t(frames) * size_t(p->format.channels), 0);
-        b.header.lpData = reinterpret_cast<LPSTR>(b.data.data());
-        b.header.dwBufferLength = DWORD(b.data.size() * 2);
-        waveOutPrepareHeader(p->wave, &b.header, sizeof b.header);
-        b.header.dwFlags |= WHDR_DONE;
     }
     p->decoded.assign(size_t(DECODE_CHUNK) * size_t(p->format.channels), 0);
     p->history.assign(size_t(p->format.rate) * HISTORY_MS / 1000 * size_t(p->format.channels), 0);
@@ -398,11 +484,15 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_close(void) {
     return r;
 }
 
-// Play from stopped and restart from paused: the sound starts again at the held position.
+// Play from stopped and restart from paused: the sound starts again at the held position. With
+// no device to play on, the file waits paused there and the call fails.
 static int32_t Resume(int fromState) {
     ScopedLock locked(&lock);
     int32_t r = 0;
-    if (player && player->state == fromState) {
+    if (player && player->state == fromState && !player->wave && !OpenDevice(*player)) {
+        player->state = VBMP3_PAUSED;
+        player->idleSince = GetTickCount();
+    } else if (player && player->state == fromState) {
         ClearDeviceForStart(*player);
         StartAt(*player, player->position);
         player->state = VBMP3_PLAYING;
@@ -425,6 +515,7 @@ static int32_t Halt(bool fromPaused, int newState) {
             FadeOutAndReset(*player, player->position);
         }
         player->state = newState;
+        player->idleSince = GetTickCount();
         r = 1;
     }
     return r;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the benchmark and its fixtures (a 3-hour VBR MP3 made by repeating a lame-encoded
+# Builds the benchmarks and their fixtures (a 3-hour VBR MP3 made by repeating a lame-encoded
 # minute, a 1-hour 16-bit stereo WAV, a 1-hour mono M4A made by ffmpeg), times Debian's mpg123 on
 # the MP3 and ffmpeg on the M4A, then runs the benchmark under the build tree's Wine.
 # Usage: bench/run.sh [build-dir]   (default: build)
@@ -8,7 +8,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 build="$(realpath -m "${1:-$here/../build}")"
 data="$build/bench-data"
 mkdir -p "$data"
-cmake --build "$build" --target vbmp3_bench vbmp3 -j2 >/dev/null
+cmake --build "$build" --target vbmp3_bench devices_bench vbmp3 -j2 >/dev/null
 
 if [ ! -f "$data/long.mp3" ]; then
   sox -q -n -r 44100 -c 2 -b 16 "$data/minute.wav" \
@@ -47,3 +47,17 @@ ffmpeg_seconds=$(awk "BEGIN { print $end - $start }")
 echo "ffmpeg (native, one thread) decoding the 1-hour M4A: ${ffmpeg_seconds} s"
 "$build/wine-run.sh" "$build/bench/vbmp3_bench.exe" --media "$(winpath "$data/long.m4a")" \
   "$ffmpeg_seconds" 2>&1 | grep -v setlocale
+
+# Sound devices that come and go, on PulseAudio null sinks of a server of this run's own. The
+# figures timed from an unplug include the script's own pactl calls, timed here first.
+pulse="$here/../tests/driver/pulse.sh"
+export PARLOMIX_SOURCE="$(realpath "$here/..")" PARLOMIX_WORK="$build/bench-work"
+mkdir -p "$PARLOMIX_WORK"
+sh "$pulse" session sh -c '
+  done="$PARLOMIX_WORK/idle.done"
+  for i in 1 2 3 4 5; do
+    sh "$0" add "$done" idle
+    start=$(date +%s%N); sh "$0" unplug "$done" idle; end=$(date +%s%N)
+    echo $(((end - start) / 1000000))
+  done | sort -n | sed -n "3s/.*/the script unplugs an idle device in & ms (median of 5)/p"
+  "$1" "$2"' "$pulse" "$build/wine-run.sh" "$build/bench/devices_bench.exe" 2>&1 | grep -v setlocale
