@@ -29,20 +29,20 @@ std::vector<int16_t> ChirpSamples(double seconds) {
     return samples;
 }
 
-std::vector<int16_t> CaptureSamples(const std::vector<unsigned char> &wav) {
+std::vector<int16_t> RecordedSamples(const std::vector<unsigned char> &wav, uint32_t *rate) {
     std::vector<int16_t> samples;
+    *rate = 0;
     if (wav.size() < 12 || memcmp(wav.data(), "RIFF", 4) != 0) return samples;
     uint16_t channels = 0, bits = 0;
-    uint32_t rate = 0;
     for (size_t at = 12; at + 8 <= wav.size();) {
         uint32_t size;
         memcpy(&size, &wav[at + 4], 4);
         if (memcmp(&wav[at], "fmt ", 4) == 0 && at + 24 <= wav.size()) {
             memcpy(&channels, &wav[at + 10], 2);
-            memcpy(&rate, &wav[at + 12], 4);
+            memcpy(rate, &wav[at + 12], 4);
             memcpy(&bits, &wav[at + 22], 2);
         } else if (memcmp(&wav[at], "data", 4) == 0) {
-            if (bits != 16 || channels == 0 || rate != uint32_t(CHIRP_RATE)) break;
+            if (bits != 16 || channels == 0 || *rate < 1000) break;
             for (size_t i = at + 8; i + 2u * channels <= wav.size(); i += 2u * channels) {
                 int16_t sample;
                 memcpy(&sample, &wav[i], 2);
@@ -52,6 +52,13 @@ std::vector<int16_t> CaptureSamples(const std::vector<unsigned char> &wav) {
         }
         at += 8 + size_t(size) + (size & 1);
     }
+    return samples;
+}
+
+std::vector<int16_t> CaptureSamples(const std::vector<unsigned char> &wav) {
+    uint32_t rate;
+    std::vector<int16_t> samples = RecordedSamples(wav, &rate);
+    if (rate != uint32_t(CHIRP_RATE)) samples.clear();
     return samples;
 }
 

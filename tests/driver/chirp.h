@@ -17,8 +17,10 @@ const int CHIRP_RATE = 44100;
 // `seconds` of the chirp, mono at CHIRP_RATE.
 std::vector<int16_t> ChirpSamples(double seconds);
 
-// The first channel of a 16-bit WAV recorded at CHIRP_RATE; the data runs to the end of the
-// file, as a recorder that was cut off leaves its sizes unwritten. Empty for anything else.
+// The first channel of a 16-bit WAV and its rate; the data runs to the end of the file, as a
+// recorder or sink that was cut off leaves its sizes unwritten. Empty for anything else.
+std::vector<int16_t> RecordedSamples(const std::vector<unsigned char> &wav, uint32_t *rate);
+// The same for a recording made at CHIRP_RATE.
 std::vector<int16_t> CaptureSamples(const std::vector<unsigned char> &wav);
 
 // Sound between silences of at least 150 ms: capture samples [first, end), and the source

@@ -8,6 +8,7 @@
 #include <stdint.h>
 #include <string.h>
 
+#include "tests/driver/chirp.h"
 #include "tests/driver/driver.h"
 
 namespace driver {
@@ -52,39 +53,19 @@ bool WriteToneFile(const std::string &path, int seconds) {
 std::vector<SecondRun> CapturedSeconds() {
     std::vector<unsigned char> wav = ReadBytes(UnixToWindows(Env("PARLOMIX_CAPTURE")));
     std::vector<SecondRun> runs;
-    if (wav.size() < 12 || memcmp(wav.data(), "RIFF", 4) != 0) {
-        ADD_FAILURE() << "no captured sound (" << wav.size() << " bytes)";
+    uint32_t rate;
+    std::vector<int16_t> sound = RecordedSamples(wav, &rate);
+    if (sound.empty()) {
+        ADD_FAILURE() << "no captured sound (" << wav.size() << " bytes, " << rate << " Hz)";
         return runs;
     }
-    uint32_t rate = 0;
-    uint16_t channels = 0, bits = 0;
-    size_t data = 0;
-    for (size_t at = 12; at + 8 <= wav.size();) {
-        uint32_t size;
-        memcpy(&size, &wav[at + 4], 4);
-        if (memcmp(&wav[at], "fmt ", 4) == 0 && at + 24 <= wav.size()) {
-            memcpy(&channels, &wav[at + 10], 2);
-            memcpy(&rate, &wav[at + 12], 4);
-            memcpy(&bits, &wav[at + 22], 2);
-        } else if (memcmp(&wav[at], "data", 4) == 0) {
-            data = at + 8;  // the sink may not have written the final size: data runs to the end
-            break;
-        }
-        at += 8 + size + (size & 1);
-    }
-    if (bits != 16 || channels == 0 || rate < 1000 || data == 0) {
-        ADD_FAILURE() << "captured format " << rate << " Hz, " << channels << " ch, " << bits;
-        return runs;
-    }
-    const size_t frame = channels * 2u, window = rate / 20;
-    const size_t frames = (wav.size() - data) / frame;
-    for (size_t start = 0; start + window <= frames; start += window) {
+    const size_t window = rate / 20;
+    for (size_t start = 0; start + window <= sound.size(); start += window) {
         double energy = 0;
         int crossings = 0;
         int16_t previous = 0;
         for (size_t i = 0; i < window; ++i) {
-            int16_t sample;
-            memcpy(&sample, &wav[data + (start + i) * frame], 2);
+            int16_t sample = sound[start + i];
             energy += double(sample) * sample;
             if (i > 0 && (previous < 0) != (sample < 0)) ++crossings;
             previous = sample;
