@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/file_spec.h"
+#include "common/file_spec.h"
 
 // The file that is open or about to be opened; one record shared by every running instance of
 // this executable, through a shared section of the image.

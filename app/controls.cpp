@@ -5,7 +5,7 @@
 
 #include <commctrl.h>
 
-#include "playback/vbmp3.h"
+#include "audio/vbmp3.h"
 
 static LRESULT CallPrevious(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                             SUBCLASSPROC procedure) {

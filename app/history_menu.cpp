@@ -1,5 +1,5 @@
 // The history's File menu block and the window-side steps of adding, loading and deleting.
-#include "settings/history_menu.h"
+#include "app/history_menu.h"
 
 static const char DELETE_ITEM_TEXT[] = "履歴削除(&D)";
 static const char DELETE_QUESTION[] = "履歴を削除してよろしいですか？";

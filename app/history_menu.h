@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "app/file_spec.h"
+#include "common/file_spec.h"
 #include "settings/history.h"
 #include "settings/option_data.h"
 

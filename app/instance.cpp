@@ -6,7 +6,7 @@
 
 #include "app/app_main.h"
 #include "app/app_title.h"
-#include "app/show_error.h"
+#include "common/show_error.h"
 
 char appTitle[APP_TITLE_SIZE];
 UINT ZT_ExistPrevInst;

@@ -6,7 +6,7 @@
 #include "app/app_main.h"
 #include "app/app_title.h"
 #include "app/main_window.h"
-#include "app/show_error.h"
+#include "common/show_error.h"
 #include "res/resource.h"
 
 // Libraries loaded by name once the program runs (those that system libraries load in turn)

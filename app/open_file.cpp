@@ -1,5 +1,5 @@
 // The Open dialog and dropped files.
-#include "playback/open_file.h"
+#include "app/open_file.h"
 
 #include <commdlg.h>
 #include <string.h>

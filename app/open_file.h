@@ -7,7 +7,7 @@
 #include <shellapi.h>
 #include <stdint.h>
 
-#include "app/file_spec.h"
+#include "common/file_spec.h"
 
 // The Open dialog, starting at the file `file` names; on OK its path and bare name are in
 // `file`. Returns nonzero when the user chose a file.

@@ -1,16 +1,16 @@
 // Binds the playback decisions to vbmp3.dll, the main window's timers and controls.
-#include "playback/playback_win.h"
+#include "app/playback_win.h"
 
 #include <commctrl.h>
 
 #include "app/app_title.h"
 #include "app/controls.h"
-#include "app/show_error.h"
+#include "common/show_error.h"
 #include "app/status_line.h"
 #include "app/status_text.h"
-#include "playback/playback_bind.h"
-#include "playback/vbmp3.h"
-#include "settings/history_menu.h"
+#include "app/playback_bind.h"
+#include "audio/vbmp3.h"
+#include "app/history_menu.h"
 
 static const char OPEN_ERROR_TEXT[] = "vbmp3_open error";
 static const char OPEN_ERROR_TITLE[] = "error";

@@ -2,7 +2,7 @@
 // view of the six rows with a Change button that is enabled exactly while a row is selected, and
 // the assignment dialog with the modifier check boxes and the key and button lists. Texts and
 // decisions come from dialog_text.h; this file only moves them between the rows and the controls.
-#include "input/settings_dialogs.h"
+#include "app/settings_dialogs.h"
 
 #include <commctrl.h>
 #include <string.h>

@@ -1,7 +1,7 @@
 // The TIMESTAMP operation's decisions, free of Win32: a press queues the heard position as
 // "[hh:mm:ss] ", and the queue is typed into the focused program only once no modifier key is
 // held, so that the binding's Ctrl never turns the digits into shortcuts. The main window polls
-// with a short timer meanwhile (timestamp_typing.h), never blocking its thread.
+// with a short timer meanwhile (timestamp_win.h), never blocking its thread.
 #ifndef PARLOMIX_TIMESTAMP_H
 #define PARLOMIX_TIMESTAMP_H
 

@@ -1,7 +1,7 @@
 // Unicode keystrokes through SendInput: each character of the queue goes down and up as itself,
 // whatever the keyboard layout or input method, and all of them in one call so that no key of
 // the user's can come between them.
-#include "app/timestamp_typing.h"
+#include "app/timestamp_win.h"
 
 #include <string.h>
 

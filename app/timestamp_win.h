@@ -1,7 +1,7 @@
 // The Win32 side of TIMESTAMP: the poll timer's tick reads the modifier keys and, once none is
 // held, types the queued stamps into whatever window has the focus as Unicode keystrokes.
-#ifndef PARLOMIX_TIMESTAMP_TYPING_H
-#define PARLOMIX_TIMESTAMP_TYPING_H
+#ifndef PARLOMIX_TIMESTAMP_WIN_H
+#define PARLOMIX_TIMESTAMP_WIN_H
 
 #include <windows.h>
 

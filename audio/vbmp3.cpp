@@ -15,7 +15,7 @@
 #include "audio/output_clock.h"
 #include "audio/stretch.h"
 #include "common/scoped_lock.h"
-#include "playback/vbmp3.h"
+#include "audio/vbmp3.h"
 
 enum {
     QUEUED_BUFFERS = 5,  // of BUFFER_MS each: what the device has ahead of it

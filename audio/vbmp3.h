@@ -1,5 +1,5 @@
 // The audio library's interface: the twelve calls that Parlomix.exe imports from vbmp3.dll.
-// Shared by the program (playback/) and the library itself (audio/); includes no windows.h.
+// Shared by the library itself and the program; includes no windows.h.
 #ifndef PARLOMIX_VBMP3_H
 #define PARLOMIX_VBMP3_H
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/vbmp3.h"
+#include "audio/vbmp3.h"
 #include "tests/driver/chirp.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/pulse.h"

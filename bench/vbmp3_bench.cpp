@@ -14,7 +14,7 @@
 
 #include "audio/decoder.h"
 #include "audio/stretch.h"
-#include "playback/vbmp3.h"
+#include "audio/vbmp3.h"
 
 static double Now() {
     static LARGE_INTEGER frequency;

@@ -1,6 +1,6 @@
 // Splitting a path into its bare file name, aware of the double-byte characters of the code page
 // the path is written in.
-#include "app/file_spec.h"
+#include "common/file_spec.h"
 
 #include <string.h>
 

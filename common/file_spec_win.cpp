@@ -2,7 +2,7 @@
 // splitting reads: paths come from those functions, so their bytes are split in that code page.
 #include <windows.h>
 
-#include "app/file_spec.h"
+#include "common/file_spec.h"
 
 static LeadByteTable ReadActiveLeadBytes(void) {
     LeadByteTable table;

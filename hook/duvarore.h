@@ -1,5 +1,5 @@
 // The keyboard-hook library's interface: the stdcall calls that Parlomix.exe imports from
-// duvarore.dll under their decorated names. Shared by the program and hook/.
+// duvarore.dll under their decorated names. Shared by the library itself and the program.
 #ifndef PARLOMIX_DUVARORE_H
 #define PARLOMIX_DUVARORE_H
 

@@ -1,6 +1,6 @@
 // The playback controller's decisions: what each operation does to the audio library and the
 // main window's timers in each playing state, the refresh tick, the seek bar and the pitch box.
-// Plain code over a PlaybackPort; playback_win.h binds it to vbmp3.dll and the main window.
+// Plain code over a PlaybackPort; app/playback_win.h binds it to vbmp3.dll and the main window.
 #ifndef PARLOMIX_CONTROLLER_H
 #define PARLOMIX_CONTROLLER_H
 

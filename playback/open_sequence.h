@@ -7,7 +7,7 @@
 
 #include <stdint.h>
 
-#include "app/file_spec.h"
+#include "common/file_spec.h"
 #include "playback/controller.h"
 #include "playback/play_state.h"
 #include "playback/playback_port.h"

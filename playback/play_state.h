@@ -6,7 +6,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "playback/vbmp3.h"
+#include "audio/vbmp3.h"
 
 struct PlayState {
     int32_t state;           // VBMP3_STOPPED, VBMP3_PLAYING or VBMP3_PAUSED

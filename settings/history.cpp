@@ -1,5 +1,5 @@
 // The play history's list operations, its load and store through the options record and the
-// text of its menu items. No window code here; history_menu.cpp adds the File menu.
+// text of its menu items. No window code here; app/history_menu.cpp adds the File menu.
 #include "settings/history.h"
 
 #include <stdio.h>

@@ -1,13 +1,13 @@
 // The play history: the last eight files opened, most recent first, each with the position
 // reached in it. The list lives here while the program runs and in the options record between
-// runs; history_menu.h shows it in the File menu.
+// runs; app/history_menu.h shows it in the File menu.
 #ifndef PARLOMIX_HISTORY_H
 #define PARLOMIX_HISTORY_H
 
 #include <stddef.h>
 #include <stdint.h>
 
-#include "app/file_spec.h"
+#include "common/file_spec.h"
 #include "res/resource.h"
 #include "settings/option_data.h"
 

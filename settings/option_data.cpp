@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-#include "playback/vbmp3.h"
+#include "audio/vbmp3.h"
 
 void SetDefaultOptionData(OptionData *options) {
     memset(options, 0, sizeof *options);

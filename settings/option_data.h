@@ -6,7 +6,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "app/file_spec.h"
+#include "common/file_spec.h"
 
 enum { HISTORY_SLOTS = 8, PITCH_STEP_MAX = 250 };
 

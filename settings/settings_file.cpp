@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "app/show_error.h"
+#include "common/show_error.h"
 #include "input/tables.h"
 #include "settings/history.h"
 

@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "app/file_spec.h"
+#include "common/file_spec.h"
 
 bool ProgramDirectoryFromModulePath(const char *modulePath, const LeadByteTable *leads,
                                     char directory[PROGRAM_DIRECTORY_SIZE]) {

@@ -5,7 +5,7 @@
 
 #include <stddef.h>
 
-#include "app/file_spec.h"
+#include "common/file_spec.h"
 
 enum { PROGRAM_DIRECTORY_SIZE = 260, SETTINGS_PATH_SIZE = 264 };
 

@@ -15,12 +15,12 @@
 #include <gtest/gtest.h>
 
 #include "app/app_title.h"
-#include "playback/open_file.h"
+#include "app/open_file.h"
 #include "playback/open_sequence.h"
-#include "playback/playback_bind.h"
-#include "playback/playback_win.h"
+#include "app/playback_bind.h"
+#include "app/playback_win.h"
 #include "settings/history.h"
-#include "settings/history_menu.h"
+#include "app/history_menu.h"
 #include "res/resource.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/file_spec.h"
+#include "common/file_spec.h"
 #include "app/layout.h"
 #include "app/status_text.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/vbmp3.h"
+#include "audio/vbmp3.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/pulse.h"
 #include "tests/driver/sound.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/vbmp3.h"
+#include "audio/vbmp3.h"
 #include "tests/audio/test_files.h"
 
 static const uint32_t kRate = 22050;

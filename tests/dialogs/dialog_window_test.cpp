@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "input/dialog_text.h"
-#include "input/settings_dialogs.h"
+#include "app/settings_dialogs.h"
 #include "input/tables.h"
 #include "res/resource.h"
 

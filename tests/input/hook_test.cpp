@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "input/duvarore.h"
+#include "hook/duvarore.h"
 #include "input/tables.h"
 #include "tests/driver/keys.h"
 #include "tests/input/key_observer.h"

@@ -7,7 +7,7 @@ set(PLAYBACK_FUZZ_SOURCES
   ${CMAKE_SOURCE_DIR}/playback/open_sequence.cpp
   ${CMAKE_SOURCE_DIR}/settings/history.cpp
   ${CMAKE_SOURCE_DIR}/settings/option_data.cpp
-  ${CMAKE_SOURCE_DIR}/app/file_spec.cpp)
+  ${CMAKE_SOURCE_DIR}/common/file_spec.cpp)
 add_executable(fuzz_playback ${PLAYBACK_FUZZ_SOURCES})
 target_include_directories(fuzz_playback PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(fuzz_playback PRIVATE ${FUZZ_FLAGS})
