@@ -85,8 +85,10 @@ void ApplyAlwaysOnTop(HWND window, int32_t alwaysOnTop) {
 void CreateOptionControls(HWND window, const OptionData *options) {
     CreateValue(window, IDC_PITCH_BOX, IDC_PITCH_UPDOWN, VBMP3_PITCH_MIN, VBMP3_PITCH_MAX,
                 options->pitch);
-    CreateValue(window, IDC_REV_BOX, IDC_REV_UPDOWN, 0, 9, options->revSeconds);
-    CreateValue(window, IDC_STEP_BOX, IDC_STEP_UPDOWN, 0, 9, options->rewSeconds);
+    CreateValue(window, IDC_REV_BOX, IDC_REV_UPDOWN, STEP_SECONDS_MIN, STEP_SECONDS_MAX,
+                options->revSeconds);
+    CreateValue(window, IDC_STEP_BOX, IDC_STEP_UPDOWN, STEP_SECONDS_MIN, STEP_SECONDS_MAX,
+                options->rewSeconds);
     CreateCheck(window, IDC_ALWAYS_TOP, "Always top", options->alwaysOnTop);
     CreateCheck(window, IDC_PLAY_MODE, "Play mode", options->playMode);
     ApplyAlwaysOnTop(window, options->alwaysOnTop);

@@ -4,10 +4,12 @@
 
 #include <stdio.h>
 
+#include "audio/vbmp3.h"
+
 const char *StatusWord(int32_t state) {
     switch (state) {
-    case 1: return "PLAYING";
-    case 2: return "PAUSE  ";
+    case VBMP3_PLAYING: return "PLAYING";
+    case VBMP3_PAUSED: return "PAUSE  ";
     default: return "STOP   ";
     }
 }

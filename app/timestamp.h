@@ -11,8 +11,7 @@
 #include "playback/playback_port.h"
 
 enum {
-    // The main window's poll timer, after the controller's own timers.
-    TIMER_TIMESTAMP = TIMER_PITCH_DOWN_REPEAT + 1,
+    // The period of the poll timer, TIMER_TIMESTAMP.
     TIMESTAMP_POLL_MS = 20,
     // Stamps still waiting this long after the first press (a modifier held on, or a key state
     // that never clears) are dropped rather than typed somewhere the user no longer expects.

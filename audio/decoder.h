@@ -11,7 +11,7 @@
 struct Decoder;
 
 struct DecodedFormat {
-    int fileKind;  // 1 WAV, 2 MP3, 3 decoded by the platform's media decoder
+    int fileKind;  // VBMP3_FORMAT_WAV, VBMP3_FORMAT_MP3 or VBMP3_FORMAT_MEDIA (audio/vbmp3.h)
     uint32_t rate;
     int channels;     // 1 or 2
     uint64_t frames;  // whole length

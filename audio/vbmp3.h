@@ -19,7 +19,7 @@
 
 // The block that vbmp3_open fills. The program reads only `length`, the whole playing time.
 struct Vbmp3FileInfo {
-    int32_t format;      // 1 WAV, 2 MP3, 3 other (decoded by the platform)
+    int32_t format;      // VBMP3_FORMAT_WAV, VBMP3_FORMAT_MP3 or VBMP3_FORMAT_MEDIA
     int32_t sampleRate;  // Hz of the decoded audio
     int32_t channels;    // of the decoded audio (1 or 2)
     int32_t bitRate;     // average, in kbit/s
@@ -28,6 +28,10 @@ struct Vbmp3FileInfo {
 };
 static_assert(sizeof(Vbmp3FileInfo) == 272, "vbmp3 information block is 272 bytes");
 static_assert(__builtin_offsetof(Vbmp3FileInfo, length) == 268, "length is the last 4 bytes");
+
+// How the file in `format` is decoded: WAV and MP3 by the library itself, any other kind by the
+// platform's media decoder.
+enum { VBMP3_FORMAT_WAV = 1, VBMP3_FORMAT_MP3 = 2, VBMP3_FORMAT_MEDIA = 3 };
 
 // What vbmp3_getState returns.
 enum { VBMP3_STOPPED = 0, VBMP3_PLAYING = 1, VBMP3_PAUSED = 2 };

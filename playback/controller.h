@@ -9,19 +9,11 @@
 #include "input/tables.h"
 #include "playback/play_state.h"
 #include "playback/playback_port.h"
+#include "res/resource.h"
 #include "settings/option_data.h"
 
-// Window timers of the main window; the refresh runs while a file plays, the repeats while a
-// REW, FF or pitch binding is held.
-enum {
-    TIMER_REFRESH = 1,
-    TIMER_REW_REPEAT = 2,
-    TIMER_FF_REPEAT = 3,
-    TIMER_PITCH_UP_REPEAT = 4,
-    TIMER_PITCH_DOWN_REPEAT = 5,
-    REFRESH_PERIOD_MS = 200,
-    REPEAT_PERIOD_MS = 180
-};
+// The periods of the main window's refresh and repeat timers (ids in res/resource.h).
+enum { REFRESH_PERIOD_MS = 200, REPEAT_PERIOD_MS = 180 };
 
 enum { REPEAT_TIMER_COUNT = TIMER_PITCH_DOWN_REPEAT - TIMER_REW_REPEAT + 1 };
 

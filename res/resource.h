@@ -1,5 +1,5 @@
 // Resource and command ids of Parlomix: menus, accelerators, dialogs, icon, strings, the main
-// window's controls and private message, and the controls of the two settings dialogs.
+// window's controls, timers and private message, and the controls of the two settings dialogs.
 #ifndef PARLOMIX_RESOURCE_H
 #define PARLOMIX_RESOURCE_H
 
@@ -23,8 +23,8 @@
 #define IDM_PITCH_DOWN 40027
 #define IDM_OPERATION_SETTINGS 40030
 #define IDM_HISTORY_DELETE 40100
+// The history's items take the ids from IDM_HISTORY_FIRST on, one per slot (HISTORY_SLOTS).
 #define IDM_HISTORY_FIRST 41000
-#define IDM_HISTORY_LAST 41007
 
 // The main window's child controls
 #define IDC_SEEK_BAR 1
@@ -36,6 +36,16 @@
 #define IDC_PITCH_BOX 7
 #define IDC_STEP_UPDOWN 8
 #define IDC_STEP_BOX 9
+
+// The main window's timers. The refresh runs while a file plays; the four repeats, consecutive
+// from TIMER_REW_REPEAT to TIMER_PITCH_DOWN_REPEAT, while a REW, FF or pitch binding is held; the
+// time stamp's poll while typed stamps wait for the modifier keys to be let go.
+#define TIMER_REFRESH 1
+#define TIMER_REW_REPEAT 2
+#define TIMER_FF_REPEAT 3
+#define TIMER_PITCH_UP_REPEAT 4
+#define TIMER_PITCH_DOWN_REPEAT 5
+#define TIMER_TIMESTAMP 6
 
 // Posted to the main window to carry a new pitch to the pitch box: wParam = the pitch, lParam 0.
 #define WM_PITCH_CHANGED (WM_USER + 1)

@@ -28,9 +28,9 @@ void RepairOptionData(OptionData *options) {
     // VBMP3_PITCH_MIN: the bound
     // keeps either result far from overflow, whatever a hand-edited file holds.
     options->pitchStep = Clamp(options->pitchStep, 1, PITCH_STEP_MAX);
-    options->revSeconds = Clamp(options->revSeconds, 0, 9);
-    options->rewSeconds = Clamp(options->rewSeconds, 0, 9);
-    options->ffSeconds = Clamp(options->ffSeconds, 0, 9);
+    options->revSeconds = Clamp(options->revSeconds, STEP_SECONDS_MIN, STEP_SECONDS_MAX);
+    options->rewSeconds = Clamp(options->rewSeconds, STEP_SECONDS_MIN, STEP_SECONDS_MAX);
+    options->ffSeconds = Clamp(options->ffSeconds, STEP_SECONDS_MIN, STEP_SECONDS_MAX);
     // Strings of the counted entries are used as C strings: make sure each ends in its field.
     for (int32_t i = 0; i < options->historyCount; ++i) {
         HistoryEntry *e = &options->history[i];

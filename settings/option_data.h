@@ -10,6 +10,10 @@
 
 enum { HISTORY_SLOTS = 8, PITCH_STEP_MAX = 250 };
 
+// The range of revSeconds, rewSeconds and ffSeconds, whole seconds: what the window's up-downs
+// offer and what a repaired file holds.
+enum { STEP_SECONDS_MIN = 0, STEP_SECONDS_MAX = 9 };
+
 struct HistoryEntry {
     char path[FILE_SPEC_TEXT];
     char name[FILE_SPEC_TEXT];
@@ -57,7 +61,8 @@ void SetDefaultOptionData(OptionData *options);
 
 // Brings values that only a damaged or hand-edited file can hold back into range: the history
 // count into 0..8, pitch into VBMP3_PITCH_MIN..VBMP3_PITCH_MAX, pitchStep into
-// 1..PITCH_STEP_MAX, the three step values into 0..9, and every counted history string
+// 1..PITCH_STEP_MAX, the three step values into STEP_SECONDS_MIN..STEP_SECONDS_MAX, and every
+// counted history string
 // terminated within its field. Values the program writes itself are unchanged.
 void RepairOptionData(OptionData *options);
 

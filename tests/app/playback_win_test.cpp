@@ -211,7 +211,7 @@ TEST_F(PlaybackWin, HistoryBlockFollowsTheFixedItems) {
     ASSERT_EQ(9u, items.size());
     EXPECT_EQ((UINT)IDM_EXIT, items[2].id);
     EXPECT_TRUE(items[3].separator);
-    EXPECT_EQ(41000u, items[4].id);
+    EXPECT_EQ((UINT)IDM_HISTORY_FIRST, items[4].id);
     EXPECT_EQ("C:\\録音\\file0.wav \t00:01:01", items[4].text);
     EXPECT_EQ(41001u, items[5].id);
     EXPECT_EQ("C:\\録音\\file1.wav \t01:01:01", items[5].text);

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "audio/decoder.h"
+#include "audio/vbmp3.h"
 #include "audio/mp3_parse.h"
 #include "tests/audio/test_files.h"
 
@@ -45,7 +46,7 @@ TEST(Decoder, Mp3LengthsMatchTheIndexAndTheAudioIsThere) {
         Decoder *d = OpenDecoder(FixturePath(c.name).c_str());
         ASSERT_NE(d, nullptr) << c.name;
         DecodedFormat f = GetDecodedFormat(d);
-        EXPECT_EQ(f.fileKind, 2);
+        EXPECT_EQ(f.fileKind, VBMP3_FORMAT_MP3);
         EXPECT_EQ(f.rate, c.rate) << c.name;
         EXPECT_EQ(f.channels, c.channels) << c.name;
         EXPECT_EQ(f.frames, c.frames) << c.name;
@@ -142,7 +143,7 @@ TEST(Decoder, PcmWavFormatsDecodeDirectly) {
     ASSERT_TRUE(WriteFile(path, Pcm16Wav(samples, 2, 16000)));
     Decoder *d = OpenDecoder(path.c_str());
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(GetDecodedFormat(d).fileKind, 1);
+    EXPECT_EQ(GetDecodedFormat(d).fileKind, VBMP3_FORMAT_WAV);
     EXPECT_EQ(DecodeAll(d), samples);
     SeekDecoder(d, 1234);
     int16_t two[4];

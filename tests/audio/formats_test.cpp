@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "audio/decoder.h"
+#include "audio/vbmp3.h"
 #include "audio/pcm_convert.h"
 #include "tests/audio/test_files.h"
 
@@ -68,7 +69,7 @@ TEST(Formats, CompressedWavDecodesCloseToTheSourceAndSeeksExactly) {
         Decoder *d = OpenDecoder(FixturePath(c.name).c_str());
         ASSERT_NE(d, nullptr) << c.name;
         DecodedFormat f = GetDecodedFormat(d);
-        EXPECT_EQ(f.fileKind, 1);
+        EXPECT_EQ(f.fileKind, VBMP3_FORMAT_WAV);
         EXPECT_EQ(f.rate, 8000u) << c.name;
         EXPECT_EQ(f.channels, c.channels) << c.name;
         EXPECT_GE(f.frames, 16000u) << c.name;
@@ -130,7 +131,7 @@ TEST(Formats, Mp3InsideWav) {
     Decoder *d = OpenDecoder(path.c_str());
     ASSERT_NE(d, nullptr);
     DecodedFormat f = GetDecodedFormat(d);
-    EXPECT_EQ(f.fileKind, 1);
+    EXPECT_EQ(f.fileKind, VBMP3_FORMAT_WAV);
     EXPECT_EQ(f.frames, 5u * 44100);  // the LAME tag inside still trims
     Decoder *plain = OpenDecoder(FixturePath("vbr.mp3").c_str());
     ASSERT_NE(plain, nullptr);

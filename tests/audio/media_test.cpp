@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/decoder.h"
+#include "audio/vbmp3.h"
 #include "audio/media_decoder.h"
 #include "tests/audio/test_files.h"
 
@@ -81,7 +82,7 @@ TEST(Media, EverySecondIsWhereItBelongsFromTheStartAndAfterSeeks) {
         Decoder *d = OpenDecoder(FixturePath(file.name).c_str());
         ASSERT_NE(d, nullptr);
         DecodedFormat f = GetDecodedFormat(d);
-        EXPECT_EQ(f.fileKind, 3);
+        EXPECT_EQ(f.fileKind, VBMP3_FORMAT_MEDIA);
         EXPECT_EQ(f.rate, file.rate);
         EXPECT_EQ(f.channels, file.channels);
         // The length the file states, in whole seconds what the listener hears.
@@ -137,7 +138,7 @@ TEST(Media, ANameWithoutTheRightExtensionStillOpens) {
     ASSERT_TRUE(WriteFile(path, ReadFixture("tones_mono.m4a")));
     Decoder *d = OpenDecoder(path.c_str());
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(GetDecodedFormat(d).fileKind, 3);
+    EXPECT_EQ(GetDecodedFormat(d).fileKind, VBMP3_FORMAT_MEDIA);
     EXPECT_EQ(GetDecodedFormat(d).frames, uint64_t(kSeconds) * 22050);
     CloseDecoder(d);
 }

@@ -187,7 +187,7 @@ TEST_P(PlaybackOf, PlayPauseSeekResumeStopAndEndAsHeard) {
     memset(&info, 0xAB, sizeof info);
     ASSERT_NE(vbmp3_open(path.c_str(), &info), 0);
     EXPECT_EQ(info.length, kSeconds);
-    EXPECT_EQ(info.format, GetParam().fixture ? 3 : 1);
+    EXPECT_EQ(info.format, GetParam().fixture ? VBMP3_FORMAT_MEDIA : VBMP3_FORMAT_WAV);
     int32_t pos;
     EXPECT_EQ(State(&pos), VBMP3_STOPPED);
     EXPECT_EQ(pos, 0);
@@ -352,7 +352,7 @@ TEST_P(PlaybackOf, SpeedsKeepTheTones) {
 TEST_F(Playback, Mp3PlaysToItsEnd) {
     Vbmp3FileInfo info;
     ASSERT_NE(vbmp3_open(FixturePath("vbr.mp3").c_str(), &info), 0);
-    EXPECT_EQ(info.format, 2);
+    EXPECT_EQ(info.format, VBMP3_FORMAT_MP3);
     EXPECT_EQ(info.sampleRate, 44100);
     EXPECT_EQ(info.channels, 2);
     EXPECT_EQ(info.length, 5);

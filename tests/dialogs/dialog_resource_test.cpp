@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "res/version.h"
 
 namespace {
 
@@ -199,7 +200,8 @@ TEST(DialogResources, Assignment) {
 
 TEST(DialogResources, About) {
     // The two spaces are ideographic spaces (U+3000); the version is the project's.
-    const std::string text = std::string("Parlomix\x81\x40\x81\x40Version ") + PARLOMIX_VERSION;
+    const std::string text =
+        std::string("Parlomix\x81\x40\x81\x40Version ") + PARLOMIX_VERSION_TEXT;
     CheckTemplate(
         IDD_ABOUT, "バージョン情報", 186, 95,
         {
@@ -229,14 +231,14 @@ TEST(DialogResources, VersionBlockAgreesWithTheAboutBox) {
     char numbers[64];
     snprintf(numbers, sizeof numbers, "%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
              LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS));
-    EXPECT_STREQ(numbers, PARLOMIX_VERSION);
+    EXPECT_STREQ(numbers, PARLOMIX_VERSION_TEXT);
     EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
     EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
     for (const char *name : {"FileVersion", "ProductVersion"}) {
         char *value = NULL;
         std::string query = std::string("\\StringFileInfo\\041103a4\\") + name;
         ASSERT_TRUE(VerQueryValueA(block.data(), query.c_str(), (void **)&value, &length)) << name;
-        EXPECT_STREQ(value, PARLOMIX_VERSION) << name;
+        EXPECT_STREQ(value, PARLOMIX_VERSION_TEXT) << name;
     }
 }
 

@@ -17,6 +17,7 @@
 #include "input/joystick.h"
 #include "input/tables.h"
 #include "res/resource.h"
+#include "res/version.h"
 #include "settings/option_data.h"
 #include "tests/driver/dialog_driver.h"
 #include "tests/driver/driver.h"
@@ -220,7 +221,8 @@ TEST_F(ProgramTest, AboutBoxClosesWithEnterEscOkAndTheCloseBox) {
         HWND about = driver::WaitForDialog(program.process.dwProcessId, kAboutTitle);
         ASSERT_NE(about, (HWND)NULL) << way.name;
         EXPECT_EQ(GetWindow(about, GW_OWNER), program.window);
-        EXPECT_NE(driver::FindChildByText(about, "Parlomix\x81\x40\x81\x40Version 0.2.1"),
+        EXPECT_NE(driver::FindChildByText(about,
+                                          "Parlomix\x81\x40\x81\x40Version " PARLOMIX_VERSION_TEXT),
                   (HWND)NULL);
         EXPECT_TRUE(ShowsAnIcon(about)) << "the program icon is missing";
         // The main window takes no input while the box is up.

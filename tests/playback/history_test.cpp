@@ -41,7 +41,7 @@ TEST_F(History, NineOpensKeepTheLastEight) {
         SetHistoryPosition(0, i * 10);
     }
     EXPECT_EQ(8, playHistoryCount);
-    EXPECT_STREQ("C:\\rec\\9.wav", HistoryEntryAt(HistoryIndexOfCommand(41000))->path);
+    EXPECT_STREQ("C:\\rec\\9.wav", HistoryEntryAt(HistoryIndexOfCommand(IDM_HISTORY_FIRST))->path);
     EXPECT_STREQ("9.wav", HistoryEntryAt(0)->name);
     EXPECT_STREQ("C:\\rec\\2.wav", HistoryEntryAt(7)->path);
     EXPECT_EQ(20, HistoryEntryAt(7)->position);
@@ -134,10 +134,10 @@ TEST(HistoryItemText, TheLongestPathKeepsItsTime) {
 }
 
 TEST(HistoryCommands, IdsMapToIndexesZeroToSeven) {
-    EXPECT_EQ(0, HistoryIndexOfCommand(41000));
-    EXPECT_EQ(7, HistoryIndexOfCommand(41007));
-    EXPECT_EQ(-1, HistoryIndexOfCommand(41008));
-    EXPECT_EQ(-1, HistoryIndexOfCommand(40999));
+    EXPECT_EQ(0, HistoryIndexOfCommand(IDM_HISTORY_FIRST));
+    EXPECT_EQ(HISTORY_SLOTS - 1, HistoryIndexOfCommand(IDM_HISTORY_FIRST + HISTORY_SLOTS - 1));
+    EXPECT_EQ(-1, HistoryIndexOfCommand(IDM_HISTORY_FIRST + HISTORY_SLOTS));
+    EXPECT_EQ(-1, HistoryIndexOfCommand(IDM_HISTORY_FIRST - 1));
     EXPECT_EQ(-1, HistoryIndexOfCommand(IDM_HISTORY_DELETE));
 }
 

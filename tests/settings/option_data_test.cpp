@@ -52,8 +52,8 @@ TEST(OptionData, RepairClampsDamagedValues) {
     EXPECT_EQ(o.historyCount, 8);
     EXPECT_EQ(o.pitch, 50);
     EXPECT_EQ(o.revSeconds, 0);
-    EXPECT_EQ(o.rewSeconds, 9);
-    EXPECT_EQ(o.ffSeconds, 9);
+    EXPECT_EQ(o.rewSeconds, STEP_SECONDS_MAX);
+    EXPECT_EQ(o.ffSeconds, STEP_SECONDS_MAX);
     EXPECT_EQ(o.pitchStep, 250);
     EXPECT_EQ(strnlen(o.history[7].path, 260), 259u);
     o.historyCount = -5;
