@@ -1,7 +1,8 @@
 // The binding dialogs over the dialog resources IDD_OPERATION_SETTINGS and IDD_ASSIGNMENT: a list
-// view of the six rows with a Change button that is enabled exactly while a row is selected, and
-// the assignment dialog with the modifier check boxes and the key and button lists. Texts and
-// decisions come from dialog_text.h; this file only moves them between the rows and the controls.
+// view of the KEY_DATA_ROWS rows with a Change button that is enabled exactly while a row is
+// selected, and the assignment dialog with the modifier check boxes and the key and button lists.
+// Texts and decisions come from dialog_text.h; this file only moves them between the rows and the
+// controls.
 #include "app/settings_dialogs.h"
 
 #include <commctrl.h>

@@ -1,4 +1,4 @@
-// Matching of key events against the six binding rows, with one report per press and per
+// Matching of key events against the binding rows, with one report per press and per
 // release. Kept apart from the hook thread so that it is tested as plain functions.
 #include "hook/matcher.h"
 

@@ -31,9 +31,9 @@ enum : uint32_t {
 // wParam (other changed buttons of the same message are not reported). lParam is not used.
 void DecodeJoyButton(uint32_t message, uintptr_t wParam, intptr_t lParam, JoyEvent *event);
 
-// Decodes the message into `event`, then returns the first of the six rows of `table` whose
-// joyButton is the decoded button, or -1. A decoded button 0 matches no row: it would otherwise
-// find a row that simply has no button.
+// Decodes the message into `event`, then returns the first of the KEY_DATA_ROWS rows of `table`
+// whose joyButton is the decoded button, or -1. A decoded button 0 matches no row: it would
+// otherwise find a row that simply has no button.
 int FindJoyBinding(uint32_t message, uintptr_t wParam, intptr_t lParam, JoyEvent *event,
                    const KeyData *table);
 

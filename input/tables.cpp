@@ -151,6 +151,8 @@ const KeyNameEntry KeyNameTable[KEY_NAME_TABLE_ROWS] = {
 };
 const int32_t KeyNameTableCount = KEY_NAME_TABLE_ROWS;
 
+// Misspelt on purpose, and two ways: these are the exact texts users and their notes know from
+// the lists and titles, so they are kept byte for byte.
 static const char OPERATION_MISS[] = "nod difined";
 static const char JOY_BUTTON_MISS[] = "nod difined";
 static const char KEY_MISS[] = "not difined";

@@ -53,8 +53,7 @@ extern const int32_t JoyButtonTableCount;
 extern const KeyNameEntry KeyNameTable[KEY_NAME_TABLE_ROWS];
 extern const int32_t KeyNameTableCount;
 
-// Lookups scan in table order and the first match wins; a miss yields a fixed literal:
-// "nod difined" for operations and buttons, "not difined" for keys.
+// Lookups scan in table order and the first match wins; a miss yields a fixed literal (tables.cpp).
 const char *OperationName(int32_t operation);
 const char *JoyButtonName(int16_t button);
 const char *KeyName(int32_t vkey);

@@ -1,5 +1,5 @@
-// PlayState describes the open file as the library last reported it; fileOpen says whether a
-// file is open at all. Both are program-wide records kept by the main window.
+// PlayState describes the open file as the library last reported it. The main window keeps one
+// in its own record, beside the flag that says whether a file is open at all.
 #ifndef PARLOMIX_PLAY_STATE_H
 #define PARLOMIX_PLAY_STATE_H
 

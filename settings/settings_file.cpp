@@ -13,7 +13,8 @@ OptionData optionData;
 KeyData KeyDataTable[KEY_DATA_ROWS];
 char programDirectory[PROGRAM_DIRECTORY_SIZE];
 
-static const char kSetupReadError[] =
+// "cleate" is misspelt on purpose: the box shows the exact text users know.
+static const char SETUP_READ_ERROR_TEXT[] =
     "Setup file read error.\nLoad default settings and cleate file.";
 
 static void FileBox(HWND owner, const char *text) { MessageBoxA(owner, text, "error", MB_OK); }
@@ -106,7 +107,7 @@ void LoadSettings(HWND window) {
                          OPTION_FILE_NAME)) {
         RepairOptionData(&optionData);
     } else {
-        ShowError(window, kSetupReadError);
+        ShowError(window, SETUP_READ_ERROR_TEXT);
         SetDefaultOptionData(&optionData);
         WriteSettingsFile(window, &optionData, sizeof optionData, 1, programDirectory,
                           OPTION_FILE_NAME);
@@ -116,7 +117,7 @@ void LoadSettings(HWND window) {
     if (rows > 0) {
         CompleteKeyData(KeyDataTable, rows);
     } else {
-        ShowError(window, kSetupReadError);
+        ShowError(window, SETUP_READ_ERROR_TEXT);
         SetDefaultKeyData(KeyDataTable);
         WriteSettingsFile(window, KeyDataTable, sizeof KeyDataTable[0], KEY_DATA_ROWS,
                           programDirectory, KEY_FILE_NAME);
