@@ -9,8 +9,8 @@
 #include <string.h>
 
 #include "common/scoped_lock.h"
-#include "hook/matcher.h"
 #include "hook/duvarore.h"
+#include "hook/matcher.h"
 
 // Posted by the hook to its own thread: send the mask key after a matched press with Alt or Win
 // held, so that the lone release of Alt or Win does not open a menu or the Start menu.

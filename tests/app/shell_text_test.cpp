@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "common/file_spec.h"
 #include "app/layout.h"
 #include "app/status_text.h"
+#include "common/file_spec.h"
 
 static std::string NameOf(const char *path, const LeadByteTable *leads = Cp932LeadBytes()) {
     FileSpec file;

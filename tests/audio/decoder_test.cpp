@@ -9,8 +9,8 @@
 #include <windows.h>
 
 #include "audio/decoder.h"
-#include "audio/vbmp3.h"
 #include "audio/mp3_parse.h"
+#include "audio/vbmp3.h"
 #include "tests/audio/test_files.h"
 
 static std::vector<int16_t> DecodeAll(Decoder *d) {

@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "audio/decoder.h"
-#include "audio/vbmp3.h"
 #include "audio/pcm_convert.h"
+#include "audio/vbmp3.h"
 #include "tests/audio/test_files.h"
 
 static std::vector<int16_t> DecodeAll(Decoder *d) {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "audio/decoder.h"
-#include "audio/vbmp3.h"
 #include "audio/media_decoder.h"
+#include "audio/vbmp3.h"
 #include "tests/audio/test_files.h"
 
 static const int kSeconds = 8;

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "input/dialog_text.h"
 #include "app/settings_dialogs.h"
+#include "input/dialog_text.h"
 #include "input/tables.h"
 #include "res/resource.h"
 
