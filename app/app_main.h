@@ -1,18 +1,10 @@
-// What start-up shares with the main window: the shared current file, the second instance's
-// registered message, and reading the command line's file.
+// What start-up shares with the main window: reading the command line's file.
 #ifndef PARLOMIX_APP_MAIN_H
 #define PARLOMIX_APP_MAIN_H
 
 #include <windows.h>
 
 #include "common/file_spec.h"
-
-// The file that is open or about to be opened; one record shared by every running instance of
-// this executable, through a shared section of the image.
-extern FileSpec currentFile;
-extern UINT ZT_ExistPrevInst;
-
-#define EXIST_PREV_INST_NAME "ZT_ExistPrevInst"
 
 // Copies the first command-line argument into `file` and returns 1; 0 when there is none or
 // it does not fit the 260-byte path (then `file` is untouched).

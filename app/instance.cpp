@@ -1,19 +1,11 @@
-// What all of the program shares about its instance: the display name, the second instance's
-// message, the shared current file and the command line's file.
+// The command line's file, refused with a box when its path does not fit the path field.
 #include <windows.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "app/app_main.h"
-#include "app/app_title.h"
+#include "app/records.h"
 #include "common/show_error.h"
-
-char appTitle[APP_TITLE_SIZE];
-UINT ZT_ExistPrevInst;
-
-// Zero-filled in the image and shared by all processes started from this executable, so that a
-// second start can hand its file to the first before it signals.
-__attribute__((section(".shr"), shared)) FileSpec currentFile = {};
 
 static const char PATH_TOO_LONG_TEXT[] = "File path too long";
 

@@ -4,8 +4,8 @@
 #include <string.h>
 
 #include "app/app_main.h"
-#include "app/app_title.h"
 #include "app/main_window.h"
+#include "app/records.h"
 #include "common/show_error.h"
 #include "res/resource.h"
 

@@ -6,29 +6,32 @@
 #include <shellapi.h>
 #include <string.h>
 
+#include <new>
+
 #include "app/app_main.h"
 #include "app/controls.h"
-#include "common/show_error.h"
+#include "app/history_menu.h"
+#include "app/open_file.h"
+#include "app/playback_bind.h"
+#include "app/playback_win.h"
+#include "app/records.h"
+#include "app/settings_dialogs.h"
 #include "app/status_line.h"
 #include "app/timestamp_win.h"
+#include "common/show_error.h"
 #include "help/help_viewer.h"
 #include "hook/duvarore.h"
 #include "input/joystick.h"
 #include "input/pedal_win.h"
 #include "input/resolve.h"
-#include "app/settings_dialogs.h"
 #include "input/tables.h"
-#include "app/open_file.h"
 #include "playback/open_sequence.h"
-#include "app/playback_bind.h"
-#include "app/playback_win.h"
 #include "res/resource.h"
 #include "settings/history.h"
-#include "app/history_menu.h"
 #include "settings/settings_file.h"
 
-// The window's own records. One lives for the whole run, inside MainWndProc; the program-wide
-// records (optionData, currentFile, KeyDataTable, ZT_ExistPrevInst) keep their own homes.
+// The window's own records, made with the window and freed with it; the program-wide records
+// (records.h) live apart.
 struct MainWindow {
     HWND window;
     HINSTANCE instance;
@@ -89,7 +92,7 @@ static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
     ZT_ExistPrevInst = RegisterWindowMessageA(EXIST_PREV_INST_NAME);
     if (!ZT_ExistPrevInst) ShowError(window, "cannot RegisterWindowMessage");
     DragAcceptFiles(window, TRUE);
-    LoadSettings(window);
+    LoadSettings(window, &optionData, KeyDataTable);
     SetHook(window);
     CopyKeyRows(KeyDataTable, KEY_DATA_ROWS);
     ProbeJoystick();
@@ -128,7 +131,7 @@ static void OnClose(MainWindow *w) {
     vbmp3_free();
     ReleaseJoystick();
     ResetHook();
-    SaveSettings(w->window, w->fullyCreated && HistoryLoaded());
+    SaveSettings(w->window, w->fullyCreated && HistoryLoaded(), &optionData, KeyDataTable);
     DestroyWindow(w->window);
 }
 
@@ -250,9 +253,26 @@ static void OnPitchChanged(MainWindow *w, int32_t pitch) {
     SetDlgItemInt(w->window, IDC_PITCH_BOX, (UINT)pitch, FALSE);
 }
 
+// The record is zeroed before its members are made, as a static one would be. Without it the
+// window is not made at all.
+static bool OnNcCreate(HWND window) {
+    MainWindow *w = new (std::nothrow) MainWindow();
+    if (!w) return false;
+    SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)w);
+    return true;
+}
+
+static void OnNcDestroy(HWND window, MainWindow *w) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    delete w;
+}
+
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    // Constructed on the first message, whatever it is; uninitialised at process exit.
-    static MainWindow w;
+    // The frame's own messages before WM_NCCREATE (WM_GETMINMAXINFO) find no record yet.
+    if (message == WM_NCCREATE && !OnNcCreate(window)) return FALSE;
+    MainWindow *record = (MainWindow *)GetWindowLongPtrA(window, GWLP_USERDATA);
+    if (!record) return DefWindowProcA(window, message, wParam, lParam);
+    MainWindow &w = *record;
 
     // The registered numbers are tested first; a number that could not be registered is 0 and
     // must never match.
@@ -261,6 +281,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     if (ZT_ExistPrevInst && message == ZT_ExistPrevInst) return OpenCurrentFile(&w), 0;
 
     switch (message) {
+    case WM_NCDESTROY: OnNcDestroy(window, &w); break;
     case WM_CREATE: OnCreate(&w, window, (const CREATESTRUCTA *)lParam); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_SIZE: OnSize(&w, LOWORD(lParam)); return 0;

@@ -3,14 +3,14 @@
 
 #include <commctrl.h>
 
-#include "app/app_title.h"
 #include "app/controls.h"
-#include "common/show_error.h"
+#include "app/history_menu.h"
+#include "app/playback_bind.h"
+#include "app/records.h"
 #include "app/status_line.h"
 #include "app/status_text.h"
-#include "app/playback_bind.h"
 #include "audio/vbmp3.h"
-#include "app/history_menu.h"
+#include "common/show_error.h"
 
 static const char OPEN_ERROR_TEXT[] = "vbmp3_open error";
 static const char OPEN_ERROR_TITLE[] = "error";

@@ -9,9 +9,8 @@
 #include "input/tables.h"
 #include "settings/history.h"
 
-OptionData optionData;
-KeyData KeyDataTable[KEY_DATA_ROWS];
-char programDirectory[PROGRAM_DIRECTORY_SIZE];
+// Found once at start-up; the close writes where the start read.
+static char programDirectory[PROGRAM_DIRECTORY_SIZE];
 
 // "cleate" is misspelt on purpose: the box shows the exact text users know.
 static const char SETUP_READ_ERROR_TEXT[] =
@@ -101,46 +100,43 @@ int WriteSettingsFile(HWND owner, const void *buffer, int size, int count, const
     return 1;
 }
 
-void LoadSettings(HWND window) {
+void LoadSettings(HWND window, OptionData *options, KeyData *keys) {
     GetProgramDirectory(programDirectory);
-    if (ReadSettingsFile(window, &optionData, sizeof optionData, 1, programDirectory,
-                         OPTION_FILE_NAME)) {
-        RepairOptionData(&optionData);
+    if (ReadSettingsFile(window, options, sizeof *options, 1, programDirectory, OPTION_FILE_NAME)) {
+        RepairOptionData(options);
     } else {
         ShowError(window, SETUP_READ_ERROR_TEXT);
-        SetDefaultOptionData(&optionData);
-        WriteSettingsFile(window, &optionData, sizeof optionData, 1, programDirectory,
-                          OPTION_FILE_NAME);
+        SetDefaultOptionData(options);
+        WriteSettingsFile(window, options, sizeof *options, 1, programDirectory, OPTION_FILE_NAME);
     }
-    int rows = ReadSettingsItems(window, KeyDataTable, sizeof KeyDataTable[0], KEY_DATA_ROWS,
-                                 KEY_DATA_BASE_ROWS, programDirectory, KEY_FILE_NAME);
+    int rows = ReadSettingsItems(window, keys, sizeof keys[0], KEY_DATA_ROWS, KEY_DATA_BASE_ROWS,
+                                 programDirectory, KEY_FILE_NAME);
     if (rows > 0) {
-        CompleteKeyData(KeyDataTable, rows);
+        CompleteKeyData(keys, rows);
     } else {
         ShowError(window, SETUP_READ_ERROR_TEXT);
-        SetDefaultKeyData(KeyDataTable);
-        WriteSettingsFile(window, KeyDataTable, sizeof KeyDataTable[0], KEY_DATA_ROWS,
-                          programDirectory, KEY_FILE_NAME);
+        SetDefaultKeyData(keys);
+        WriteSettingsFile(window, keys, sizeof keys[0], KEY_DATA_ROWS, programDirectory,
+                          KEY_FILE_NAME);
     }
 }
 
-void SaveSettings(HWND window, bool placementAndHistory) {
+void SaveSettings(HWND window, bool placementAndHistory, OptionData *options, const KeyData *keys) {
     if (placementAndHistory) {
         WINDOWPLACEMENT placement;
         memset(&placement, 0, sizeof placement);
         placement.length = sizeof placement;
         if (GetWindowPlacement(window, &placement)) {
-            optionData.windowLeft = placement.rcNormalPosition.left;
-            optionData.windowTop = placement.rcNormalPosition.top;
-            optionData.windowRight = placement.rcNormalPosition.right;
-            optionData.windowBottom = placement.rcNormalPosition.bottom;
+            options->windowLeft = placement.rcNormalPosition.left;
+            options->windowTop = placement.rcNormalPosition.top;
+            options->windowRight = placement.rcNormalPosition.right;
+            options->windowBottom = placement.rcNormalPosition.bottom;
         }
-        StoreHistory(&optionData);
+        StoreHistory(options);
     }
-    if (!WriteSettingsFile(window, &optionData, sizeof optionData, 1, programDirectory,
-                           OPTION_FILE_NAME))
+    if (!WriteSettingsFile(window, options, sizeof *options, 1, programDirectory, OPTION_FILE_NAME))
         ShowError(window, "Cannot save file");
-    if (!WriteSettingsFile(window, KeyDataTable, sizeof KeyDataTable[0], KEY_DATA_ROWS,
-                           programDirectory, KEY_FILE_NAME))
+    if (!WriteSettingsFile(window, keys, sizeof keys[0], KEY_DATA_ROWS, programDirectory,
+                           KEY_FILE_NAME))
         ShowError(window, "Cannot save file");
 }

@@ -9,10 +9,6 @@
 #include "settings/option_data.h"
 #include "settings/settings_path.h"
 
-extern OptionData optionData;
-extern KeyData KeyDataTable[KEY_DATA_ROWS];
-extern char programDirectory[PROGRAM_DIRECTORY_SIZE];
-
 #define OPTION_FILE_NAME "parlomix_opt"
 #define KEY_FILE_NAME "parlomix_key"
 
@@ -34,12 +30,13 @@ int ReadSettingsItems(HWND owner, void *buffer, int size, int count, int require
 int WriteSettingsFile(HWND owner, const void *buffer, int size, int count, const char *directory,
                       const char *name);
 
-// Start-up: program directory, options, bindings, each falling back to defaults that are
-// written at once. A key file of the six base rows loads without a box and gains the later rows
-// from the defaults.
-void LoadSettings(HWND window);
-// Close: the stored rectangle and history are taken from the window only when `placementAndHistory`
-// is true (creation reached the steps that applied them); both files are written.
-void SaveSettings(HWND window, bool placementAndHistory);
+// Start-up: program directory, then `options` and the KEY_DATA_ROWS rows of `keys`, each falling
+// back to defaults that are written at once. A key file of the six base rows loads without a box
+// and gains the later rows from the defaults.
+void LoadSettings(HWND window, OptionData *options, KeyData *keys);
+// Close, into the directory LoadSettings found: the stored rectangle and history are taken into
+// `options` from the window only when `placementAndHistory` is true (creation reached the steps
+// that applied them); both files are written.
+void SaveSettings(HWND window, bool placementAndHistory, OptionData *options, const KeyData *keys);
 
 #endif

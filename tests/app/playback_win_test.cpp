@@ -14,14 +14,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_title.h"
+#include "app/history_menu.h"
 #include "app/open_file.h"
-#include "playback/open_sequence.h"
 #include "app/playback_bind.h"
 #include "app/playback_win.h"
-#include "settings/history.h"
-#include "app/history_menu.h"
+#include "app/records.h"
+#include "playback/open_sequence.h"
 #include "res/resource.h"
+#include "settings/history.h"
 
 namespace {
 
