@@ -62,14 +62,13 @@ class Rebind : public ::testing::Test {
         if (editor) DestroyWindow(editor);
     }
 
-    int Position() { return int(driver::Send(seekBar, TBM_GETPOS)); }
+    int Position() { return driver::Thumb(program.window); }
 
     // True when the position moves on by at least two seconds within `ms` (playing), false
     // when it stays where it was (paused).
     bool Advances(DWORD ms) {
         int from = Position();
-        Pump(ms);
-        return Position() >= from + 2;
+        return driver::WaitForThumb(program.window, from + 2, INT32_MAX, ms) >= from + 2;
     }
     bool Stays(DWORD ms) {
         int from = Position();
@@ -78,7 +77,6 @@ class Rebind : public ::testing::Test {
     }
 
     driver::Program program;
-    HWND seekBar = NULL;
     HWND editor = NULL;
 };
 
@@ -97,9 +95,7 @@ TEST_F(Rebind, NewButtonActsWhileTheDialogIsOpenAndNewKeysOnceItIsClosed) {
     std::vector<driver::Box> boxes = driver::StartAndSettle(folder, "\"" + tone + "\"", &program);
     ASSERT_NE(program.window, (HWND)NULL);
     ASSERT_TRUE(boxes.empty()) << boxes[0].title << ": " << boxes[0].text;
-    seekBar = FindWindowExA(program.window, NULL, "msctls_trackbar32", NULL);
-    ASSERT_NE(seekBar, (HWND)NULL);
-    ASSERT_EQ(driver::Send(seekBar, TBM_GETRANGEMAX), 90);
+    ASSERT_EQ(driver::SeekBarLength(program.window), 90);
 
     // PLAY/PAUSE becomes Shift+F5 with button 3 (which REW keeps as well: the first row wins).
     PostMessageA(program.window, WM_COMMAND, IDM_OPERATION_SETTINGS, 0);

@@ -60,15 +60,6 @@ HWND FindChildByText(HWND parent, const std::string &text) {
     return search.found;
 }
 
-bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
-        ::Sleep(20);
-    }
-}
-
 bool WaitUntilGone(HWND window, DWORD timeoutMs) {
     return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/driver/driver.h"
+
 namespace driver {
 
 // A visible dialog (class #32770) of process `pid` with exactly this title, or owned by `owner`
@@ -20,8 +22,6 @@ std::vector<HWND> VisibleWindows(DWORD pid);
 // The first child of `parent` with this exact text, or NULL.
 HWND FindChildByText(HWND parent, const std::string &text);
 
-// Polls `condition` every 20 ms; true as soon as it holds, false after `timeoutMs`.
-bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = 5000);
 bool WaitUntilGone(HWND window, DWORD timeoutMs = 5000);
 
 // A list view of another process: item count, the text of one cell, the rectangle of one row

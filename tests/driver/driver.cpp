@@ -1,11 +1,15 @@
 // Implementation of the test driver over plain Win32 calls.
 #include "tests/driver/driver.h"
 
+#include <commctrl.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <functional>
+
+#include "res/resource.h"
 
 namespace driver {
 
@@ -95,6 +99,61 @@ bool WriteBytes(const std::string &path, const void *data, size_t size) {
 }
 
 void Sleep(DWORD ms) { ::Sleep(ms); }
+
+void Pump(DWORD ms) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        DWORD spent = GetTickCount() - start;
+        if (spent >= ms) return;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, ms - spent, QS_ALLINPUT);
+    }
+}
+
+bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        Pump(20);
+    }
+}
+
+int32_t Thumb(HWND mainWindow) {
+    return (int32_t)Send(GetDlgItem(mainWindow, IDC_SEEK_BAR), TBM_GETPOS);
+}
+
+int32_t SeekBarLength(HWND mainWindow) {
+    return (int32_t)Send(GetDlgItem(mainWindow, IDC_SEEK_BAR), TBM_GETRANGEMAX);
+}
+
+int32_t WaitForThumb(HWND mainWindow, int32_t low, int32_t high, DWORD timeoutMs) {
+    int32_t thumb = Thumb(mainWindow);
+    WaitUntil(
+        [&] {
+            thumb = Thumb(mainWindow);
+            return thumb >= low && thumb <= high;
+        },
+        timeoutMs);
+    return thumb;
+}
+
+std::string ControlText(HWND window, int id) { return WindowText(GetDlgItem(window, id)); }
+
+std::string WaitForText(HWND window, const std::string &text, DWORD timeoutMs) {
+    std::string seen;
+    WaitUntil(
+        [&] {
+            seen = WindowText(window);
+            return seen == text;
+        },
+        timeoutMs);
+    return seen;
+}
 
 std::string WindowText(HWND window) {
     char text[1024] = "";

@@ -5,6 +5,7 @@
 #define PARLOMIX_TEST_DRIVER_H
 
 #include <windows.h>
+#include <stdint.h>
 
 #include <functional>
 #include <string>
@@ -83,8 +84,26 @@ std::vector<std::string> BoxTexts(const std::vector<Box> &boxes);
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 std::string WindowText(HWND window);
 
-// Seconds waited so far helpers.
+// A fixed wait, only where a test shows that nothing happens for a while (or holds a key that
+// long); anything that is to happen is waited for with WaitUntil.
 void Sleep(DWORD ms);
+// Lets the windows of this thread handle their messages for `ms`.
+void Pump(DWORD ms);
+// Polls `condition` every 20 ms while this thread's windows handle their messages; true as soon
+// as it holds, false after `timeoutMs`.
+bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = 5000);
+
+// The main window's seek bar: the thumb, which the refresh timer keeps at the heard position,
+// and the range's end, the file's length.
+int32_t Thumb(HWND mainWindow);
+int32_t SeekBarLength(HWND mainWindow);
+// Waits until `low` <= thumb <= `high`; returns the last position read.
+int32_t WaitForThumb(HWND mainWindow, int32_t low, int32_t high = INT32_MAX,
+                     DWORD timeoutMs = 15000);
+// The text of child control `id` of `window`.
+std::string ControlText(HWND window, int id);
+// Waits until `window`'s text reads `text`; returns the last text read.
+std::string WaitForText(HWND window, const std::string &text, DWORD timeoutMs = 5000);
 
 }  // namespace driver
 

@@ -15,9 +15,10 @@
 
 #include <string>
 
-#include "settings/option_data.h"
-#include "tests/driver/settings_files.h"
 #include "res/resource.h"
+#include "settings/option_data.h"
+#include "tests/driver/driver.h"
+#include "tests/driver/settings_files.h"
 
 static BOOL CALLBACK FindMain(HWND window, LPARAM found) {
     char className[64] = "";
@@ -47,13 +48,6 @@ static BOOL CALLBACK FindBox(HWND window, LPARAM found) {
     return TRUE;
 }
 
-static std::string Text(HWND window) {
-    char text[1024] = "";
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000,
-                        NULL);
-    return text;
-}
-
 // Answers every box that shows within a second of the last one; returns how many there were.
 static int AnswerBoxes(HDESK desktop) {
     int answered = 0;
@@ -64,7 +58,8 @@ static int AnswerBoxes(HDESK desktop) {
             Sleep(50);
             continue;
         }
-        printf("%s: %s\n", Text(box).c_str(), Text(GetDlgItem(box, 0xFFFF)).c_str());
+        printf("%s: %s\n", driver::WindowText(box).c_str(),
+               driver::WindowText(GetDlgItem(box, 0xFFFF)).c_str());
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
         for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(20);
         ++answered;
@@ -97,9 +92,9 @@ int main(int argc, char **argv) {
     if (strcmp(argv[2], "boxes") == 0) {
         return AnswerBoxes(desktop) > 0 ? 1 : 0;
     } else if (strcmp(argv[2], "title") == 0) {
-        printf("%s\n", Text(window).c_str());
+        printf("%s\n", driver::WindowText(window).c_str());
     } else if (strcmp(argv[2], "thumb") == 0) {
-        printf("%ld\n", (long)SendMessageA(GetDlgItem(window, 1), 0x400 /* TBM_GETPOS */, 0, 0));
+        printf("%ld\n", (long)driver::Thumb(window));
     } else if (strcmp(argv[2], "play") == 0) {
         SendMessageA(window, WM_COMMAND, IDM_PLAY_PAUSE, 0);
     } else if (strcmp(argv[2], "close") == 0) {

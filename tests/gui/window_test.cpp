@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "tests/driver/driver.h"
 #include "tests/driver/settings_files.h"
 #include "tests/driver/sound.h"
-#include "res/resource.h"
 
 using driver::Program;
 using driver::Running;
@@ -31,18 +31,8 @@ static bool WriteLongWav(const std::string &path, uint32_t seconds) {
     return driver::WritePcmWav(path, 8000, 1, 8, samples.data(), samples.size());
 }
 
-static int32_t Thumb(HWND seekBar) { return (int32_t)driver::Send(seekBar, TBM_GETPOS); }
-
-// Waits until the thumb satisfies `low <= thumb <= high`; returns the last value seen.
-static int32_t WaitForThumb(HWND seekBar, int32_t low, int32_t high, DWORD timeoutMs = 5000) {
-    DWORD start = GetTickCount();
-    int32_t thumb = Thumb(seekBar);
-    while ((thumb < low || thumb > high) && GetTickCount() - start < timeoutMs) {
-        driver::Sleep(50);
-        thumb = Thumb(seekBar);
-    }
-    return thumb;
-}
+using driver::Thumb;
+using driver::WaitForThumb;
 
 class Window : public ::testing::Test {
   protected:
@@ -55,7 +45,7 @@ class Window : public ::testing::Test {
         EXPECT_EQ(driver::BoxTexts(boxes), std::vector<std::string>{});
         ASSERT_NE(run_.program.window, (HWND)NULL);
         window_ = run_.program.window;
-        seekBar_ = GetDlgItem(window_, 1);
+        seekBar_ = GetDlgItem(window_, IDC_SEEK_BAR);
         ASSERT_NE(seekBar_, (HWND)NULL);
     }
     void Command(WPARAM id) { driver::Send(window_, WM_COMMAND, id, 0); }
@@ -78,33 +68,33 @@ TEST_F(Window, SeekBarHasTheFilesLengthAndATickEveryTenMinutes) {
     // The two ends and the six ticks at 600, 1200, ..., 3600.
     ASSERT_EQ(driver::Send(seekBar_, TBM_GETNUMTICS), 8);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(driver::Send(seekBar_, TBM_GETTIC, i), 600 * (i + 1));
-    EXPECT_EQ(Thumb(seekBar_), 0);
+    EXPECT_EQ(Thumb(window_), 0);
     EXPECT_TRUE(driver::Close(&run_.program).empty());
 }
 
 TEST_F(Window, ThumbFollowsPlaybackAndADragSeeksOnlyOnRelease) {
     StartWith("thumb", 3725);
     Command(IDM_PLAY_PAUSE);  // play
-    EXPECT_GE(WaitForThumb(seekBar_, 2, 3725, 6000), 2);
+    EXPECT_GE(WaitForThumb(window_, 2, 3725, 6000), 2);
     Command(IDM_PLAY_PAUSE);  // pause
-    int32_t paused = Thumb(seekBar_);
+    int32_t paused = Thumb(window_);
     ASSERT_GE(paused, 2);
 
     // Dragging alone does not seek: resuming goes on from where the sound stopped.
     Scroll(TB_THUMBTRACK, 2000);
     driver::Sleep(400);
-    EXPECT_EQ(Thumb(seekBar_), 2000);  // nothing moves the thumb back while it is held
-    Command(IDM_PLAY_PAUSE);           // resume, one second earlier
-    EXPECT_LE(WaitForThumb(seekBar_, paused - 2, paused + 2), paused + 2);
+    EXPECT_EQ(Thumb(window_), 2000);  // nothing moves the thumb back while it is held
+    Command(IDM_PLAY_PAUSE);          // resume, one second earlier
+    EXPECT_LE(WaitForThumb(window_, paused - 2, paused + 2), paused + 2);
     Command(IDM_PLAY_PAUSE);
 
     // Letting go seeks there; the file stays paused and the refresh keeps the thumb there.
     Scroll(TB_THUMBTRACK, 1000);
     Scroll(TB_THUMBPOSITION, 1000);
     driver::Sleep(600);
-    EXPECT_EQ(Thumb(seekBar_), 1000);
+    EXPECT_EQ(Thumb(window_), 1000);
     Command(IDM_PLAY_PAUSE);
-    int32_t resumed = WaitForThumb(seekBar_, 1000, 1003, 4000);
+    int32_t resumed = WaitForThumb(window_, 1000, 1003, 4000);
     EXPECT_GE(resumed, 999);
     EXPECT_LE(resumed, 1003);
     EXPECT_TRUE(driver::Close(&run_.program).empty());
@@ -137,16 +127,17 @@ static void ClickUp(HWND upDown) {
 
 TEST_F(Window, StepUpDownSetsBothStepsAndRevStaysInRange) {
     StartWith("steps", 30);
-    ASSERT_EQ(driver::WindowText(GetDlgItem(window_, 9)), "4");
-    ClickUp(GetDlgItem(window_, 8));
-    EXPECT_EQ(driver::WindowText(GetDlgItem(window_, 9)), "5");
-    for (int i = 0; i < 12; ++i) ClickUp(GetDlgItem(window_, 4));
-    EXPECT_EQ(driver::WindowText(GetDlgItem(window_, 5)), "9");
+    ASSERT_EQ(driver::WindowText(GetDlgItem(window_, IDC_STEP_BOX)), "4");
+    ClickUp(GetDlgItem(window_, IDC_STEP_UPDOWN));
+    EXPECT_EQ(driver::WindowText(GetDlgItem(window_, IDC_STEP_BOX)), "5");
+    for (int i = 0; i < 12; ++i) ClickUp(GetDlgItem(window_, IDC_REV_UPDOWN));
+    EXPECT_EQ(driver::WindowText(GetDlgItem(window_, IDC_REV_BOX)),
+              std::to_string(STEP_SECONDS_MAX));
     EXPECT_TRUE(driver::Close(&run_.program).empty());
     OptionData saved = driver::ReadOptions(folder_);
     EXPECT_EQ(saved.rewSeconds, 5);
     EXPECT_EQ(saved.ffSeconds, 5);
-    EXPECT_EQ(saved.revSeconds, 9);
+    EXPECT_EQ(saved.revSeconds, STEP_SECONDS_MAX);
 }
 
 static HWND FocusOf(HWND window) {
@@ -158,7 +149,7 @@ static HWND FocusOf(HWND window) {
 
 TEST_F(Window, KeysInControlsSendTheFocusBackAndAlwaysTopActsAtOnce) {
     StartWith("focus", 30);
-    HWND alwaysTop = GetDlgItem(window_, 2);
+    HWND alwaysTop = GetDlgItem(window_, IDC_ALWAYS_TOP);
     ASSERT_EQ(GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     driver::Send(alwaysTop, BM_CLICK);
     EXPECT_NE(GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
@@ -168,14 +159,14 @@ TEST_F(Window, KeysInControlsSendTheFocusBackAndAlwaysTopActsAtOnce) {
     EXPECT_EQ(FocusOf(window_), window_);
     EXPECT_EQ(driver::Send(alwaysTop, BM_GETCHECK), BST_CHECKED);
 
-    HWND revBox = GetDlgItem(window_, 5);
+    HWND revBox = GetDlgItem(window_, IDC_REV_BOX);
     driver::Send(revBox, WM_KEYDOWN, '7', 0);
     EXPECT_EQ(FocusOf(window_), window_);
     EXPECT_EQ(driver::WindowText(revBox), "1");
 
     driver::Send(alwaysTop, BM_CLICK);
     EXPECT_EQ(GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    driver::Send(GetDlgItem(window_, 3), BM_CLICK);
+    driver::Send(GetDlgItem(window_, IDC_PLAY_MODE), BM_CLICK);
     EXPECT_TRUE(driver::Close(&run_.program).empty());
     OptionData saved = driver::ReadOptions(folder_);
     EXPECT_EQ(saved.alwaysOnTop, 0);

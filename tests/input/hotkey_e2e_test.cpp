@@ -107,9 +107,7 @@ class HotKeys : public ::testing::Test {
         ASSERT_NE(program.window, (HWND)NULL);
         for (const driver::Box &box : boxes) ADD_FAILURE() << box.title << ": " << box.text;
         ASSERT_TRUE(boxes.empty());
-        seekBar = FindWindowExA(program.window, NULL, "msctls_trackbar32", NULL);
-        ASSERT_NE(seekBar, (HWND)NULL);
-        ASSERT_EQ(SendMessageA(seekBar, TBM_GETRANGEMAX, 0, 0), seconds);
+        ASSERT_EQ(driver::SeekBarLength(program.window), seconds);
         ASSERT_EQ(Position(), position) << "opened at the remembered position";
         SetForegroundWindow(focus);
         SetFocus(focus);
@@ -117,11 +115,12 @@ class HotKeys : public ::testing::Test {
         *opened = true;
     }
 
-    int Position() { return int(SendMessageA(seekBar, TBM_GETPOS, 0, 0)); }
+    int Position() { return driver::Thumb(program.window); }
+    // Waits until the heard position reaches `position`; returns the last one read.
+    int WaitForPosition(int position) { return driver::WaitForThumb(program.window, position); }
 
     Program program;
     HWND focus = NULL;
-    HWND seekBar = NULL;
     std::string tone;
 };
 
@@ -139,8 +138,8 @@ TEST_F(HotKeys, CtrlSpaceTogglesPlaybackFromAnotherProgram) {
     ASSERT_NO_FATAL_FAILURE(Start(Options(0, 4), 0, 120, &opened));
     ASSERT_TRUE(opened);
     CtrlKey(VK_SPACE);
-    Pump(3200);
-    int playing = Position();
+    // Three seconds heard, so that the capture holds the first three whole.
+    int playing = WaitForPosition(3);
     // At least real time; the sound sink of the tests may take the sound faster.
     EXPECT_GE(playing, 2) << "the press started playback";
     // Keys without their binding's exact modifiers are passed on to the focused program.
@@ -181,8 +180,7 @@ std::string TimestampWhileCtrlHeld(DWORD ctrlHeldMs) {
     Pump(ctrlHeldMs);
     std::string whileHeld = typed;
     Key(VK_CONTROL, true);
-    DWORD start = GetTickCount();
-    while (typed.size() < 11 && GetTickCount() - start < 3000) Pump(20);
+    driver::WaitUntil([] { return typed.size() >= 11; }, 3000);
     Pump(300);  // a character too many would show as well
     return whileHeld;
 }
@@ -200,7 +198,7 @@ TEST_F(HotKeys, TimestampTypesTheHeardPositionOnceCtrlIsLetGo) {
     ASSERT_TRUE(opened);
     typedWithCtrl = 0;
     CtrlKey(VK_SPACE);
-    Pump(2300);
+    WaitForPosition(2);
     CtrlKey(VK_SPACE);
     Pump(400);
     int paused = Position();
@@ -214,8 +212,7 @@ TEST_F(HotKeys, TimestampTypesTheHeardPositionOnceCtrlIsLetGo) {
 
     // Playing: the second reached when the key went down.
     CtrlKey(VK_SPACE);
-    Pump(1200);
-    int before = Position();
+    int before = WaitForPosition(paused + 1);
     EXPECT_EQ(TimestampWhileCtrlHeld(800), "");
     int after = Position();
     EXPECT_GT(after, before) << "still playing";
@@ -274,8 +271,7 @@ TEST_F(HotKeys, JoystickButtonsTakeTheSameRoad) {
     const WPARAM BUTTON1 = 0x100 | 0x1, BUTTON3 = 0x400 | 0x4;
     PostMessageA(program.window, JOY1_BUTTON_DOWN_MESSAGE, BUTTON1, 0);
     PostMessageA(program.window, JOY1_BUTTON_UP_MESSAGE, 0x100, 0);
-    Pump(2300);
-    int playing = Position();
+    int playing = WaitForPosition(31);
     EXPECT_GE(playing, 31) << "button 1 started playback; its release did nothing";
     PostMessageA(program.window, JOY1_BUTTON_DOWN_MESSAGE, BUTTON1, 0);
     PostMessageA(program.window, JOY1_BUTTON_UP_MESSAGE, 0x100, 0);

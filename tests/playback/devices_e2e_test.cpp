@@ -24,13 +24,10 @@ namespace {
 const int SECONDS = 16;
 const double DEVICE_CHANGE = 0.1;  // source time a device change may skip or repeat
 
-int32_t Thumb(const driver::Program &program) {
-    return (int32_t)SendMessageA(GetDlgItem(program.window, IDC_SEEK_BAR), TBM_GETPOS, 0, 0);
-}
+int32_t Thumb(const driver::Program &program) { return driver::Thumb(program.window); }
 
 bool WaitForThumb(const driver::Program &program, int32_t position) {
-    for (int i = 0; i < 100 && Thumb(program) < position; ++i) driver::Sleep(50);
-    return Thumb(program) >= position;
+    return driver::WaitForThumb(program.window, position) >= position;
 }
 
 TEST(DevicesE2e, StartsWithoutADeviceAndFollowsDevicesAsTheyComeAndGo) {
@@ -58,7 +55,7 @@ TEST(DevicesE2e, StartsWithoutADeviceAndFollowsDevicesAsTheyComeAndGo) {
     boxes = driver::AnswerBoxesUntilQuiet(program.process.dwProcessId, 1000);
     EXPECT_TRUE(boxes.empty()) << driver::BoxTexts(boxes)[0];
     EXPECT_EQ("interview.wav - Parlomix", driver::WindowText(program.window));
-    EXPECT_EQ(SECONDS, SendDlgItemMessageA(program.window, IDC_SEEK_BAR, TBM_GETRANGEMAX, 0, 0));
+    EXPECT_EQ(SECONDS, driver::SeekBarLength(program.window));
 
     ASSERT_TRUE(driver::PlugSink("cap"));
     std::string first = driver::StartRecording("cap", "e2e");

@@ -16,26 +16,22 @@
 #include <vector>
 
 #include "input/tables.h"
+#include "res/resource.h"
 #include "settings/history.h"
 #include "settings/option_data.h"
 #include "tests/driver/driver.h"
+#include "tests/driver/settings_files.h"
 #include "tests/driver/sound.h"
-#include "res/resource.h"
 
 using driver::Box;
 using driver::Program;
+using driver::ReadOptions;
+using driver::Running;
+using driver::Thumb;
 
 namespace {
 
 const char OPEN_ERROR[] = "error|vbmp3_open error";
-
-std::vector<std::string> Texts(const std::vector<Box> &boxes) {
-    std::vector<std::string> texts;
-    for (const Box &box : boxes) {
-        texts.push_back(box.title + "|" + box.text);
-    }
-    return texts;
-}
 
 // Settings files in `folder` as a previous run would have left them, with `count` history entries.
 OptionData WriteSettings(const std::string &folder, int32_t count, int32_t revSeconds = 1) {
@@ -48,42 +44,16 @@ OptionData WriteSettings(const std::string &folder, int32_t count, int32_t revSe
         snprintf(options.history[i].name, FILE_SPEC_TEXT, "part%d.mp3", i);
         options.history[i].position = 3725 * (i + 1);
     }
-    EXPECT_TRUE(driver::WriteBytes(folder + "\\parlomix_opt", &options, sizeof options));
-    KeyData keys[KEY_DATA_ROWS];
-    SetDefaultKeyData(keys);
-    EXPECT_TRUE(driver::WriteBytes(folder + "\\parlomix_key", keys, sizeof keys));
-    return options;
-}
-
-OptionData ReadOptions(const std::string &folder) {
-    OptionData options;
-    memset(&options, 0, sizeof options);
-    std::vector<unsigned char> bytes = driver::ReadBytes(folder + "\\parlomix_opt");
-    EXPECT_EQ(sizeof options, bytes.size());
-    if (bytes.size() == sizeof options) {
-        memcpy(&options, bytes.data(), sizeof options);
-    }
+    EXPECT_TRUE(driver::WriteSettings(folder, options));
     return options;
 }
 
 std::vector<Box> StartQuietly(const std::string &folder, const std::string &arguments,
                               Program *program) {
-    EXPECT_TRUE(driver::Start(folder, arguments, program));
-    std::vector<Box> boxes = driver::AnswerBoxesUntilQuiet(program->process.dwProcessId);
-    program->window = driver::FindMainWindow(program->process.dwProcessId, 5000);
+    std::vector<Box> boxes = driver::StartAndSettle(folder, arguments, program);
     EXPECT_NE((HWND)NULL, program->window);
     return boxes;
 }
-
-// Ends a program that a failed assertion left running, so that the next test starts its own.
-struct Running {
-    Program program;
-    ~Running() {
-        if (program.process.hProcess != NULL) {
-            driver::Kill(&program);
-        }
-    }
-};
 
 TEST(PlaybackE2e, AFileThatCannotBeOpenedLeavesTitleAndHistoryAlone) {
     std::string folder = driver::Install("missing");
@@ -91,7 +61,7 @@ TEST(PlaybackE2e, AFileThatCannotBeOpenedLeavesTitleAndHistoryAlone) {
     Running running;
     std::vector<Box> boxes =
         StartQuietly(folder, "\"" + folder + "\\not here.wav\"", &running.program);
-    EXPECT_EQ(std::vector<std::string>{OPEN_ERROR}, Texts(boxes));
+    EXPECT_EQ(std::vector<std::string>{OPEN_ERROR}, driver::BoxTexts(boxes));
     EXPECT_EQ("Parlomix", driver::WindowText(running.program.window));
     EXPECT_TRUE(driver::Close(&running.program).empty());
 
@@ -119,7 +89,6 @@ TEST(PlaybackE2e, HistoryItemsOpenTheirFileAndDeleteNeedsOk) {
     EXPECT_EQ("確認", box.title);
     EXPECT_EQ("履歴を削除してよろしいですか？", box.text);
     driver::AnswerBox(box, IDCANCEL);
-    driver::Sleep(300);
     EXPECT_TRUE(driver::Close(&program).empty());
     OptionData saved = ReadOptions(folder);
     EXPECT_EQ(3, saved.historyCount);
@@ -129,7 +98,6 @@ TEST(PlaybackE2e, HistoryItemsOpenTheirFileAndDeleteNeedsOk) {
     PostMessageA(program.window, WM_COMMAND, IDM_HISTORY_DELETE, 0);
     ASSERT_TRUE(driver::WaitForBox(program.process.dwProcessId, &box));
     driver::AnswerBox(box, IDOK);
-    driver::Sleep(300);
     EXPECT_TRUE(driver::Close(&program).empty());
     saved = ReadOptions(folder);
     EXPECT_EQ(0, saved.historyCount);
@@ -137,15 +105,11 @@ TEST(PlaybackE2e, HistoryItemsOpenTheirFileAndDeleteNeedsOk) {
     EXPECT_EQ(0, memcmp(stored.history, saved.history, sizeof stored.history));
 }
 
-HWND SeekBar(const Program &program) {
-    return FindWindowExA(program.window, NULL, "msctls_trackbar32", NULL);
-}
-
 // Starts the program with `file`; false (and the program closed) when it showed any box, an
 // open error above all.
 bool StartWithFile(const std::string &folder, const std::string &file, Program *program) {
     std::vector<Box> boxes = StartQuietly(folder, "\"" + file + "\"", program);
-    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : Texts(boxes)[0]);
+    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : driver::BoxTexts(boxes)[0]);
     if (!boxes.empty()) {
         driver::Close(program);
         return false;
@@ -155,19 +119,9 @@ bool StartWithFile(const std::string &folder, const std::string &file, Program *
 
 const int REV_SECONDS = 3;
 
-int32_t Thumb(const Program &program) {
-    return (int32_t)SendMessageA(SeekBar(program), TBM_GETPOS, 0, 0);
-}
-
 // Waits until the playing file's thumb, which the refresh timer moves, reaches `position`.
 bool WaitForThumb(const Program &program, int32_t position) {
-    for (int i = 0; i < 300; ++i) {
-        if (Thumb(program) >= position) {
-            return true;
-        }
-        driver::Sleep(50);
-    }
-    return false;
+    return driver::WaitForThumb(program.window, position) >= position;
 }
 
 // A Play menu command, handled (the operation and the refresh after it) before this returns.
@@ -184,8 +138,8 @@ TEST(PlaybackE2e, ResumeGoesBackAndAReopenContinuesWhereTheCloseLeftOff) {
     Program &program = running.program;
     ASSERT_TRUE(StartWithFile(folder, tone, &program));
     EXPECT_EQ("tone.wav - Parlomix", driver::WindowText(program.window));
-    EXPECT_EQ(12, SendMessageA(SeekBar(program), TBM_GETRANGEMAX, 0, 0));
-    EXPECT_EQ(0, Thumb(program));
+    EXPECT_EQ(12, driver::SeekBarLength(program.window));
+    EXPECT_EQ(0, Thumb(program.window));
 
     PlayMenu(program, IDM_PLAY_PAUSE);  // play
     DWORD playStart = GetTickCount();
@@ -193,15 +147,15 @@ TEST(PlaybackE2e, ResumeGoesBackAndAReopenContinuesWhereTheCloseLeftOff) {
     // How fast the sound sink takes the sound in: real time on a sound card, faster on a file.
     printf("position 4 reached %lu ms after play\n", (unsigned long)(GetTickCount() - playStart));
     PlayMenu(program, IDM_PLAY_PAUSE);  // pause
-    int32_t paused = Thumb(program);
+    int32_t paused = Thumb(program.window);
     driver::Sleep(500);
-    EXPECT_EQ(paused, Thumb(program));
+    EXPECT_EQ(paused, Thumb(program.window));
     ASSERT_GE(paused, REV_SECONDS);
     ASSERT_LT(paused, 10);
     PlayMenu(program, IDM_PLAY_PAUSE);  // resume, REV_SECONDS earlier
     int32_t resumed = paused - REV_SECONDS;
-    EXPECT_LE(resumed, Thumb(program));
-    EXPECT_LE(Thumb(program), resumed + 1);
+    EXPECT_LE(resumed, Thumb(program.window));
+    EXPECT_LE(Thumb(program.window), resumed + 1);
     // Some sound after the resume reaches the capture whatever the position reads.
     driver::Sleep(800);
     ASSERT_TRUE(WaitForThumb(program, resumed + 2));
@@ -236,9 +190,9 @@ TEST(PlaybackE2e, ResumeGoesBackAndAReopenContinuesWhereTheCloseLeftOff) {
 
     // A new start with the same file continues paused at the stored position.
     ASSERT_TRUE(StartWithFile(folder, tone, &program));
-    EXPECT_EQ(stopped, Thumb(program));
+    EXPECT_EQ(stopped, Thumb(program.window));
     driver::Sleep(1000);
-    EXPECT_EQ(stopped, Thumb(program));
+    EXPECT_EQ(stopped, Thumb(program.window));
     EXPECT_TRUE(driver::Close(&program).empty());
     EXPECT_EQ(stopped, ReadOptions(folder).history[0].position);
 }
@@ -268,15 +222,15 @@ TEST(PlaybackE2e, AnM4aFromTheHistoryOpensAtItsPlaceAndResumesEarlier) {
 
     driver::Send(program.window, WM_COMMAND, IDM_HISTORY_FIRST, 0);
     EXPECT_EQ("interview.m4a - Parlomix", driver::WindowText(program.window));
-    EXPECT_EQ(12, SendMessageA(SeekBar(program), TBM_GETRANGEMAX, 0, 0));
-    EXPECT_EQ(STORED, Thumb(program));
+    EXPECT_EQ(12, driver::SeekBarLength(program.window));
+    EXPECT_EQ(STORED, Thumb(program.window));
     driver::Sleep(500);
-    EXPECT_EQ(STORED, Thumb(program));  // paused there
+    EXPECT_EQ(STORED, Thumb(program.window));  // paused there
 
     PlayMenu(program, IDM_PLAY_PAUSE);  // resume, REV_SECONDS earlier
     int32_t resumed = STORED - REV_SECONDS;
-    EXPECT_LE(resumed, Thumb(program));
-    EXPECT_LE(Thumb(program), resumed + 1);
+    EXPECT_LE(resumed, Thumb(program.window));
+    EXPECT_LE(Thumb(program.window), resumed + 1);
     driver::Sleep(800);
     ASSERT_TRUE(WaitForThumb(program, resumed + 2));
     EXPECT_TRUE(driver::Close(&program).empty());
@@ -310,20 +264,16 @@ TEST(PlaybackE2e, ASecondStartHandsOverItsFileAndTheFirstKeepsItsPosition) {
     ASSERT_TRUE(StartWithFile(folder, first, &program));
     PlayMenu(program, IDM_PLAY_PAUSE);
     ASSERT_TRUE(WaitForThumb(program, 2));
-    int32_t reached = Thumb(program);
+    int32_t reached = Thumb(program.window);
 
     Running starter;
     Program &other = starter.program;
     ASSERT_TRUE(driver::Start(folder, "\"" + second + "\"", &other));
     EXPECT_NE(-1, driver::WaitForExit(&other));
-    std::string title;
-    for (int i = 0; i < 50 && title != "second.wav - Parlomix"; ++i) {
-        driver::Sleep(100);
-        title = driver::WindowText(program.window);
-    }
-    EXPECT_EQ("second.wav - Parlomix", title);
-    EXPECT_EQ(6, SendMessageA(SeekBar(program), TBM_GETRANGEMAX, 0, 0));
-    EXPECT_EQ(0, Thumb(program));
+    EXPECT_EQ("second.wav - Parlomix",
+              driver::WaitForText(program.window, "second.wav - Parlomix"));
+    EXPECT_EQ(6, driver::SeekBarLength(program.window));
+    EXPECT_EQ(0, Thumb(program.window));
     EXPECT_TRUE(driver::Close(&program).empty());
 
     OptionData saved = ReadOptions(folder);
@@ -335,18 +285,15 @@ TEST(PlaybackE2e, ASecondStartHandsOverItsFileAndTheFirstKeepsItsPosition) {
     EXPECT_LE(saved.history[1].position, 12);
 }
 
-std::string ControlText(const Program &program, int id) {
-    char text[64] = "";
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(GetDlgItem(program.window, id), WM_GETTEXT, sizeof text, (LPARAM)text,
-                        SMTO_NORMAL, 5000, &result);
-    return text;
+std::string PitchBox(const Program &program) {
+    return driver::ControlText(program.window, IDC_PITCH_BOX);
 }
 
-// The pitch box shows what WM_PITCH_CHANGED posted: read it once the program's queue got to it.
-std::string PitchBox(const Program &program) {
-    driver::Sleep(300);
-    return ControlText(program, 7);
+// The pitch box shows what WM_PITCH_CHANGED posted: waits until the program's queue got to it.
+std::string WaitForPitchBox(const Program &program, const std::string &pitch) {
+    std::string seen;
+    driver::WaitUntil([&] { return (seen = PitchBox(program)) == pitch; });
+    return seen;
 }
 
 TEST(PlaybackE2e, PlayMenuStepsOnceAndTheSeekBarAndPitchReachTheLibrary) {
@@ -357,31 +304,30 @@ TEST(PlaybackE2e, PlayMenuStepsOnceAndTheSeekBarAndPitchReachTheLibrary) {
     Running running;
     Program &program = running.program;
     ASSERT_TRUE(StartWithFile(folder, tone, &program));
-    EXPECT_EQ("100", ControlText(program, 7));
+    EXPECT_EQ("100", PitchBox(program));
 
     PlayMenu(program, IDM_FF);  // FF, paused: ffSeconds 4 on
-    EXPECT_EQ(4, Thumb(program));
+    EXPECT_EQ(4, Thumb(program.window));
     PlayMenu(program, IDM_FF);
-    EXPECT_EQ(8, Thumb(program));
+    EXPECT_EQ(8, Thumb(program.window));
     PlayMenu(program, IDM_REW);  // REW
-    EXPECT_EQ(4, Thumb(program));
+    EXPECT_EQ(4, Thumb(program.window));
     // No repeat was left running to step on by itself.
     driver::Sleep(600);
-    EXPECT_EQ(4, Thumb(program));
+    EXPECT_EQ(4, Thumb(program.window));
 
     // The thumb let go at 9 seeks there; the file stays paused.
-    HWND bar = SeekBar(program);
+    HWND bar = GetDlgItem(program.window, IDC_SEEK_BAR);
     SendMessageA(bar, TBM_SETPOS, TRUE, 9);
     driver::Send(program.window, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 9), (LPARAM)bar);
-    driver::Sleep(600);
-    EXPECT_EQ(9, Thumb(program));
+    EXPECT_EQ(9, driver::WaitForThumb(program.window, 9, 9));
 
     PlayMenu(program, IDM_PITCH_UP);  // PITCH_UP
-    EXPECT_EQ("101", PitchBox(program));
+    EXPECT_EQ("101", WaitForPitchBox(program, "101"));
     PlayMenu(program, IDM_PITCH_UP);
-    EXPECT_EQ("102", PitchBox(program));
+    EXPECT_EQ("102", WaitForPitchBox(program, "102"));
     PlayMenu(program, IDM_PITCH_DOWN);  // PITCH_DOWN
-    EXPECT_EQ("101", PitchBox(program));
+    EXPECT_EQ("101", WaitForPitchBox(program, "101"));
     driver::Sleep(500);
     EXPECT_EQ("101", PitchBox(program));
     EXPECT_TRUE(driver::Close(&program).empty());
@@ -392,19 +338,20 @@ TEST(PlaybackE2e, PlayMenuStepsOnceAndTheSeekBarAndPitchReachTheLibrary) {
 
     // The stored pitch comes back, and the up-down sets a new one without any file open.
     EXPECT_TRUE(StartQuietly(folder, "", &program).empty());
-    EXPECT_EQ("101", ControlText(program, 7));
-    HWND box = GetDlgItem(program.window, 7);
+    EXPECT_EQ("101", PitchBox(program));
+    HWND box = GetDlgItem(program.window, IDC_PITCH_BOX);
     SendMessageTimeoutA(box, WM_SETTEXT, 0, (LPARAM) "150", SMTO_NORMAL, 5000, NULL);
     driver::Send(program.window, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 150),
-                 (LPARAM)GetDlgItem(program.window, 6));
+                 (LPARAM)GetDlgItem(program.window, IDC_PITCH_UPDOWN));
     EXPECT_TRUE(driver::Close(&program).empty());
     EXPECT_EQ(150, ReadOptions(folder).pitch);
 }
 
 // A bound key or button as the hook library reports it: the operation, pressed or released.
+// Sent rather than posted, so that it has been handled when this returns.
 void Binding(const Program &program, WPARAM operation, bool released) {
     static const UINT ztCommand = RegisterWindowMessageA("ZT_Command");
-    PostMessageA(program.window, ztCommand, operation, released ? (LPARAM)0x80000000 : 0);
+    driver::Send(program.window, ztCommand, operation, released ? (LPARAM)0x80000000 : 0);
 }
 
 TEST(PlaybackE2e, HeldStepsRepeatUntilReleasedAndAHeldPitchHaltsAtNormal) {
@@ -418,54 +365,38 @@ TEST(PlaybackE2e, HeldStepsRepeatUntilReleasedAndAHeldPitchHaltsAtNormal) {
     Program &program = running.program;
     ASSERT_TRUE(StartWithFile(folder, tone, &program));
     // The stored pitch reached the library and the box at start.
-    EXPECT_EQ("97", ControlText(program, 7));
+    EXPECT_EQ("97", PitchBox(program));
 
-    Binding(program, OP_FF, false);
-    driver::Sleep(700);
-    Binding(program, OP_FF, true);
-    driver::Sleep(300);
-    int32_t forward = Thumb(program);
     // The press and at least two ticks of 180 ms, 4 s each; the file stays paused meanwhile.
-    EXPECT_GE(forward, 12);
+    Binding(program, OP_FF, false);
+    EXPECT_GE(driver::WaitForThumb(program.window, 12), 12);
+    Binding(program, OP_FF, true);
+    int32_t forward = Thumb(program.window);
     EXPECT_EQ(0, forward % 4);
     driver::Sleep(600);
-    EXPECT_EQ(forward, Thumb(program));
+    EXPECT_EQ(forward, Thumb(program.window));
 
     Binding(program, OP_REW, false);
-    driver::Sleep(400);
+    EXPECT_LE(driver::WaitForThumb(program.window, 0, forward - 8), forward - 8);
     Binding(program, OP_REW, true);
-    driver::Sleep(300);
-    int32_t back = Thumb(program);
-    EXPECT_LE(back, forward - 8);
+    int32_t back = Thumb(program.window);
     driver::Sleep(600);
-    EXPECT_EQ(back, Thumb(program));
+    EXPECT_EQ(back, Thumb(program.window));
 
     // Held from 97: 98, 99, 100, and there it halts though the binding is still held.
     Binding(program, OP_PITCH_UP, false);
-    driver::Sleep(1500);
-    EXPECT_EQ("100", ControlText(program, 7));
+    EXPECT_EQ("100", WaitForPitchBox(program, "100"));
+    driver::Sleep(600);
+    EXPECT_EQ("100", PitchBox(program));
     Binding(program, OP_PITCH_UP, true);
-    driver::Sleep(300);
     // A new press goes on past it.
     Binding(program, OP_PITCH_UP, false);
     Binding(program, OP_PITCH_UP, true);
-    EXPECT_EQ("101", PitchBox(program));
+    EXPECT_EQ("101", WaitForPitchBox(program, "101"));
     driver::Sleep(500);
     EXPECT_EQ("101", PitchBox(program));
     EXPECT_TRUE(driver::Close(&program).empty());
     EXPECT_EQ(101, ReadOptions(folder).pitch);
-}
-
-// Waits until the main window's title reads `title`; returns the last title seen.
-std::string WaitForTitle(const Program &program, const std::string &title) {
-    std::string seen;
-    for (int i = 0; i < 100 && seen != title; ++i) {
-        seen = driver::WindowText(program.window);
-        if (seen != title) {
-            driver::Sleep(100);
-        }
-    }
-    return seen;
 }
 
 // Another start of the program with `file`, which hands it over to the running one and ends.
@@ -496,9 +427,9 @@ TEST(PlaybackE2e, AStepHeldWhileAnOpenFailsDoesNotRunOnInTheNextFile) {
     Binding(program, OP_FF, true);  // released with no file open
 
     SecondStart(folder, next);
-    EXPECT_EQ("next.wav - Parlomix", WaitForTitle(program, "next.wav - Parlomix"));
+    EXPECT_EQ("next.wav - Parlomix", driver::WaitForText(program.window, "next.wav - Parlomix"));
     driver::Sleep(1000);
-    EXPECT_EQ(0, Thumb(program));
+    EXPECT_EQ(0, Thumb(program.window));
     EXPECT_TRUE(driver::Close(&program).empty());
 }
 
@@ -517,14 +448,14 @@ TEST(PlaybackE2e, AFileOpenedWhileTheOpenErrorBoxIsUpStaysOpen) {
     EXPECT_EQ(OPEN_ERROR, box.title + "|" + box.text);
     // While the box is up, a third start hands over a file that opens.
     SecondStart(folder, tone);
-    EXPECT_EQ("tone.wav - Parlomix", WaitForTitle(program, "tone.wav - Parlomix"));
+    EXPECT_EQ("tone.wav - Parlomix", driver::WaitForText(program.window, "tone.wav - Parlomix"));
     driver::AnswerBox(box);
     driver::Sleep(500);
     EXPECT_EQ("tone.wav - Parlomix", driver::WindowText(program.window));
-    EXPECT_EQ(12, SendMessageA(SeekBar(program), TBM_GETRANGEMAX, 0, 0));
+    EXPECT_EQ(12, driver::SeekBarLength(program.window));
     // The file knows its length: FF steps forward, not to 0.
     PlayMenu(program, IDM_FF);
-    EXPECT_EQ(4, Thumb(program));
+    EXPECT_EQ(4, Thumb(program.window));
     EXPECT_TRUE(driver::Close(&program).empty());
     OptionData saved = ReadOptions(folder);
     ASSERT_EQ(1, saved.historyCount);
