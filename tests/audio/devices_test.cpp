@@ -60,21 +60,18 @@ int32_t State(int32_t *position) {
     return vbmp3_getState(position);
 }
 
-// Waits until the state leaves `state`; returns how long that took, or INFINITE.
-DWORD WaitWhile(int32_t state, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    int32_t position;
-    while (GetTickCount() - start < timeoutMs) {
-        if (State(&position) != state) return GetTickCount() - start;
-        Sleep(10);
-    }
-    return INFINITE;
-}
-
 bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs) {
     for (DWORD start = GetTickCount(); !condition(); Sleep(10))
         if (GetTickCount() - start > timeoutMs) return false;
     return true;
+}
+
+// Waits until the state leaves `state`; returns how long that took, or INFINITE.
+DWORD WaitWhile(int32_t state, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    int32_t position;
+    return WaitUntil([&] { return State(&position) != state; }, timeoutMs) ? GetTickCount() - start
+                                                                           : INFINITE;
 }
 
 // A driver that gives nothing back: vbmp3.dll's waveOut imports are pointed at stand-ins that
