@@ -1,7 +1,13 @@
-// The output device's lead and stall watch (see output_clock.h).
+// The output device's position, lead and stall watch (see output_clock.h).
 #include "audio/output_clock.h"
 
 #include <algorithm>
+
+uint64_t AdvanceCounter(DeviceCounter &c, uint32_t raw, uint32_t unitsPerFrame) {
+    c.total += uint32_t(raw - c.last);  // wraps cleanly
+    c.last = raw;
+    return c.total / unitsPerFrame;
+}
 
 void ResetOutputClock(OutputClock &c, uint32_t nowMs) {
     c = OutputClock();
@@ -26,14 +32,33 @@ uint32_t LeadFrames(const OutputClock &c) {
     return sorted[n / 2];
 }
 
-void RestartWatch(OutputClock &c, uint32_t nowMs) { c.lastProgressMs = nowMs; }
+uint64_t HeardOutput(const OutputClock &c, uint64_t position, uint64_t heardWhole,
+                     uint64_t notYetWhole) {
+    uint64_t lead = LeadKnown(c) ? LeadFrames(c) : position;
+    uint64_t at = position > lead ? position - lead : 0;
+    if (at > notYetWhole) at = notYetWhole;
+    return at < heardWhole ? heardWhole : at;
+}
+
+void RestartWatch(OutputClock &c, uint64_t position, uint32_t nowMs) {
+    c.lastPosition = position;
+    c.lastProgressMs = nowMs;
+    c.moved = false;
+}
 
 bool DeviceStalled(OutputClock &c, uint64_t position, bool bufferBack, bool queued,
                    uint32_t nowMs) {
-    if (position != c.lastPosition || bufferBack || !queued) {
+    if (!queued) {
         c.lastPosition = position;
         c.lastProgressMs = nowMs;
         return false;
     }
-    return uint32_t(nowMs - c.lastProgressMs) >= DEVICE_LOST_MS;  // wraps cleanly
+    if (position != c.lastPosition || bufferBack) {
+        c.lastPosition = position;
+        c.lastProgressMs = nowMs;
+        c.moved = true;
+        return false;
+    }
+    uint32_t limit = c.moved ? uint32_t(DEVICE_LOST_MS) : uint32_t(DEVICE_START_MS);
+    return uint32_t(nowMs - c.lastProgressMs) >= limit;  // wraps cleanly
 }

@@ -2,7 +2,7 @@
 // keeps a few short waveOut buffers queued, and the map from output samples back to source time
 // that getState reports. The output device is opened when sound is wanted, on the default device
 // of that moment, and replaced when it goes away. Everything the GUI thread and the feeder share
-// sits under one lock; every waveOut call is made under it too.
+// sits under one lock; every waveOut call but a device's close is made under it too.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -29,8 +29,9 @@ enum {
     // of its moment (a headset plugged in during a pause).
     IDLE_CLOSE_MS = 5000,
     CLOSE_WAIT_MS = 500,  // the longest a device's close is waited for
-    HISTORY_MS = 400,     // kept of what was written, to fade out from where the listener is
-    TAG_RING = 64,        // buffers remembered for the position map (well over HISTORY_MS)
+    CLOSER_STACK = 64 * 1024,
+    HISTORY_MS = 400,  // kept of what was written, to fade out from where the listener is
+    TAG_RING = 64,     // buffers remembered for the position map (well over HISTORY_MS)
 };
 
 namespace {
@@ -41,6 +42,12 @@ struct OutBuffer {
     uint64_t outStart;  // device frame (since the last reset) of its first frame
     uint32_t frames;
     double from, to;  // source frames it stands for
+};
+
+// One device's buffers. They belong to that device from their prepare until it gives every one
+// back, and are never prepared on another: a device that keeps one keeps them all.
+struct Buffers {
+    OutBuffer slot[SLOTS];
 };
 
 // What one written buffer stands for; kept after the buffer itself is reused, because the
@@ -61,10 +68,11 @@ struct Player {
     int state;
     double position;  // source frame while stopped or paused
     Stretch stretch;
-    OutBuffer slots[SLOTS];
-    uint64_t written;  // device frames written since the last reset
-    uint32_t lastRaw;  // last raw device position, to extend it past 32 bits
-    uint64_t played;
+    Buffers *buffers;
+    uint64_t written;       // device frames written since the last reset
+    uint64_t backEnd;       // ... and given back (the furthest buffer end)
+    DeviceCounter counter;  // the device's position in the unit it reports
+    uint64_t played;        // ... in frames
     bool inputEnded;
     uint32_t fadeLeft;  // fade-in frames still to apply
     double lastTo;      // source position at the end of what was written
@@ -84,6 +92,18 @@ static volatile LONG quitting;
 static int32_t pitch = VBMP3_PITCH_NORMAL;
 static Player *player;  // null when no file is open
 
+// A device on its way out, with the buffers it has not given back (null when it gave all back).
+struct Retired {
+    HWAVEOUT wave;
+    Buffers *buffers;
+    Retired *next;
+};
+// Devices waiting for their close, oldest first, and whether the one thread that closes them
+// runs. Under retiredLock, which is never held across a device call.
+static CRITICAL_SECTION retiredLock;
+static Retired *retired;
+static bool closerRuns;
+
 static double Tempo() { return pitch / double(VBMP3_PITCH_NORMAL); }
 
 // ---- device position --------------------------------------------------------------------------
@@ -95,25 +115,22 @@ static uint64_t DeviceFrames(Player &p) {
         p.deviceFailed = true;
         return p.played;
     }
-    uint32_t raw;
-    if (t.wType == TIME_SAMPLES) {
-        raw = t.u.sample;
-    } else if (t.wType == TIME_BYTES) {
-        raw = t.u.cb / uint32_t(2 * p.format.channels);
-    } else {
-        return p.played;
-    }
-    p.played += uint32_t(raw - p.lastRaw);  // wraps cleanly
-    p.lastRaw = raw;
+    if (t.wType == TIME_SAMPLES)
+        p.played = AdvanceCounter(p.counter, t.u.sample, 1);
+    else if (t.wType == TIME_BYTES)
+        p.played = AdvanceCounter(p.counter, t.u.cb, uint32_t(2 * p.format.channels));
     return p.played;
 }
 
-// The output frame the listener hears now. Until a buffer has come back from a freshly opened
-// device its lead is unknown, and nothing past the first sound is taken as heard.
+static bool Reclaim(Player &p);
+
+// The output frame the listener hears now, within what the device has and has not given back.
 static uint64_t HeardOutputFrame(Player &p) {
-    uint64_t taken = DeviceFrames(p);
-    uint64_t lead = LeadKnown(p.clock) ? LeadFrames(p.clock) : taken;
-    return taken > lead ? taken - lead : 0;
+    Reclaim(p);
+    uint64_t held = p.written;
+    for (const OutBuffer &b : p.buffers->slot)
+        if (b.queued && b.outStart + b.frames < held) held = b.outStart + b.frames;
+    return HeardOutput(p.clock, DeviceFrames(p), p.backEnd, held);
 }
 
 // The source frame the listener hears now, while playing.
@@ -129,16 +146,21 @@ static double HeardFrame(Player &p) {
     return kept ? p.tags[(p.tagCount - kept) % TAG_RING].from : p.lastTo;
 }
 
-static void ResetDevice(Player &p) {
-    waveOutReset(p.wave);
-    for (OutBuffer &b : p.slots) {
+// Empties the device. One that refuses keeps what it holds, and is replaced by the next pass.
+static bool ResetDevice(Player &p) {
+    if (waveOutReset(p.wave) != MMSYSERR_NOERROR) {
+        p.deviceFailed = true;
+        return false;
+    }
+    for (OutBuffer &b : p.buffers->slot) {
         b.queued = false;
         b.frames = 0;
     }
-    p.written = 0;
+    p.written = p.backEnd = 0;
     p.played = 0;
-    p.lastRaw = 0;
+    p.counter = DeviceCounter();
     p.tagCount = 0;
+    return true;
 }
 
 // Takes back the buffers the device has played, each telling how far ahead the device's
@@ -146,11 +168,12 @@ static void ResetDevice(Player &p) {
 static bool Reclaim(Player &p) {
     bool back = false;
     uint64_t position = 0;
-    for (OutBuffer &b : p.slots) {
+    for (OutBuffer &b : p.buffers->slot) {
         if (!b.queued || !(b.header.dwFlags & WHDR_DONE)) continue;
         if (!back) position = DeviceFrames(p);
         back = true;
         b.queued = false;
+        if (b.outStart + b.frames > p.backEnd) p.backEnd = b.outStart + b.frames;
         NoteBufferBack(p.clock, b.outStart + b.frames, position, p.written);
     }
     return back;
@@ -215,7 +238,7 @@ static uint32_t Produce(Player &p, int16_t *out, uint32_t want, double *from, do
 }
 
 static bool AnyQueued(const Player &p) {
-    for (const OutBuffer &b : p.slots)
+    for (const OutBuffer &b : p.buffers->slot)
         if (b.queued) return true;
     return false;
 }
@@ -226,7 +249,7 @@ static void Pump(Player &p) {
     if (p.state != VBMP3_PLAYING) return;
     bool back = Reclaim(p);
     for (int i = 0; i < QUEUED_BUFFERS && !p.deviceFailed; ++i) {
-        OutBuffer &b = p.slots[i];
+        OutBuffer &b = p.buffers->slot[i];
         if (b.queued) continue;
         double from, to;
         uint32_t n = Produce(p, b.data.data(), p.bufferFrames, &from, &to);
@@ -246,6 +269,9 @@ static void Pump(Player &p) {
 
 // ---- the output device ------------------------------------------------------------------------
 
+static void CloseDevice(Player &p);
+
+// Opens the default device with this file's buffers prepared on it.
 static bool OpenDevice(Player &p) {
     WAVEFORMATEX wf = {};
     wf.wFormatTag = WAVE_FORMAT_PCM;
@@ -259,47 +285,100 @@ static bool OpenDevice(Player &p) {
         p.wave = nullptr;
         return false;
     }
-    for (OutBuffer &b : p.slots) {
+    bool prepared = true;
+    for (OutBuffer &b : p.buffers->slot) {
         b.header.lpData = reinterpret_cast<LPSTR>(b.data.data());
         b.header.dwBufferLength = DWORD(b.data.size() * 2);
         b.header.dwFlags = 0;
-        waveOutPrepareHeader(p.wave, &b.header, sizeof b.header);
+        prepared = prepared &&
+                   waveOutPrepareHeader(p.wave, &b.header, sizeof b.header) == MMSYSERR_NOERROR;
         b.header.dwFlags |= WHDR_DONE;
         b.queued = false;
         b.frames = 0;
     }
     p.deviceFailed = false;
-    p.written = p.played = 0;
-    p.lastRaw = 0;
+    p.written = p.backEnd = p.played = 0;
+    p.counter = DeviceCounter();
     p.tagCount = 0;
     ResetOutputClock(p.clock, GetTickCount());
-    return true;
+    if (!prepared) CloseDevice(p);
+    return prepared;
 }
 
-static DWORD WINAPI CloseWave(void *wave) {
-    waveOutClose(static_cast<HWAVEOUT>(wave));
-    return 0;
+static Buffers *NewBuffers(const Player &p) {
+    Buffers *buffers = new Buffers();
+    for (int i = 0; i < SLOTS; ++i) {
+        // The fade slot holds a whole fade, which may be longer than a buffer.
+        uint32_t frames =
+            i == FADE_SLOT && p.fadeFrames > p.bufferFrames ? p.fadeFrames : p.bufferFrames;
+        buffers->slot[i].data.assign(size_t(frames) * size_t(p.format.channels), 0);
+    }
+    return buffers;
 }
 
-// Lets the device go; on a device that has gone away each call fails at once. Under Wine the
-// close itself was seen never to return after devices had come and gone, so it is made on a
-// thread of its own and waited for only briefly: by then the device holds none of our buffers.
+// The one thread that closes devices, one after another until none waits. A close that
+// succeeds leaves the driver holding nothing, so the buffers it kept are freed then.
+static DWORD WINAPI CloserMain(void *) {
+    for (;;) {
+        Retired *r;
+        {
+            ScopedLock held(&retiredLock);
+            r = retired;
+            if (!r) {
+                closerRuns = false;
+                return 0;
+            }
+            retired = r->next;
+        }
+        if (waveOutClose(r->wave) == MMSYSERR_NOERROR) delete r->buffers;
+        delete r;
+    }
+}
+
+// Lets the device go; on a device that has gone away each call fails at once. Buffers it does
+// not give back stay with it, and the file goes on with new ones. Under Wine the close itself
+// was seen never to return after devices had come and gone, so it is made on a thread of its
+// own and waited for only briefly. While one close hangs, later devices wait behind it rather
+// than each taking a thread of its own.
 static void CloseDevice(Player &p) {
     if (!p.wave) return;
-    waveOutReset(p.wave);
-    for (OutBuffer &b : p.slots) {
-        waveOutUnprepareHeader(p.wave, &b.header, sizeof b.header);
+    bool reset = waveOutReset(p.wave) == MMSYSERR_NOERROR, allBack = true;
+    for (OutBuffer &b : p.buffers->slot) {
+        if (b.queued && !reset) allBack = false;
+        if ((b.header.dwFlags & WHDR_PREPARED) &&
+            waveOutUnprepareHeader(p.wave, &b.header, sizeof b.header) != MMSYSERR_NOERROR)
+            allBack = false;
         b.queued = false;
         b.frames = 0;
     }
-    HANDLE closing = CreateThread(nullptr, 0, CloseWave, p.wave, 0, nullptr);
-    if (closing) {
-        WaitForSingleObject(closing, CLOSE_WAIT_MS);
-        CloseHandle(closing);
-    } else {
-        waveOutClose(p.wave);
-    }
+    Retired *r = new Retired{p.wave, allBack ? nullptr : p.buffers, nullptr};
+    if (!allBack) p.buffers = NewBuffers(p);
     p.wave = nullptr;
+    bool start;
+    {
+        ScopedLock held(&retiredLock);
+        Retired **last = &retired;
+        while (*last) last = &(*last)->next;
+        *last = r;
+        start = !closerRuns;
+        closerRuns = true;
+    }
+    if (!start) return;
+    HANDLE closer = CreateThread(nullptr, CLOSER_STACK, CloserMain, nullptr,
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!closer) {
+        ScopedLock held(&retiredLock);
+        closerRuns = false;  // the next device let go tries again
+        return;
+    }
+    WaitForSingleObject(closer, CLOSE_WAIT_MS);
+    CloseHandle(closer);
+}
+
+// Whether a close is still under way (or hangs): an idle device is then kept open.
+static bool Closing() {
+    ScopedLock held(&retiredLock);
+    return closerRuns;
 }
 
 static DWORD WINAPI FeederMain(void *) {
@@ -309,7 +388,8 @@ static DWORD WINAPI FeederMain(void *) {
         if (!player || quitting) continue;
         Player &p = *player;
         Pump(p);
-        if (p.wave && p.state != VBMP3_PLAYING && GetTickCount() - p.idleSince >= IDLE_CLOSE_MS) {
+        if (p.wave && p.state != VBMP3_PLAYING && GetTickCount() - p.idleSince >= IDLE_CLOSE_MS &&
+            !Closing()) {
             Reclaim(p);
             if (!AnyQueued(p)) CloseDevice(p);
         }
@@ -329,7 +409,7 @@ static void FadeOutAndReset(Player &p, double standsFor) {
         uint64_t left = p.written - at;
         copied = uint32_t(left < p.fadeFrames ? left : p.fadeFrames);
     }
-    OutBuffer &fade = p.slots[FADE_SLOT];
+    OutBuffer &fade = p.buffers->slot[FADE_SLOT];
     int c = p.format.channels;
     for (uint32_t i = 0; i < copied; ++i) {
         const int16_t *from = &p.history[size_t((at + i) % ring) * size_t(c)];
@@ -337,8 +417,7 @@ static void FadeOutAndReset(Player &p, double standsFor) {
         for (int ch = 0; ch < c; ++ch)
             fade.data[size_t(i) * size_t(c) + size_t(ch)] = int16_t(lrint(from[ch] * gain));
     }
-    ResetDevice(p);
-    if (copied == 0) return;
+    if (!ResetDevice(p) || copied == 0) return;
     Write(p, fade, copied, standsFor, standsFor);
 }
 
@@ -347,7 +426,7 @@ static void FadeOutAndReset(Player &p, double standsFor) {
 static void ClearDeviceForStart(Player &p) {
     Reclaim(p);
     for (int i = 0; i < QUEUED_BUFFERS; ++i)
-        if (p.slots[i].queued) {
+        if (p.buffers->slot[i].queued) {
             ResetDevice(p);
             return;
         }
@@ -361,7 +440,7 @@ static void StartAt(Player &p, double frame) {
     StretchReset(p.stretch, p.format.channels, p.format.rate, f);
     p.inputEnded = false;
     p.fadeLeft = p.fadeFrames;
-    RestartWatch(p.clock, GetTickCount());
+    RestartWatch(p.clock, p.wave ? DeviceFrames(p) : 0, GetTickCount());
     p.lastTo = double(f);
     // What still sounds (a pause's fade-out) is heard as the new place already: a resume that
     // went back must be reported at once, not after the old place has faded away.
@@ -370,7 +449,7 @@ static void StartAt(Player &p, double frame) {
         Tag &t = p.tags[(p.tagCount - k) % TAG_RING];
         t.from = t.to = double(f);
     }
-    for (OutBuffer &b : p.slots)
+    for (OutBuffer &b : p.buffers->slot)
         if (b.frames && !b.queued) b.frames = 0;
 }
 
@@ -391,6 +470,7 @@ static void ChangeDevice(Player &p) {
 
 static void ClosePlayer(Player *p) {
     CloseDevice(*p);
+    delete p->buffers;
     CloseDecoder(p->decoder);
     delete p;
 }
@@ -398,7 +478,10 @@ static void ClosePlayer(Player *p) {
 // ---- the exported calls -----------------------------------------------------------------------
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) InitializeCriticalSection(&lock);
+    if (reason == DLL_PROCESS_ATTACH) {
+        InitializeCriticalSection(&lock);
+        InitializeCriticalSection(&retiredLock);
+    }
     return TRUE;
 }
 
@@ -452,13 +535,7 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
     // The device is opened by the first play: a file opens with no sound device at all.
     p->bufferFrames = p->format.rate * BUFFER_MS / 1000;
     p->fadeFrames = p->format.rate * FADE_MS / 1000;
-    for (int i = 0; i < SLOTS; ++i) {
-        OutBuffer &b = p->slots[i];
-        // The fade slot holds a whole fade, which may be longer than a buffer.
-        uint32_t frames =
-            i == FADE_SLOT && p->fadeFrames > p->bufferFrames ? p->fadeFrames : p->bufferFrames;
-        b.data.assign(size_t(frames) * size_t(p->format.channels), 0);
-    }
+    p->buffers = NewBuffers(*p);
     p->decoded.assign(size_t(DECODE_CHUNK) * size_t(p->format.channels), 0);
     p->history.assign(size_t(p->format.rate) * HISTORY_MS / 1000 * size_t(p->format.channels), 0);
     p->stretch.tempo = Tempo();
@@ -488,18 +565,18 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_close(void) {
 // no device to play on, the file waits paused there and the call fails.
 static int32_t Resume(int fromState) {
     ScopedLock locked(&lock);
-    int32_t r = 0;
-    if (player && player->state == fromState && !player->wave && !OpenDevice(*player)) {
+    if (!player || player->state != fromState) return 0;
+    if (player->deviceFailed) CloseDevice(*player);  // it refused a reset while pausing
+    if (!player->wave && !OpenDevice(*player)) {
         player->state = VBMP3_PAUSED;
         player->idleSince = GetTickCount();
-    } else if (player && player->state == fromState) {
-        ClearDeviceForStart(*player);
-        StartAt(*player, player->position);
-        player->state = VBMP3_PLAYING;
-        SetEvent(wake);
-        r = 1;
+        return 0;
     }
-    return r;
+    ClearDeviceForStart(*player);
+    StartAt(*player, player->position);
+    player->state = VBMP3_PLAYING;
+    SetEvent(wake);
+    return 1;
 }
 
 VBMP3_API int32_t VBMP3_CALL vbmp3_play(void) { return Resume(VBMP3_STOPPED); }

@@ -1,15 +1,17 @@
 // Benchmark of the audio library on sound devices that come and go: PulseAudio null sinks, paced
 // by the server's clock, plugged and unplugged while a chirp (frequency = source time) plays and
 // each sink's monitor is recorded. Run inside `tests/driver/pulse.sh session` (see run.sh).
-// Prints, as distributions over 20 events: how much a pause then restart skips or repeats, what a
-// pause adds to the device's own latency, the gap or overlap of the recording at a change of
-// device, the time to sound on a new device; and the library's CPU while playing.
+// Prints, as distributions over 20 events: how much a pause then restart skips or repeats (also
+// for the first pause on a freshly opened device), what a pause adds to the device's own latency,
+// the gap or overlap of the recording at a change of device, the time to sound on a new device; and
+// the library's CPU while playing.
 #include <windows.h>
 
 #include <math.h>
 #include <stdio.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -110,6 +112,37 @@ static void PauseFigures() {
     }
     Distribution("pause then restart: recording heard twice (+) or missed (-)", repeated);
     Distribution("pause: call to silence minus restart's call to sound", added);
+}
+
+// The first pause on a freshly opened device, EVENTS times: the file opened afresh (which lets
+// the last device go), PLAY (which opens one), pause 3 s later and restart 0.7 s after that, as
+// a new user tries it. Little has been seen of the device by the pause.
+static void FirstPauseFigures(const std::function<bool()> &fromStart) {
+    driver::PlugSink("first");
+    std::string path = driver::StartRecording("first", "take");
+    for (int k = 0; k < EVENTS; ++k) {
+        fromStart();
+        vbmp3_play();
+        Sleep(3000);
+        vbmp3_pause();
+        Sleep(700);
+        vbmp3_restart();
+        Sleep(600);
+        vbmp3_pause();
+        Sleep(300);
+    }
+    driver::StopRecording("first");
+    std::vector<int16_t> capture = Recording(path);
+    std::vector<driver::HeardStretch> heard = driver::HeardStretches(capture);
+    if (heard.size() != size_t(2 * EVENTS)) {
+        printf("first pause: %zu stretches of sound recorded for %d plays: %s\n", heard.size(),
+               2 * EVENTS, driver::Describe(heard).c_str());
+        return;
+    }
+    std::vector<double> repeated;
+    for (size_t k = 0; k < heard.size(); k += 2)
+        repeated.push_back(1000 * (HeardBeforeFade(capture, heard[k].end) - heard[k + 1].from));
+    Distribution("first pause 3 s after PLAY: recording heard twice (+) or missed (-)", repeated);
 }
 
 // The process's CPU time over five seconds, as percent of one core.
@@ -264,10 +297,14 @@ int main(int argc, char **argv) {
         printf("the library cannot open %s\n", chirp.c_str());
         return 1;
     }
-    std::string parts = argc > 1 ? argv[1] : "pause,cpu,spare,return";
+    std::string parts = argc > 1 ? argv[1] : "pause,first,cpu,spare,return";
     if (parts.find("pause") != std::string::npos) {
         PauseFigures();
         driver::UnplugSink("pauses");
+    }
+    if (parts.find("first") != std::string::npos) {
+        FirstPauseFigures(fromStart);
+        driver::UnplugSink("first");
     }
     if (parts.find("cpu") != std::string::npos) {
         driver::PlugSink("cpu");

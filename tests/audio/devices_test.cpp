@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,15 +60,66 @@ int32_t State(int32_t *position) {
     return vbmp3_getState(position);
 }
 
+bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs) {
+    for (DWORD start = GetTickCount(); !condition(); Sleep(10))
+        if (GetTickCount() - start > timeoutMs) return false;
+    return true;
+}
+
 // Waits until the state leaves `state`; returns how long that took, or INFINITE.
 DWORD WaitWhile(int32_t state, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     int32_t position;
-    while (GetTickCount() - start < timeoutMs) {
-        if (State(&position) != state) return GetTickCount() - start;
-        Sleep(10);
-    }
-    return INFINITE;
+    return WaitUntil([&] { return State(&position) != state; }, timeoutMs) ? GetTickCount() - start
+                                                                           : INFINITE;
+}
+
+// A driver that gives nothing back: vbmp3.dll's waveOut imports are pointed at stand-ins that
+// refuse to reset or unprepare, and whose closes return only when the test ends. Nothing it
+// holds is ever given back, so a buffer prepared twice has been prepared on a second device
+// while the first still held it.
+std::mutex bookLock;
+std::set<const WAVEHDR *> prepared;
+volatile LONG sharedBuffers, opens, hungCloses, failPosition;
+HANDLE endHangs = CreateEventA(NULL, TRUE, FALSE, NULL);
+
+MMRESULT WINAPI CountedOpen(LPHWAVEOUT wave, UINT id, LPCWAVEFORMATEX f, DWORD_PTR cb, DWORD_PTR i,
+                            DWORD fl) {
+    InterlockedIncrement(&opens);
+    return waveOutOpen(wave, id, f, cb, i, fl);
+}
+MMRESULT WINAPI RefusedReset(HWAVEOUT) { return MMSYSERR_ERROR; }
+MMRESULT WINAPI RefusedUnprepare(HWAVEOUT, LPWAVEHDR, UINT) { return WAVERR_STILLPLAYING; }
+MMRESULT WINAPI NotedPrepare(HWAVEOUT wave, LPWAVEHDR h, UINT size) {
+    std::lock_guard<std::mutex> held(bookLock);
+    if (!prepared.insert(h).second) InterlockedIncrement(&sharedBuffers);
+    return waveOutPrepareHeader(wave, h, size);
+}
+MMRESULT WINAPI HungClose(HWAVEOUT wave) {
+    InterlockedIncrement(&hungCloses);
+    WaitForSingleObject(endHangs, INFINITE);
+    return waveOutClose(wave);
+}
+MMRESULT WINAPI LostPosition(HWAVEOUT wave, LPMMTIME t, UINT size) {
+    return InterlockedExchange(&failPosition, 0) ? MMSYSERR_NODRIVER
+                                                 : waveOutGetPosition(wave, t, size);
+}
+
+// Points vbmp3.dll's imports of `real` at `standIn`.
+template <class F>
+bool StandIn(F real, F standIn) {
+    BYTE *base = (BYTE *)GetModuleHandleA("vbmp3.dll");
+    IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
+    DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto *d = (IMAGE_IMPORT_DESCRIPTOR *)(base + imports); d->Name; ++d)
+        for (F *slot = (F *)(base + d->FirstThunk); *slot; ++slot) {
+            DWORD was;
+            if (*slot != real || !VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was))
+                continue;
+            *slot = standIn;
+            return VirtualProtect(slot, sizeof *slot, was, &was);
+        }
+    return false;
 }
 
 // A call made while no device is there, and the state and position it leaves.
@@ -230,9 +283,10 @@ TEST_F(Devices, PauseThenRestartNeitherSkipsNorRepeats) {
     ASSERT_EQ(1, vbmp3_play());
     const int PAUSES = 5;
     for (int i = 0; i < PAUSES; ++i) {
-        Sleep(700 + 137 * i);
+        // The first pause comes 3 s after the PLAY that opened the device, as a new user tries it.
+        Sleep(i == 0 ? 3000 : 700 + 137 * i);
         ASSERT_EQ(1, vbmp3_pause());
-        Sleep(400);
+        Sleep(i == 0 ? 700 : 400);
         ASSERT_EQ(1, vbmp3_restart());
     }
     Sleep(700);
@@ -246,6 +300,31 @@ TEST_F(Devices, PauseThenRestartNeitherSkipsNorRepeats) {
         printf("pause %d at %.3f s: %+.1f ms\n", i, heard[i - 1].to, jump * 1000);
         EXPECT_NEAR(0.0, jump, PAUSE_ACCURACY) << "pause " << i;
     }
+}
+
+// Its buffers are never prepared on another device, one hung close is never joined by another,
+// and playing goes on on the next device and with the next file.
+TEST_F(Devices, ADriverThatGivesNothingBackKeepsItAndPlayingGoesOn) {
+    ASSERT_TRUE(StandIn(&waveOutOpen, CountedOpen) && StandIn(&waveOutReset, RefusedReset) &&
+                StandIn(&waveOutPrepareHeader, NotedPrepare) &&
+                StandIn(&waveOutUnprepareHeader, RefusedUnprepare) &&
+                StandIn(&waveOutClose, HungClose) && StandIn(&waveOutGetPosition, LostPosition));
+    PlugAndRecord("e1");
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(1, vbmp3_play());
+    for (LONG devices = 2; devices <= 3; ++devices) {
+        InterlockedExchange(&failPosition, 1);  // the device is lost
+        EXPECT_TRUE(WaitUntil([&] { return opens == devices; }, 2000)) << devices;
+    }
+    ASSERT_TRUE(Open());  // the file's close and the next file's play
+    ASSERT_EQ(1, vbmp3_play());
+    int32_t position;
+    EXPECT_TRUE(
+        WaitUntil([&] { return State(&position) == VBMP3_PLAYING && position >= 1; }, 3000));
+    EXPECT_EQ(4, opens);
+    EXPECT_EQ(0, sharedBuffers);
+    EXPECT_EQ(1, hungCloses);
+    SetEvent(endHangs);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The output device's lead (how far its position runs ahead of what has been played) and the
-// watch that declares it gone, fed as the feeder feeds them.
+// The output device's position past 32 bits, its lead (how far its position runs ahead of what
+// has been played) and the watch that declares it gone, fed as the feeder feeds them.
 #include "audio/output_clock.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +80,12 @@ TEST(OutputClock, ADeviceIsGoneOnlyAfterItsQueuedSoundStopsMoving) {
          {{WRAP + 10, 7, false, true, false},
           {WRAP + 10 + LIMIT - 1, 7, false, true, false},
           {WRAP + 10 + LIMIT, 7, false, true, true}}},
+        // A Bluetooth headset waking up is not a lost device.
+        {"a device that has not moved yet gets DEVICE_START_MS",
+         0,
+         {{LIMIT, 0, false, true, false},
+          {DEVICE_START_MS - 1, 0, false, true, false},
+          {DEVICE_START_MS, 0, false, true, true}}},
     };
     for (const StallCase &c : cases) {
         OutputClock clock;
@@ -94,10 +100,56 @@ TEST(OutputClock, AStartAfterALongPauseIsNotAStall) {
     OutputClock clock;
     ResetOutputClock(clock, 0);
     EXPECT_FALSE(DeviceStalled(clock, 441, false, true, 10));
-    // Paused for a minute at the same position, then started again.
-    RestartWatch(clock, 60000);
-    EXPECT_FALSE(DeviceStalled(clock, 441, false, true, 60000 + DEVICE_LOST_MS - 1));
-    EXPECT_TRUE(DeviceStalled(clock, 441, false, true, 60000 + DEVICE_LOST_MS));
+    // Paused for a minute at the same position, then started again: the device starts anew.
+    RestartWatch(clock, 441, 60000);
+    EXPECT_FALSE(DeviceStalled(clock, 441, false, true, 60000 + DEVICE_START_MS - 1));
+    EXPECT_TRUE(DeviceStalled(clock, 441, false, true, 60000 + DEVICE_START_MS));
+}
+
+struct HeardCase {
+    const char *name;
+    std::vector<uint32_t> leads;  // observed
+    uint64_t position, heardWhole, notYetWhole, heard;
+};
+
+TEST(OutputClock, WhatIsHeardIsThePositionLessTheLeadWithinWhatCameBack) {
+    const HeardCase cases[] = {
+        {"the position less the lead", {4410}, 10000, 4000, 6615, 5590},
+        {"a lead seen too short stops at the buffer still held", {441}, 10000, 4000, 6615, 6615},
+        {"a lead seen too long rises to what came back", {9000}, 10000, 4000, 6615, 4000},
+        {"no lead yet: only what came back", {}, 10000, 1323, 2646, 1323},
+    };
+    for (const HeardCase &c : cases) {
+        OutputClock clock;
+        ResetOutputClock(clock, 0);
+        for (uint32_t lead : c.leads) NoteBufferBack(clock, 1323, 1323 + lead, 100000);
+        EXPECT_EQ(HeardOutput(clock, c.position, c.heardWhole, c.notYetWhole), c.heard) << c.name;
+    }
+}
+
+struct CounterCase {
+    const char *name;
+    uint32_t unitsPerFrame;
+    std::vector<uint32_t> raws;
+    uint64_t frames;
+};
+
+TEST(OutputClock, APositionGoesOnPastThe32BitsItIsReportedIn) {
+    const uint64_t WRAP = uint64_t(1) << 32;
+    const CounterCase cases[] = {
+        {"frames past their wrap", 1, {0xFFFFF000u, 0x1000u}, WRAP + 0x1000},
+        {"stereo bytes past 4 GiB", 4, {0xFFFFFF00u, 0x100u}, (WRAP + 0x100) / 4},
+        {"mono bytes wrapping twice",
+         2,
+         {0x80000000u, 0x10u, 0x80000000u, 0x10u},
+         (2 * WRAP + 0x10) / 2},
+    };
+    for (const CounterCase &c : cases) {
+        DeviceCounter counter = {};
+        uint64_t frames = 0;
+        for (uint32_t raw : c.raws) frames = AdvanceCounter(counter, raw, c.unitsPerFrame);
+        EXPECT_EQ(frames, c.frames) << c.name;
+    }
 }
 
 }  // namespace
