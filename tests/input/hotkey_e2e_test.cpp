@@ -4,6 +4,7 @@
 // and an observing hook installed before the program's shows which keys were passed on.
 #include <windows.h>
 #include <commctrl.h>
+#include <wtsapi32.h>
 
 #include <gtest/gtest.h>
 
@@ -118,6 +119,12 @@ class HotKeys : public ::testing::Test {
     }
 
     int Position() { return int(SendMessageA(seekBar, TBM_GETPOS, 0, 0)); }
+    // Waits until the seek bar is `by` seconds past `from`.
+    bool Moves(int from, int by) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Pump(50))
+            if (Position() >= from + by) return true;
+        return false;
+    }
 
     Program program;
     HWND focus = NULL;
@@ -299,6 +306,26 @@ TEST_F(HotKeys, JoystickButtonsTakeTheSameRoad) {
     PostMessageA(program.window, JOY1_BUTTON_DOWN_MESSAGE, 0x1000, 0);
     Pump(1000);
     EXPECT_EQ(Position(), held);
+}
+
+// No input reaches the program while the session is locked: a pedal let go meanwhile must not
+// leave Play mode playing, nor keep the next press from counting.
+TEST_F(HotKeys, ButtonHeldAcrossALockIsLetGo) {
+    bool opened;
+    ASSERT_NO_FATAL_FAILURE(Start(Options(1, 1), 30, 120, &opened));
+    ASSERT_TRUE(opened);
+    const WPARAM BUTTON1 = 0x100 | 0x1;
+    PostMessageA(program.window, JOY1_BUTTON_DOWN_MESSAGE, BUTTON1, 0);
+    EXPECT_TRUE(Moves(30, 2)) << "playing while held";
+    PostMessageA(program.window, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    Pump(500);
+    int locked = Position();
+    Pump(1500);
+    EXPECT_EQ(Position(), locked) << "paused by the lock";
+    PostMessageA(program.window, JOY1_BUTTON_UP_MESSAGE, 0x100, 0);
+    PostMessageA(program.window, JOY1_BUTTON_DOWN_MESSAGE, BUTTON1, 0);
+    EXPECT_TRUE(Moves(locked, 2)) << "the next press plays";
+    EXPECT_TRUE(driver::Close(&program).empty());
 }
 
 // The program's own registration for foot pedals, read inside the running Parlomix.exe by a
