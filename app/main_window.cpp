@@ -42,7 +42,6 @@ struct MainWindow {
     RepeatTimers repeats;
     Layout layout;
     HWND seekBar;
-    JoyEvent joyEvent;
     PedalInput pedals;
     // Stamps of TIMESTAMP presses that wait for the binding's modifiers to be let go.
     TimestampQueue timestamps;
@@ -84,6 +83,15 @@ static void OnZtCommand(MainWindow *w, int32_t operationOrKey, int32_t flags) {
     RefreshAfterOperation(&w->port, &w->playState);
 }
 
+// A pedal or joystick button reaches its binding as a hot key does.
+static void PostPedalEvent(void *window, const JoyEvent *event) {
+    MainWindow *w = static_cast<MainWindow *>(window);
+    int row = FindPedalBinding(event, KeyDataTable);
+    if (row >= 0 && w->ZT_Command)
+        PostMessageA(w->window, w->ZT_Command, (WPARAM)KeyDataTable[row].operation,
+                     (LPARAM)event->flags);
+}
+
 static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
     w->window = window;
     w->instance = create->hInstance;
@@ -97,7 +105,8 @@ static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
     CopyKeyRows(KeyDataTable, KEY_DATA_ROWS);
     ProbeJoystick();
     CaptureJoystick(window);
-    RegisterPedals(&w->pedals, window, JoystickId());
+    PedalSink pedalSink = {w, PostPedalEvent};
+    RegisterPedals(&w->pedals, &pedalSink, window, JoystickId());
     bool libraryStarted = vbmp3_init() != 0;
     if (libraryStarted) w->seekBar = CreateSeekBar(window);
     // Without the library the window gets no controls, yet opening a file still goes through
@@ -130,6 +139,7 @@ static void OnClose(MainWindow *w) {
     }
     vbmp3_free();
     ReleaseJoystick();
+    UnregisterPedals(&w->pedals);
     ResetHook();
     SaveSettings(w->window, w->fullyCreated && HistoryLoaded(), &optionData, KeyDataTable);
     DestroyWindow(w->window);
@@ -221,32 +231,18 @@ static void OnDropFiles(MainWindow *w, HDROP drop) {
     if (TakeDroppedFile(drop, &currentFile)) OpenCurrentFile(w);
 }
 
-static void OnJoyButton(MainWindow *w, UINT message, WPARAM wParam, LPARAM lParam) {
-    // A pedal that Raw Input reads would otherwise act twice.
-    if (w->pedals.joystickIsPedal) return;
-    int row = FindJoyBinding(message, wParam, lParam, &w->joyEvent, KeyDataTable);
-    if (row >= 0 && w->ZT_Command)
-        PostMessageA(w->window, w->ZT_Command, (WPARAM)KeyDataTable[row].operation,
-                     (LPARAM)w->joyEvent.flags);
+static void OnJoyButton(MainWindow *w, UINT message, WPARAM wParam) {
+    PedalJoystickButton(&w->pedals, message, wParam);
 }
 
-static void PostPedalEvents(MainWindow *w, const JoyEvent *events, int count) {
-    for (int i = 0; i < count; ++i) {
-        int row = FindPedalBinding(&events[i], KeyDataTable);
-        if (row >= 0 && w->ZT_Command)
-            PostMessageA(w->window, w->ZT_Command, (WPARAM)KeyDataTable[row].operation,
-                         (LPARAM)events[i].flags);
-    }
-}
-
-static void OnRawInput(MainWindow *w, HRAWINPUT input) {
-    JoyEvent events[PEDAL_EVENTS];
-    PostPedalEvents(w, events, ReadPedalInput(&w->pedals, input, events));
-}
+static void OnRawInput(MainWindow *w, HRAWINPUT input) { ReadPedalInput(&w->pedals, input); }
 
 static void OnInputDeviceChange(MainWindow *w, WPARAM change, HANDLE device) {
-    JoyEvent events[PEDAL_EVENTS_PER_REPORT];
-    PostPedalEvents(w, events, PedalDeviceChanged(&w->pedals, change, device, events));
+    PedalDeviceChanged(&w->pedals, change, device);
+}
+
+static void OnSessionChange(MainWindow *w, WPARAM change) {
+    PedalSessionChanged(&w->pedals, change);
 }
 
 static void OnPitchChanged(MainWindow *w, int32_t pitch) {
@@ -295,10 +291,11 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case MM_JOY1BUTTONDOWN:
     case MM_JOY2BUTTONDOWN:
     case MM_JOY1BUTTONUP:
-    case MM_JOY2BUTTONUP: OnJoyButton(&w, message, wParam, lParam); return 0;
+    case MM_JOY2BUTTONUP: OnJoyButton(&w, message, wParam); return 0;
     // The platform frees the input's buffer in DefWindowProc.
     case WM_INPUT: OnRawInput(&w, (HRAWINPUT)lParam); break;
     case WM_INPUT_DEVICE_CHANGE: OnInputDeviceChange(&w, wParam, (HANDLE)lParam); return 0;
+    case WM_WTSSESSION_CHANGE: OnSessionChange(&w, wParam); return 0;
     case WM_PITCH_CHANGED: OnPitchChanged(&w, (int32_t)wParam); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -1,7 +1,7 @@
 // USB HID foot pedals read through Raw Input: which devices count as pedals, how their input
 // reports decode to pressed pedals, and the per-device state that turns reports into button
-// presses and releases on the joystick's buttons 1 to 4. Portable; the Win32 side is
-// pedal_win.cpp.
+// presses and releases on the joystick's buttons 1 to 4, together with the winmm joystick's held
+// buttons, so that all of them can be let go at once. Portable; the Win32 side is pedal_win.cpp.
 #ifndef PARLOMIX_PEDAL_H
 #define PARLOMIX_PEDAL_H
 
@@ -62,7 +62,7 @@ int32_t PedalButtonOfUsage(PedalFamily family, uint32_t usage);
 // untouched.
 bool DecodePedalReport(PedalFamily family, const uint8_t *report, size_t size, uint32_t *usages);
 
-enum { PEDAL_DEVICES = 16, PEDAL_REPORT_IDS = 4, PEDAL_BUTTONS = 4 };
+enum { PEDAL_DEVICES = 16, PEDAL_OTHER_DEVICES = 16, PEDAL_REPORT_IDS = 4, PEDAL_BUTTONS = 4 };
 
 // One pedal device as Raw Input names it. Buttons are held per report id, since a device
 // may report some pedals in one report and the rest in another.
@@ -78,22 +78,41 @@ struct PedalDevice {
 
 struct PedalSet {
     PedalDevice devices[PEDAL_DEVICES];
+    // Devices found not to be pedals, so that each is asked about once. They never take a
+    // pedal's slot: when the list is full the oldest is forgotten (and asked about again).
+    uintptr_t others[PEDAL_OTHER_DEVICES];
+    uint8_t nextOther;
+    // The winmm joystick's buttons whose press was passed on: bit b-1 for button b.
+    uint8_t joystickHeld;
 };
 
-// The most button events one report can give: each button once.
-enum { PEDAL_EVENTS_PER_REPORT = PEDAL_BUTTONS };
+// The most button events one report can give: each button once; and letting go of all.
+enum {
+    PEDAL_EVENTS_PER_REPORT = PEDAL_BUTTONS,
+    PEDAL_RELEASE_EVENTS = (PEDAL_DEVICES + 1) * PEDAL_BUTTONS
+};
 
 PedalDevice *FindPedalDevice(PedalSet *set, uintptr_t handle);
-// Takes a free slot for a newly identified device (its family may be PEDAL_NOT_A_PEDAL, so
-// that it is identified once); null when all slots are taken.
+bool IsOtherDevice(const PedalSet *set, uintptr_t handle);
+// Takes a free slot for a newly identified pedal; null when all slots are taken. A device of
+// family PEDAL_NOT_A_PEDAL is remembered among the others instead, and null is returned.
 PedalDevice *AddPedalDevice(PedalSet *set, uintptr_t handle, PedalFamily family, bool parsed);
 
 // Applies the pressed usages of one report with id `reportId`, writing one event per button
 // that went down or up (releases first, then presses, each in button order). Returns the count.
 int ApplyPedalUsages(PedalDevice *device, uint8_t reportId, uint32_t usages, JoyEvent *events);
 
-// Forgets the device; a release for each button it held. Returns the count.
+// Forgets the device, pedal or other; a release for each button it held. Returns the count.
 int RemovePedalDevice(PedalSet *set, uintptr_t handle, JoyEvent *events);
+
+// Follows a decoded winmm joystick button event; false when it is not to be acted upon: a
+// release whose press was not passed on or was already let go by ReleaseAllPedals.
+bool FollowJoystickEvent(PedalSet *set, const JoyEvent *event);
+
+// A release for every button held on any pedal device and on the joystick, as if each had
+// been let go; a device's later report of a button still down presses it again. Returns the
+// count, at most PEDAL_RELEASE_EVENTS.
+int ReleaseAllPedals(PedalSet *set, JoyEvent *events);
 
 // The binding row a pedal event finds: the joystick's lookup for the same button and flags.
 int FindPedalBinding(const JoyEvent *event, const KeyData *table);

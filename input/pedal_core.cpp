@@ -1,5 +1,6 @@
 // The pedal decisions: known devices, their report layouts and pedal-to-button mapping, and the
-// per-device held-button state that makes one press and one release per pedal.
+// per-device held-button state that makes one press and one release per pedal, also when
+// every held button is let go at once.
 #include "input/pedal.h"
 
 #include <string.h>
@@ -88,8 +89,22 @@ PedalDevice *FindPedalDevice(PedalSet *set, uintptr_t handle) {
     return nullptr;
 }
 
+bool IsOtherDevice(const PedalSet *set, uintptr_t handle) {
+    if (handle == 0) return false;
+    for (uintptr_t other : set->others)
+        if (other == handle) return true;
+    return false;
+}
+
 PedalDevice *AddPedalDevice(PedalSet *set, uintptr_t handle, PedalFamily family, bool parsed) {
     if (handle == 0) return nullptr;
+    if (family == PEDAL_NOT_A_PEDAL) {
+        if (!IsOtherDevice(set, handle)) {
+            set->others[set->nextOther] = handle;
+            set->nextOther = uint8_t((set->nextOther + 1) % PEDAL_OTHER_DEVICES);
+        }
+        return nullptr;
+    }
     for (PedalDevice &device : set->devices) {
         if (device.handle != 0) continue;
         memset(&device, 0, sizeof device);
@@ -141,10 +156,35 @@ int ApplyPedalUsages(PedalDevice *device, uint8_t reportId, uint32_t usages, Joy
 }
 
 int RemovePedalDevice(PedalSet *set, uintptr_t handle, JoyEvent *events) {
+    for (uintptr_t &other : set->others)
+        if (handle != 0 && other == handle) other = 0;
     PedalDevice *device = FindPedalDevice(set, handle);
     if (!device) return 0;
     int count = ButtonChanges(device->held, 0, events);
     memset(device, 0, sizeof *device);
+    return count;
+}
+
+bool FollowJoystickEvent(PedalSet *set, const JoyEvent *event) {
+    if (event->button < 1 || event->button > PEDAL_BUTTONS) return false;
+    uint8_t bit = uint8_t(1u << (event->button - 1));
+    bool released = (event->flags & JOY_EVENT_RELEASED) != 0;
+    if (released && !(set->joystickHeld & bit)) return false;
+    set->joystickHeld = uint8_t(released ? set->joystickHeld & ~bit : set->joystickHeld | bit);
+    return true;
+}
+
+int ReleaseAllPedals(PedalSet *set, JoyEvent *events) {
+    int count = 0;
+    for (PedalDevice &device : set->devices) {
+        count += ButtonChanges(device.held, 0, events + count);
+        device.held = 0;
+        // Forgotten per report id too: a pedal let go meanwhile must not come back with the next
+        // report of another id.
+        memset(device.reportButtons, 0, sizeof device.reportButtons);
+    }
+    count += ButtonChanges(set->joystickHeld, 0, events + count);
+    set->joystickHeld = 0;
     return count;
 }
 

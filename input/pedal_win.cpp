@@ -1,7 +1,8 @@
 // Raw Input glue for foot pedals: registers the pedal collections on the main window, reads
 // each WM_INPUT through the RAWINPUT record's fields (its header is larger in a 64-bit
 // process), identifies each device once and decodes its buttons with the platform's HID
-// parser when hid.dll offers one, else with the family's known report layout.
+// parser when hid.dll offers one, else with the family's known report layout. Every button
+// event, the winmm joystick's included, goes to the program's sink.
 #include "input/pedal_win.h"
 
 // hidsdi.h brings the HID parser's declarations with the types they need.
@@ -9,18 +10,23 @@
 #include <mmsystem.h>
 #include <stddef.h>
 #include <string.h>
+#include <wtsapi32.h>
 
 static_assert(HID_PARSER_SUCCESS == HIDP_STATUS_SUCCESS, "the parser's success status");
-static_assert(PEDAL_EVENTS % PEDAL_EVENTS_PER_REPORT == 0, "whole reports fit the event room");
 
 static const DWORD REGISTRATION_FLAGS = RIDEV_INPUTSINK | RIDEV_DEVNOTIFY;
 // The usages one report may list; pedals press a handful at most.
 enum { USAGE_LIST = 32 };
 static const UINT CALL_FAILED = (UINT)-1;
 
-void RegisterPedalsWith(PedalInput *pedals, const PedalCalls *calls, HWND window,
-                        unsigned joystickId) {
+static void Deliver(PedalInput *pedals, const JoyEvent *events, int count) {
+    for (int i = 0; i < count; ++i) pedals->sink.event(pedals->sink.context, &events[i]);
+}
+
+void RegisterPedalsWith(PedalInput *pedals, const PedalCalls *calls, const PedalSink *sink,
+                        HWND window, unsigned joystickId) {
     pedals->calls = *calls;
+    pedals->sink = *sink;
     memset(&pedals->set, 0, sizeof pedals->set);
     RAWINPUTDEVICE devices[PEDAL_COLLECTIONS];
     for (int i = 0; i < PEDAL_COLLECTIONS; ++i) {
@@ -36,24 +42,27 @@ void RegisterPedalsWith(PedalInput *pedals, const PedalCalls *calls, HWND window
                               IsJoystickClassPedal(vendor, product);
 }
 
-// The device's record, identified on its first report; null when no slot is free.
+// The pedal's record, identified on its first report; null for a device that is not a pedal,
+// when no slot is free, or when the platform could not tell what it is (it is asked again on the
+// next report, since a device may answer only once it is fully set up).
 static PedalDevice *IdentifyDevice(PedalInput *pedals, HANDLE handle) {
     PedalDevice *known = FindPedalDevice(&pedals->set, (uintptr_t)handle);
-    if (known) return known;
+    if (known || IsOtherDevice(&pedals->set, (uintptr_t)handle)) return known;
     const PedalCalls &calls = pedals->calls;
     RID_DEVICE_INFO info;
     memset(&info, 0, sizeof info);
     info.cbSize = sizeof info;
     UINT size = sizeof info;
+    if (calls.deviceInfo(calls.context, handle, RIDI_DEVICEINFO, &info, &size) == CALL_FAILED)
+        return nullptr;
     PedalFamily family = PEDAL_NOT_A_PEDAL;
-    if (calls.deviceInfo(calls.context, handle, RIDI_DEVICEINFO, &info, &size) != CALL_FAILED &&
-        info.dwType == RIM_TYPEHID) {
+    if (info.dwType == RIM_TYPEHID) {
         PedalIdentity identity = {(uint16_t)info.hid.dwVendorId, (uint16_t)info.hid.dwProductId,
                                   info.hid.usUsagePage, info.hid.usUsage};
         family = ClassifyPedal(&identity);
     }
     PedalDevice *device = AddPedalDevice(&pedals->set, (uintptr_t)handle, family, false);
-    if (!device || family == PEDAL_NOT_A_PEDAL || !calls.usages || !calls.buttonCaps) return device;
+    if (!device || !calls.usages || !calls.buttonCaps) return device;
     void *preparsed = pedals->preparsed[device - pedals->set.devices];
     size = PEDAL_PREPARSED_BYTES;
     USHORT caps = 0;
@@ -87,7 +96,7 @@ static bool ReportUsages(PedalInput *pedals, PedalDevice *device, const BYTE *re
     return true;
 }
 
-int ReadPedalInput(PedalInput *pedals, HRAWINPUT input, JoyEvent *events) {
+void ReadPedalInput(PedalInput *pedals, HRAWINPUT input) {
     union {
         RAWINPUT raw;
         unsigned char bytes[PEDAL_INPUT_BYTES];
@@ -95,29 +104,49 @@ int ReadPedalInput(PedalInput *pedals, HRAWINPUT input, JoyEvent *events) {
     UINT size = sizeof buffer;
     UINT got = pedals->calls.inputData(pedals->calls.context, input, &buffer, &size);
     const size_t reportsAt = offsetof(RAWINPUT, data.hid.bRawData);
-    if (got == CALL_FAILED || got < reportsAt || got > sizeof buffer) return 0;
-    if (buffer.raw.header.dwType != RIM_TYPEHID) return 0;
+    if (got == CALL_FAILED || got < reportsAt || got > sizeof buffer) return;
+    if (buffer.raw.header.dwType != RIM_TYPEHID) return;
     PedalDevice *device = IdentifyDevice(pedals, buffer.raw.header.hDevice);
-    if (!device || device->family == PEDAL_NOT_A_PEDAL) return 0;
+    if (!device) return;
     const RAWHID &hid = buffer.raw.data.hid;
-    if (hid.dwSizeHid == 0) return 0;
+    if (hid.dwSizeHid == 0) return;
     // Only reports that arrived whole are read, however many the header claims.
     DWORD reports = hid.dwCount;
     DWORD fit = (DWORD)((got - reportsAt) / hid.dwSizeHid);
     if (reports > fit) reports = fit;
-    int count = 0;
-    for (DWORD i = 0; i < reports && count + PEDAL_EVENTS_PER_REPORT <= PEDAL_EVENTS; ++i) {
+    // Every report is read: this buffer is gone after the message, and a lost release would
+    // leave its pedal held.
+    for (DWORD i = 0; i < reports; ++i) {
         const BYTE *report = hid.bRawData + (size_t)i * hid.dwSizeHid;
         uint32_t usages = 0;
         if (!ReportUsages(pedals, device, report, hid.dwSizeHid, &usages)) continue;
-        count += ApplyPedalUsages(device, report[0], usages, events + count);
+        JoyEvent events[PEDAL_EVENTS_PER_REPORT];
+        Deliver(pedals, events, ApplyPedalUsages(device, report[0], usages, events));
     }
-    return count;
 }
 
-int PedalDeviceChanged(PedalInput *pedals, WPARAM change, HANDLE device, JoyEvent *events) {
-    if (change != GIDC_REMOVAL) return 0;
-    return RemovePedalDevice(&pedals->set, (uintptr_t)device, events);
+void PedalDeviceChanged(PedalInput *pedals, WPARAM change, HANDLE device) {
+    if (change != GIDC_REMOVAL) return;
+    JoyEvent events[PEDAL_EVENTS_PER_REPORT];
+    Deliver(pedals, events, RemovePedalDevice(&pedals->set, (uintptr_t)device, events));
+}
+
+void PedalJoystickButton(PedalInput *pedals, UINT message, WPARAM wParam) {
+    if (pedals->joystickIsPedal) return;
+    JoyEvent event;
+    DecodeJoyButton(message, wParam, 0, &event);
+    if (FollowJoystickEvent(&pedals->set, &event)) Deliver(pedals, &event, 1);
+}
+
+void PedalSessionChanged(PedalInput *pedals, WPARAM change) {
+    if (change == WTS_SESSION_LOCK || change == WTS_SESSION_UNLOCK ||
+        change == WTS_CONSOLE_DISCONNECT || change == WTS_REMOTE_DISCONNECT)
+        ReleasePedals(pedals);
+}
+
+void ReleasePedals(PedalInput *pedals) {
+    JoyEvent events[PEDAL_RELEASE_EVENTS];
+    Deliver(pedals, events, ReleaseAllPedals(&pedals->set, events));
 }
 
 // The platform's calls.
@@ -180,7 +209,14 @@ static bool LoadHidParser(void) {
     return getUsages && getButtonCaps;
 }
 
-void RegisterPedals(PedalInput *pedals, HWND window, unsigned joystickId) {
+// The record that a desktop switch lets go of: the event hook's callback is given no context.
+static PedalInput *watchedPedals;
+
+static void CALLBACK DesktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+    if (watchedPedals) ReleasePedals(watchedPedals);
+}
+
+void RegisterPedals(PedalInput *pedals, const PedalSink *sink, HWND window, unsigned joystickId) {
     bool parser = LoadHidParser();
     PedalCalls calls = {NULL,
                         CallRegister,
@@ -189,5 +225,21 @@ void RegisterPedals(PedalInput *pedals, HWND window, unsigned joystickId) {
                         parser ? CallButtonCaps : NULL,
                         parser ? CallUsages : NULL,
                         CallJoystickIds};
-    RegisterPedalsWith(pedals, &calls, window, joystickId);
+    RegisterPedalsWith(pedals, &calls, sink, window, joystickId);
+    pedals->window = window;
+    pedals->sessionWatched =
+        WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION) != FALSE;
+    watchedPedals = pedals;
+    // Out of context, so that the callback runs on this thread between its messages and may
+    // touch the record unguarded.
+    pedals->desktopHook = SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH,
+                                          NULL, DesktopSwitched, 0, 0, WINEVENT_OUTOFCONTEXT);
+}
+
+void UnregisterPedals(PedalInput *pedals) {
+    if (pedals->desktopHook) UnhookWinEvent(pedals->desktopHook);
+    pedals->desktopHook = NULL;
+    if (pedals->sessionWatched) WTSUnRegisterSessionNotification(pedals->window);
+    pedals->sessionWatched = false;
+    if (watchedPedals == pedals) watchedPedals = NULL;
 }

@@ -1,6 +1,8 @@
 // Foot pedals through Raw Input on the main window: registration of the pedal collections,
-// reading WM_INPUT, identifying each device once and unplugging. The platform calls go through
-// `PedalCalls` so that the glue is tested with recorded answers; the decisions are in pedal.h.
+// reading WM_INPUT, identifying each device, unplugging, the winmm joystick's buttons, and
+// letting go of every held button when another desktop or session takes the input. The platform
+// calls go through `PedalCalls` so that the glue is tested with recorded answers; the decisions
+// are in pedal.h.
 #ifndef PARLOMIX_PEDAL_WIN_H
 #define PARLOMIX_PEDAL_WIN_H
 
@@ -26,12 +28,17 @@ struct PedalCalls {
 // The parser's success status (HIDP_STATUS_SUCCESS), which is not 0.
 enum : LONG { HID_PARSER_SUCCESS = 0x00110000 };
 
+// Where the button events go, one at a time and in order.
+struct PedalSink {
+    void *context;
+    void (*event)(void *context, const JoyEvent *event);
+};
+
 enum { PEDAL_PREPARSED_BYTES = 2048, PEDAL_INPUT_BYTES = 4096 };
-// Room for the button events of one WM_INPUT; reports beyond it wait for the next message.
-enum { PEDAL_EVENTS = 8 * PEDAL_EVENTS_PER_REPORT };
 
 struct PedalInput {
     PedalCalls calls;
+    PedalSink sink;
     PedalSet set;
     // The HID parser's description of each device of `set`, by slot.
     unsigned char preparsed[PEDAL_DEVICES][PEDAL_PREPARSED_BYTES];
@@ -39,19 +46,34 @@ struct PedalInput {
     // The captured winmm joystick is a pedal that Raw Input reads: its button messages are
     // not acted upon.
     bool joystickIsPedal;
+    // The session and desktop watch of RegisterPedals, for UnregisterPedals.
+    HWND window;
+    bool sessionWatched;
+    HWINEVENTHOOK desktopHook;
 };
 
 // Registers the collections for `window` (input in the background too, arrival and removal
 // notices) and decides whether winmm joystick `joystickId` is left to Raw Input. Failure
 // leaves the program without pedal input, silently.
-void RegisterPedalsWith(PedalInput *pedals, const PedalCalls *calls, HWND window,
-                        unsigned joystickId);
-// The same with the platform's own calls and hid.dll loaded at run time.
-void RegisterPedals(PedalInput *pedals, HWND window, unsigned joystickId);
+void RegisterPedalsWith(PedalInput *pedals, const PedalCalls *calls, const PedalSink *sink,
+                        HWND window, unsigned joystickId);
+// The same with the platform's own calls and hid.dll loaded at run time; also has `window` told
+// of session changes (WM_WTSSESSION_CHANGE) and lets go of every button on a desktop switch,
+// since no input arrives while another desktop has it.
+void RegisterPedals(PedalInput *pedals, const PedalSink *sink, HWND window, unsigned joystickId);
+// Ends the session and desktop watch; called before the window is destroyed.
+void UnregisterPedals(PedalInput *pedals);
 
-// A WM_INPUT: writes the button events of its pedal reports; returns their count.
-int ReadPedalInput(PedalInput *pedals, HRAWINPUT input, JoyEvent *events);
+// A WM_INPUT: the button events of all its pedal reports, however many.
+void ReadPedalInput(PedalInput *pedals, HRAWINPUT input);
 // A WM_INPUT_DEVICE_CHANGE: a removed device releases every button it held.
-int PedalDeviceChanged(PedalInput *pedals, WPARAM change, HANDLE device, JoyEvent *events);
+void PedalDeviceChanged(PedalInput *pedals, WPARAM change, HANDLE device);
+// A winmm joystick button message (MM_JOY1BUTTONDOWN and the like), unless the joystick is a
+// pedal that Raw Input reads, which would act twice.
+void PedalJoystickButton(PedalInput *pedals, UINT message, WPARAM wParam);
+// A WM_WTSSESSION_CHANGE: a lock, an unlock or a disconnection lets go of every held button.
+void PedalSessionChanged(PedalInput *pedals, WPARAM change);
+// Lets go of every held pedal and joystick button, each with its release event.
+void ReleasePedals(PedalInput *pedals);
 
 #endif

@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             PedalFamily family = ClassifyPedal(&identity);
             Check(family < PEDAL_FAMILIES);
             device = AddPedalDevice(&set, handle, family, data[0] & 1);
-            Check(device && FindPedalDevice(&set, handle) == device);
+            Check(family == PEDAL_NOT_A_PEDAL ? !device && IsOtherDevice(&set, handle)
+                                              : device && FindPedalDevice(&set, handle) == device);
         } else if (kind == 1 && device) {
             // A report read by the family's layout, exactly `length` bytes long.
             uint8_t *report = static_cast<uint8_t *>(malloc(length ? length : 1));

@@ -4,6 +4,7 @@
 // and an observing hook installed before the program's shows which keys were passed on.
 #include <windows.h>
 #include <commctrl.h>
+#include <wtsapi32.h>
 
 #include <gtest/gtest.h>
 
@@ -295,6 +296,26 @@ TEST_F(HotKeys, JoystickButtonsTakeTheSameRoad) {
     PostMessageA(program.window, JOY1_BUTTON_DOWN_MESSAGE, 0x1000, 0);
     Pump(1000);
     EXPECT_EQ(Position(), held);
+}
+
+// No input reaches the program while the session is locked: a pedal let go meanwhile must not
+// leave Play mode playing, nor keep the next press from counting.
+TEST_F(HotKeys, ButtonHeldAcrossALockIsLetGo) {
+    bool opened;
+    ASSERT_NO_FATAL_FAILURE(Start(Options(1, 1), 30, 120, &opened));
+    ASSERT_TRUE(opened);
+    const WPARAM BUTTON1 = 0x100 | 0x1;
+    PostMessageA(program.window, JOY1_BUTTON_DOWN_MESSAGE, BUTTON1, 0);
+    EXPECT_GE(WaitForPosition(32), 32) << "playing while held";
+    PostMessageA(program.window, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    Pump(500);
+    int locked = Position();
+    Pump(1500);
+    EXPECT_EQ(Position(), locked) << "paused by the lock";
+    PostMessageA(program.window, JOY1_BUTTON_UP_MESSAGE, 0x100, 0);
+    PostMessageA(program.window, JOY1_BUTTON_DOWN_MESSAGE, BUTTON1, 0);
+    EXPECT_GE(WaitForPosition(locked + 2), locked + 2) << "the next press plays";
+    EXPECT_TRUE(driver::Close(&program).empty());
 }
 
 // The program's own registration for foot pedals, read inside the running Parlomix.exe by a

@@ -1,5 +1,5 @@
-// Pedal reports: each family's report layout as button presses and releases, and unplugging
-// while held.
+// Pedal reports: each family's report layout as button presses and releases, unplugging and
+// letting go of everything while held.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -78,6 +78,10 @@ TEST(PedalReports, EachFamilysLayout) {
 
 TEST(PedalReports, UnpluggingReleasesWhatWasHeldOnce) {
     PedalSet set = {};
+    // Media keyboards and game pads take no pedal slot, however many come and go.
+    for (int i = 0; i < 2 * PEDAL_OTHER_DEVICES; ++i)
+        EXPECT_EQ(AddPedalDevice(&set, 0x500 + i, PEDAL_NOT_A_PEDAL, false), nullptr);
+    EXPECT_TRUE(IsOtherDevice(&set, 0x500 + 2 * PEDAL_OTHER_DEVICES - 1));
     for (int i = 0; i < PEDAL_DEVICES; ++i)
         ASSERT_NE(AddPedalDevice(&set, 0x100 + i, PEDAL_VEC, false), nullptr);
     EXPECT_EQ(AddPedalDevice(&set, 0x999, PEDAL_VEC, false), nullptr) << "all slots taken";
@@ -90,6 +94,27 @@ TEST(PedalReports, UnpluggingReleasesWhatWasHeldOnce) {
     EXPECT_EQ(FindPedalDevice(&set, 0x105), nullptr);
     EXPECT_EQ(RemovePedalDevice(&set, 0x105, events), 0) << "a second removal";
     EXPECT_NE(AddPedalDevice(&set, 0x999, PEDAL_VEC, false), nullptr) << "the slot is free";
+}
+
+TEST(PedalReports, ReleasingAllLetsGoOnceAndTheNextPressCounts) {
+    PedalSet set = {};
+    PedalDevice *vec = AddPedalDevice(&set, 0x10, PEDAL_VEC, false);
+    PedalDevice *two = AddPedalDevice(&set, 0x20, PEDAL_PROGRAMMABLE, false);
+    JoyEvent events[PEDAL_RELEASE_EVENTS], JOY_2_DOWN = {2, 0}, JOY_2_UP = {2, JOY_EVENT_RELEASED};
+    ApplyPedalUsages(vec, 0, 0x5, events);
+    ApplyPedalUsages(two, 1, 0x1, events);
+    ApplyPedalUsages(two, 2, 0x2, events);
+    EXPECT_TRUE(FollowJoystickEvent(&set, &JOY_2_DOWN));
+    std::string text;
+    AddEvents(events, ReleaseAllPedals(&set, events), &text);
+    AddEvents(events, ReleaseAllPedals(&set, events), &text);
+    EXPECT_EQ(text, "3- 4- 1- 2- 2-");
+    EXPECT_FALSE(FollowJoystickEvent(&set, &JOY_2_UP)) << "its release was given already";
+    text.clear();
+    AddEvents(events, ApplyPedalUsages(vec, 0, 0x5, events), &text);
+    // Button 2, held by report id 2, must not come back with a report of id 1.
+    AddEvents(events, ApplyPedalUsages(two, 1, 0x1, events), &text);
+    EXPECT_EQ(text, "3+ 4+ 1+");
 }
 
 }  // namespace

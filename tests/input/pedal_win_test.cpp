@@ -1,6 +1,7 @@
 // The Raw Input glue over recorded platform calls: the registration, a WM_INPUT of each kind of
-// device through to the operation it runs, identifying once and unplugging while held.
+// device through to the operation it runs, identifying once, unplugging and locking while held.
 #include <windows.h>
+#include <wtsapi32.h>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@ namespace {
 struct FakeRawInput {
     RID_DEVICE_INFO_HID hid = {};
     bool parser = false, registers = true;
+    int infoFailures = 0;  // device questions that fail before one is answered
     DWORD reportSize = 0, reportCount = 0;
     std::vector<BYTE> reports;  // what arrives, possibly less than the header claims
     WORD joyVendor = 0, joyProduct = 0;
@@ -50,6 +52,7 @@ struct FakeRawInput {
     static UINT DeviceInfo(void *c, HANDLE, UINT command, void *data, UINT *size) {
         FakeRawInput *f = Self(c);
         f->log += command == RIDI_DEVICEINFO ? "info;" : "preparsed;";
+        if (command == RIDI_DEVICEINFO && f->infoFailures > 0) return --f->infoFailures, (UINT)-1;
         if (command == RIDI_PREPARSEDDATA) return f->parser ? (*size = 1) : (UINT)-1;
         static_cast<RID_DEVICE_INFO *>(data)->dwType = RIM_TYPEHID;
         static_cast<RID_DEVICE_INFO *>(data)->hid = f->hid;
@@ -75,8 +78,11 @@ HRAWINPUT const DEVICE = (HRAWINPUT)(~(uintptr_t)0 - 0xFF);
 struct PedalGlue : ::testing::Test {
     FakeRawInput fake;
     PedalInput *pedals = new PedalInput();
-    JoyEvent events[PEDAL_EVENTS];
+    std::vector<JoyEvent> events;
     ~PedalGlue() override { delete pedals; }
+    static void Sink(void *self, const JoyEvent *event) {
+        static_cast<PedalGlue *>(self)->events.push_back(*event);
+    }
 
     void Plug(WORD vendor, WORD product, USHORT page, USHORT usage, bool parser) {
         fake.hid = {vendor, product, 1, page, usage};
@@ -88,21 +94,24 @@ struct PedalGlue : ::testing::Test {
                             FakeRawInput::Caps,
                             FakeRawInput::Usages,
                             FakeRawInput::JoystickIds};
-        RegisterPedalsWith(pedals, &calls, (HWND)(uintptr_t)0x4242, 0);
+        PedalSink sink = {this, Sink};
+        RegisterPedalsWith(pedals, &calls, &sink, (HWND)(uintptr_t)0x4242, 0);
     }
-    // The operations that the events run with the default bindings and Play mode off.
-    std::string Operations(int count) {
+    // The operations that the events since the last call run with the default bindings and Play
+    // mode off.
+    std::string Operations() {
         KeyData table[KEY_DATA_ROWS];
         SetDefaultKeyData(table);
         OptionData options = {};
         std::string text;
-        for (int i = 0; i < count; ++i) {
+        for (size_t i = 0; i < events.size(); ++i) {
             int row = FindPedalBinding(&events[i], table);
             int32_t op = row < 0 ? OP_INVALID
                                  : ResolveOperation(table[row].operation, (int32_t)events[i].flags,
                                                     &options);
             if (op != OP_INVALID) text += std::string(text.empty() ? "" : " ") + OperationName(op);
         }
+        events.clear();
         return text;
     }
     // One WM_INPUT claiming `count` reports of `size` bytes.
@@ -110,10 +119,12 @@ struct PedalGlue : ::testing::Test {
         fake.reportSize = size;
         fake.reportCount = count;
         fake.reports = bytes;
-        return Operations(ReadPedalInput(pedals, DEVICE, events));
+        ReadPedalInput(pedals, DEVICE);
+        return Operations();
     }
     std::string Change(WPARAM change) {
-        return Operations(PedalDeviceChanged(pedals, change, (HANDLE)DEVICE, events));
+        PedalDeviceChanged(pedals, change, (HANDLE)DEVICE);
+        return Operations();
     }
 };
 
@@ -192,3 +203,25 @@ TEST_F(PedalGlue, DeviceIsIdentifiedOnceAndUnpluggingReleasesIt) {
 }
 
 }  // namespace
+
+TEST_F(PedalGlue, EveryReportOfAMessageIsReadAndAFailedQuestionAskedAgain) {
+    Plug(0x05F3, 0x00FF, 0x0C, 0x03, false);
+    fake.infoFailures = 1;
+    EXPECT_EQ(Input(3, 1, {0, 4, 0}), "");
+    std::vector<BYTE> taps;
+    for (int i = 0; i < 20; ++i) taps.insert(taps.end(), {0, BYTE(1 - i % 2), 0});
+    std::string expected = "REW REW_END";
+    for (int i = 1; i < 10; ++i) expected += " REW REW_END";
+    EXPECT_EQ(Input(3, 20, taps), expected) << "the release at the end too";
+}
+
+TEST_F(PedalGlue, LockOrDisconnectionLetsGo) {
+    const std::pair<WPARAM, const char *> cases[] = {
+        {WTS_SESSION_LOCK, "REW_END"}, {WTS_REMOTE_DISCONNECT, "REW_END"}, {WTS_SESSION_LOGON, ""}};
+    for (const auto &c : cases) {
+        Plug(0x05F3, 0x00FF, 0x0C, 0x03, false);
+        Input(3, 1, {0, 1, 0});
+        PedalSessionChanged(pedals, c.first);
+        EXPECT_EQ(Operations(), c.second) << c.first;
+    }
+}
