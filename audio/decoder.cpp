@@ -398,13 +398,22 @@ DecodedFormat GetDecodedFormat(const Decoder *d) {
 
 uint64_t DecoderPosition(const Decoder *d) { return d->position; }
 
-void SeekDecoder(Decoder *d, uint64_t frame) {
+bool DecoderWaiting(const Decoder *d) {
+    return d->route == ROUTE_MEDIA && MediaDecoderWaiting(d->media);
+}
+
+void SetDecoderWake(Decoder *d, void *event) {
+    if (d->route == ROUTE_MEDIA) SetMediaDecoderWake(d->media, event);
+}
+
+bool SeekDecoder(Decoder *d, uint64_t frame) {
     if (frame > d->total) frame = d->total;
-    d->position = frame;
     if (d->route == ROUTE_MEDIA) {
-        SeekMediaDecoder(d->media, frame);
-        return;
+        bool done = SeekMediaDecoder(d->media, frame);
+        d->position = MediaDecoderPosition(d->media);
+        return done;
     }
+    d->position = frame;
     d->pending.clear();
     d->pendingAt = 0;
     d->flushes = 0;
@@ -442,6 +451,7 @@ void SeekDecoder(Decoder *d, uint64_t frame) {
     }
     case ROUTE_MEDIA: break;
     }
+    return true;
 }
 
 // Decodes the next batch into `pending`; false when the route has nothing more.
