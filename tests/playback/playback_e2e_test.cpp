@@ -533,6 +533,24 @@ TEST(PlaybackE2e, AFileOpenedWhileTheOpenErrorBoxIsUpStaysOpen) {
     EXPECT_EQ(4, saved.history[0].position);
 }
 
+// Media Foundation's two libraries switched off for Parlomix.exe alone (Wine's per-program load
+// orders: its environment's would reach this test, not the program it starts), as on Windows
+// editions without them, and switched back on when the test ends.
+struct WithoutMediaFoundation {
+    const char *key = "Software\\Wine\\AppDefaults\\Parlomix.exe\\DllOverrides";
+    WithoutMediaFoundation() {
+        HKEY k;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, NULL, 0, KEY_SET_VALUE, NULL, &k, NULL) ==
+            ERROR_SUCCESS) {
+            for (const char *dll : {"mfplat", "mfreadwrite"}) {
+                RegSetValueExA(k, dll, 0, REG_SZ, (const BYTE *)"", 1);  // "": not loaded
+            }
+            RegCloseKey(k);
+        }
+    }
+    ~WithoutMediaFoundation() { RegDeleteKeyA(HKEY_CURRENT_USER, key); }
+};
+
 // Windows editions without Media Foundation: the program starts, WAV and MP3 open, and only what
 // the platform would decode is refused.
 TEST(PlaybackE2e, WithoutMediaFoundationWavAndMp3StillOpen) {
@@ -543,15 +561,10 @@ TEST(PlaybackE2e, WithoutMediaFoundationWavAndMp3StillOpen) {
     ASSERT_TRUE(driver::WriteToneFile(tone, 12));
     ASSERT_TRUE(CopyFixture(AUDIO_FIXTURES "/cbr128.mp3", mp3));
     ASSERT_TRUE(CopyFixture(TONE_M4A, m4a));
-    char overrides[512] = "";
-    GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
-    SetEnvironmentVariableA("WINEDLLOVERRIDES",
-                            (std::string(overrides) + ";mfplat,mfreadwrite=d").c_str());
+    WithoutMediaFoundation off;
     Running running;
     Program &program = running.program;
-    bool started = StartWithFile(folder, tone, &program);
-    SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides);
-    ASSERT_TRUE(started);
+    ASSERT_TRUE(StartWithFile(folder, tone, &program));
     EXPECT_EQ("tone.wav - Parlomix", driver::WindowText(program.window));
 
     SecondStart(folder, mp3);
