@@ -14,6 +14,7 @@
 #include "audio/media_decoder.h"
 #include "audio/mp3_parse.h"
 #include "audio/pcm_convert.h"
+#include "audio/vbmp3.h"
 #include "audio/wav_parse.h"
 #include "common/scoped_lock.h"
 
@@ -329,7 +330,7 @@ static bool OpenMediaRoute(Decoder *d, const char *path, MediaKind kind) {
     d->media = OpenMediaDecoder(path, kind);
     if (!d->media) return false;
     MediaFormat f = GetMediaFormat(d->media);
-    d->fileKind = 3;
+    d->fileKind = VBMP3_FORMAT_MEDIA;
     d->route = ROUTE_MEDIA;
     d->rate = f.rate;
     d->channels = f.channels;
@@ -356,10 +357,10 @@ Decoder *OpenDecoder(const char *path) {
     uint8_t head[MEDIA_SNIFF_BYTES];
     MediaKind kind = SniffMedia(head, ReadAt(d->source, 0, head, sizeof head));
     if (ParseWav(d->source, &d->wav)) {
-        d->fileKind = 1;
+        d->fileKind = VBMP3_FORMAT_WAV;
         ok = OpenWavRoute(d);
     } else if (kind == MEDIA_UNKNOWN && OpenMp3Route(d, 0, d->source.size)) {
-        d->fileKind = 2;
+        d->fileKind = VBMP3_FORMAT_MP3;
         ok = true;
     } else {
         ok = d->source.size > 0 && OpenMediaRoute(d, path, kind);
@@ -398,13 +399,22 @@ DecodedFormat GetDecodedFormat(const Decoder *d) {
 
 uint64_t DecoderPosition(const Decoder *d) { return d->position; }
 
-void SeekDecoder(Decoder *d, uint64_t frame) {
+bool DecoderWaiting(const Decoder *d) {
+    return d->route == ROUTE_MEDIA && MediaDecoderWaiting(d->media);
+}
+
+void SetDecoderWake(Decoder *d, void *event) {
+    if (d->route == ROUTE_MEDIA) SetMediaDecoderWake(d->media, event);
+}
+
+bool SeekDecoder(Decoder *d, uint64_t frame) {
     if (frame > d->total) frame = d->total;
-    d->position = frame;
     if (d->route == ROUTE_MEDIA) {
-        SeekMediaDecoder(d->media, frame);
-        return;
+        bool done = SeekMediaDecoder(d->media, frame);
+        d->position = MediaDecoderPosition(d->media);
+        return done;
     }
+    d->position = frame;
     d->pending.clear();
     d->pendingAt = 0;
     d->flushes = 0;
@@ -442,6 +452,7 @@ void SeekDecoder(Decoder *d, uint64_t frame) {
     }
     case ROUTE_MEDIA: break;
     }
+    return true;
 }
 
 // Decodes the next batch into `pending`; false when the route has nothing more.

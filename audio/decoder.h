@@ -22,10 +22,15 @@ struct DecodedFormat {
 Decoder *OpenDecoder(const char *path);
 void CloseDecoder(Decoder *decoder);
 DecodedFormat GetDecodedFormat(const Decoder *decoder);
-// Moves to sample frame `frame` (clamped to the end).
-void SeekDecoder(Decoder *decoder, uint64_t frame);
-// Up to `frames` frames into out (interleaved); fewer only at the end, 0 once there.
+// Moves to sample frame `frame` (clamped to the end). False when the platform refused: the decoder
+// goes on from where it was.
+bool SeekDecoder(Decoder *decoder, uint64_t frame);
+// Up to `frames` frames into out (interleaved); fewer at the end (0 once there), or while the
+// platform has not decoded what comes next (DecoderWaiting): reads never wait for it.
 size_t ReadDecoder(Decoder *decoder, int16_t *out, size_t frames);
+bool DecoderWaiting(const Decoder *decoder);
+// `event` (a Win32 event handle) is set when a decoder that kept a reader waiting has more.
+void SetDecoderWake(Decoder *decoder, void *event);
 uint64_t DecoderPosition(const Decoder *decoder);
 
 #endif

@@ -3,6 +3,8 @@
 // Foundation start and end on that thread, which reads ahead while the player plays. What the
 // decoder hands out is counted from each seek target (the platform's timestamps are not trusted),
 // so the position is always the frame the caller asked for plus the frames it was given.
+// Media Foundation is loaded when first wanted: where Windows comes without it, WAV and MP3 still
+// play and only this route fails.
 #ifndef PARLOMIX_AUDIO_MEDIA_DECODER_H
 #define PARLOMIX_AUDIO_MEDIA_DECODER_H
 
@@ -25,9 +27,17 @@ struct MediaFormat {
 typedef long (*MediaReaderMaker)(const wchar_t *path, IMFSourceReader **reader);
 
 enum {
-    MEDIA_OPEN_TIMEOUT_MS = 4000,   // a platform that has not opened the file by then has failed
-    MEDIA_STALL_TIMEOUT_MS = 3000,  // a read that brings nothing for so long ends the stream
+    MEDIA_OPEN_TIMEOUT_MS = 4000,  // a platform that has not opened the file by then has failed
+    MEDIA_SEEK_WAIT_MS = 250,      // a seek the platform has not answered by then is taken as done
+    MEDIA_CLOSE_WAIT_MS = 3000,    // a thread not ended by then is left to end by itself
 };
+
+// The decoder thread's name, for debuggers and for tests that hold it up.
+static const wchar_t MEDIA_THREAD_NAME[] = L"media decoder";
+
+// False where the platform has no Media Foundation (Windows "N" editions without the Media
+// Feature Pack, servers without the feature).
+bool MediaPlatformPresent();
 
 // Null when the platform cannot open or decode the file, has no sound stream in it, or does not
 // answer within MEDIA_OPEN_TIMEOUT_MS. `kind` is what the file's first bytes showed.
@@ -35,10 +45,17 @@ MediaDecoder *OpenMediaDecoder(const char *path, MediaKind kind, MediaReaderMake
 // Ends the decoder thread; a thread the platform still holds is left to end by itself.
 void CloseMediaDecoder(MediaDecoder *decoder);
 MediaFormat GetMediaFormat(const MediaDecoder *decoder);
-// Moves to `frame` (clamped to the end); the thread seeks while the caller goes on.
-void SeekMediaDecoder(MediaDecoder *decoder, uint64_t frame);
-// Up to `frames` frames into out; fewer only at the end (or when the platform stalls).
+// `event` (a Win32 event handle) is set whenever the thread has decoded more, so that a reader
+// that found nothing can wait for it without polling. Null: none.
+void SetMediaDecoderWake(MediaDecoder *decoder, void *event);
+// Moves to `frame` (clamped to the end); the thread seeks while the caller goes on. False when the
+// platform refused the seek: the decoder then goes on from where it was.
+bool SeekMediaDecoder(MediaDecoder *decoder, uint64_t frame);
+// Up to `frames` frames into out, never waiting for the platform: fewer at the end, or while what
+// comes next is still being decoded (MediaDecoderWaiting), which a later read brings.
 size_t ReadMediaDecoder(MediaDecoder *decoder, int16_t *out, size_t frames);
+// True when the last read came short only because the platform has not delivered yet.
+bool MediaDecoderWaiting(const MediaDecoder *decoder);
 uint64_t MediaDecoderPosition(const MediaDecoder *decoder);
 // Decoder threads still running, abandoned ones included (0 once everything has ended).
 long MediaThreadsRunning();

@@ -32,6 +32,9 @@ enum {
     CLOSER_STACK = 64 * 1024,
     HISTORY_MS = 400,  // kept of what was written, to fade out from where the listener is
     TAG_RING = 64,     // buffers remembered for the position map (well over HISTORY_MS)
+    // A recording that brings nothing for this long (a network share, a disk waking up) shows
+    // as paused where it was heard; the next play or seek asks for it again.
+    SLOW_READ_PAUSE_MS = 3000,
 };
 
 namespace {
@@ -74,6 +77,8 @@ struct Player {
     DeviceCounter counter;  // the device's position in the unit it reports
     uint64_t played;        // ... in frames
     bool inputEnded;
+    bool waiting;  // the decoder has had nothing to give since waitingSince (a tick)
+    DWORD waitingSince;
     uint32_t fadeLeft;  // fade-in frames still to apply
     double lastTo;      // source position at the end of what was written
     uint32_t bufferFrames, fadeFrames;
@@ -222,6 +227,13 @@ static uint32_t Produce(Player &p, int16_t *out, uint32_t want, double *from, do
         size_t need = StretchWanted(p.stretch);
         if (need == 0 || need > DECODE_CHUNK) need = DECODE_CHUNK;
         size_t read = ReadDecoder(p.decoder, p.decoded.data(), need);
+        if (read == 0 && DecoderWaiting(p.decoder)) {
+            // Never waited for here, under the lock: the decoder sets `wake` when it has more.
+            if (!p.waiting) p.waitingSince = GetTickCount();
+            p.waiting = true;
+            break;
+        }
+        p.waiting = false;
         if (read == 0) {
             StretchFinish(p.stretch);
             p.inputEnded = true;
@@ -263,6 +275,10 @@ static void Pump(Player &p) {
         // Played to the end: stopped, and the next play starts from the beginning.
         p.state = VBMP3_STOPPED;
         p.position = 0;
+        p.idleSince = GetTickCount();
+    } else if (p.waiting && !busy && GetTickCount() - p.waitingSince >= SLOW_READ_PAUSE_MS) {
+        p.state = VBMP3_PAUSED;
+        p.position = HeardFrame(p);
         p.idleSince = GetTickCount();
     }
 }
@@ -432,13 +448,13 @@ static void ClearDeviceForStart(Player &p) {
         }
 }
 
-// Starts the pipeline afresh at a source frame; the feeder (woken) or the caller fills the device.
-static void StartAt(Player &p, double frame) {
-    uint64_t f = frame <= 0 ? 0 : uint64_t(frame);
-    if (f > p.format.frames) f = p.format.frames;
-    SeekDecoder(p.decoder, f);
+// Starts the pipeline afresh at the decoder's position; the feeder (woken) or the caller fills
+// the device.
+static void StartHere(Player &p) {
+    uint64_t f = DecoderPosition(p.decoder);
     StretchReset(p.stretch, p.format.channels, p.format.rate, f);
     p.inputEnded = false;
+    p.waiting = false;
     p.fadeLeft = p.fadeFrames;
     RestartWatch(p.clock, p.wave ? DeviceFrames(p) : 0, GetTickCount());
     p.lastTo = double(f);
@@ -451,6 +467,13 @@ static void StartAt(Player &p, double frame) {
     }
     for (OutBuffer &b : p.buffers->slot)
         if (b.frames && !b.queued) b.frames = 0;
+}
+
+// Where the platform refuses the seek, the decoder goes on from where it was, and so does the
+// sound.
+static void StartAt(Player &p, double frame) {
+    SeekDecoder(p.decoder, frame <= 0 ? 0 : uint64_t(frame));
+    StartHere(p);
 }
 
 // The device stopped taking sound or failed: the sound goes on from where the listener was, on
@@ -529,6 +552,7 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
     player = nullptr;
     Decoder *decoder = OpenDecoder(path);
     if (!decoder) return 0;
+    SetDecoderWake(decoder, wake);
     Player *p = new Player();
     p->decoder = decoder;
     p->format = GetDecodedFormat(decoder);
@@ -607,16 +631,19 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_seek(int32_t seconds) {
     ScopedLock locked(&lock);
     int32_t r = 0;
     if (player && player->state != VBMP3_STOPPED) {
-        double frame = seconds < 0 ? 0 : double(seconds) * player->format.rate;
-        if (frame > double(player->format.frames)) frame = double(player->format.frames);
-        if (player->state == VBMP3_PLAYING) {
-            FadeOutAndReset(*player, frame);  // the fade-out stands for the new place already
-            StartAt(*player, frame);
+        uint64_t frame = seconds < 0 ? 0 : uint64_t(seconds) * player->format.rate;
+        if (frame > player->format.frames) frame = player->format.frames;
+        // A seek the platform refuses is reported, and what plays or waits stays where it was.
+        bool moved = SeekDecoder(player->decoder, frame);
+        if (moved && player->state == VBMP3_PLAYING) {
+            // The fade-out stands for the new place already.
+            FadeOutAndReset(*player, double(frame));
+            StartHere(*player);
             SetEvent(wake);
-        } else {
-            player->position = frame;
+        } else if (moved) {
+            player->position = double(frame);
         }
-        r = 1;
+        r = moved ? 1 : 0;
     }
     return r;
 }

@@ -5,6 +5,9 @@
 
 #include <math.h>
 #include <windows.h>
+#include <mfapi.h>
+#include <mfidl.h>
+#include <mfreadwrite.h>
 
 #include <algorithm>
 #include <string>
@@ -25,17 +28,38 @@ struct MediaFile {
     int overMs;  // how much longer than the sound the container says it is
 };
 static const MediaFile kFiles[] = {
-    {"tones_stereo.m4a", 44100, 2, 0}, {"tones_mono.m4a", 22050, 1, 0},
-    {"tones_video.mp4", 22050, 1, 0},  {"tones.mov", 22050, 2, 0},
+    {"tones_stereo.m4a", 44100, 2, 0},
+    {"tones_mono.m4a", 22050, 1, 0},
+    {"tones_video.mp4", 22050, 1, 0},
+    {"tones.mov", 22050, 2, 0},
     {"tones.wma", 44100, 2, 40},  // the ASF muxer's play duration runs past the last sample
-    {"tones.flac", 22050, 1, 0},       {"tones.ogg", 22050, 1, 0},
-    {"tones.opus", 24000, 1, 0},  // the encoder's nearest rate
+    {"tones.flac", 22050, 1, 0},
+    {"tones.ogg", 22050, 1, 0},
+    {"tones.opus", 24000, 1, 0},                 // the encoder's nearest rate
+    {"tones_long_picture.mp4", 22050, 1, 2000},  // the picture runs on: silence to its end
 };
 
-static std::vector<int16_t> Read(Decoder *d, size_t frames) {
-    int c = GetDecodedFormat(d).channels;
-    std::vector<int16_t> out(frames * size_t(c));
-    out.resize(ReadDecoder(d, out.data(), frames) * size_t(c));
+static size_t ReadSome(Decoder *d, int16_t *out, size_t n) { return ReadDecoder(d, out, n); }
+static size_t ReadSome(MediaDecoder *m, int16_t *out, size_t n) {
+    return ReadMediaDecoder(m, out, n);
+}
+static bool Waiting(Decoder *d) { return DecoderWaiting(d); }
+static bool Waiting(MediaDecoder *m) { return MediaDecoderWaiting(m); }
+static size_t Channels(Decoder *d) { return size_t(GetDecodedFormat(d).channels); }
+static size_t Channels(MediaDecoder *m) { return size_t(GetMediaFormat(m).channels); }
+
+// Up to `frames` frames, waiting for the platform to deliver (reads themselves never wait).
+template <class D>
+static std::vector<int16_t> Read(D *d, size_t frames) {
+    size_t c = Channels(d), done = 0;
+    std::vector<int16_t> out(frames * c);
+    for (DWORD start = GetTickCount(); done < frames && GetTickCount() - start < 10000;) {
+        size_t n = ReadSome(d, out.data() + done * c, frames - done);
+        done += n;
+        if (n == 0 && !Waiting(d)) break;
+        if (n == 0) Sleep(1);
+    }
+    out.resize(done * c);
     return out;
 }
 
@@ -203,4 +227,133 @@ TEST(Media, AnOpenThePlatformHoldsGivesUpInTime) {
     EXPECT_LT(took, DWORD(MEDIA_OPEN_TIMEOUT_MS + 500));
     for (int i = 0; i < 100 && MediaThreadsRunning() > 0; ++i) Sleep(50);
     EXPECT_EQ(MediaThreadsRunning(), 0);
+}
+
+// The platform's reader with faults put in: seeks refused from some time on, time stamps moved,
+// and, after some samples, mono 16-bit sound handed out as stereo at twice the rate (as HE-AAC's
+// decoder does once its second band and its parametric stereo start).
+struct Faults {
+    LONGLONG refuseFrom;  // seeks to this time (100 ns) or later fail; 0: none
+    LONGLONG shift;       // added to every time stamp
+    int changeAfter;      // samples before the change of type; 0: never
+};
+static Faults faults;
+
+struct FaultyReader final : IMFSourceReader {
+    LONG refs = 1;
+    IMFSourceReader *real = nullptr;
+    int samples = 0;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void **out) override {
+        *out = iid == IID_IUnknown || iid == IID_IMFSourceReader ? this : nullptr;
+        return *out ? AddRef(), S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ULONG(InterlockedIncrement(&refs)); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG left = InterlockedDecrement(&refs);
+        if (left == 0) real->Release(), delete this;
+        return ULONG(left);
+    }
+    STDMETHODIMP GetStreamSelection(DWORD i, BOOL *b) override {
+        return real->GetStreamSelection(i, b);
+    }
+    STDMETHODIMP SetStreamSelection(DWORD i, BOOL b) override {
+        return real->SetStreamSelection(i, b);
+    }
+    STDMETHODIMP GetNativeMediaType(DWORD i, DWORD k, IMFMediaType **t) override {
+        return real->GetNativeMediaType(i, k, t);
+    }
+    STDMETHODIMP GetCurrentMediaType(DWORD i, IMFMediaType **type) override {
+        HRESULT hr = real->GetCurrentMediaType(i, type);
+        UINT32 rate = 0;
+        if (SUCCEEDED(hr) && faults.changeAfter && samples > faults.changeAfter &&
+            SUCCEEDED((*type)->GetUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, &rate))) {
+            (*type)->SetUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, 2 * rate);
+            (*type)->SetUINT32(MF_MT_AUDIO_NUM_CHANNELS, 2);
+        }
+        return hr;
+    }
+    STDMETHODIMP SetCurrentMediaType(DWORD i, DWORD *r, IMFMediaType *type) override {
+        return real->SetCurrentMediaType(i, r, type);
+    }
+    STDMETHODIMP SetCurrentPosition(REFGUID format, REFPROPVARIANT at) override {
+        if (faults.refuseFrom && at.hVal.QuadPart >= faults.refuseFrom) return E_FAIL;
+        return real->SetCurrentPosition(format, at);
+    }
+    STDMETHODIMP ReadSample(DWORD i, DWORD control, DWORD *stream, DWORD *flags, LONGLONG *time,
+                            IMFSample **sample) override {
+        HRESULT hr = real->ReadSample(i, control, stream, flags, time, sample);
+        *time += faults.shift;
+        if (FAILED(hr) || !*sample || !faults.changeAfter || ++samples <= faults.changeAfter)
+            return hr;
+        if (samples == faults.changeAfter + 1) *flags |= MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED;
+        IMFMediaBuffer *from = nullptr, *to = nullptr;
+        BYTE *in = nullptr, *out = nullptr;
+        DWORD length = 0;
+        (*sample)->ConvertToContiguousBuffer(&from);
+        from->Lock(&in, nullptr, &length);
+        MFCreateMemoryBuffer(length * 4, &to);
+        to->Lock(&out, nullptr, nullptr);
+        for (DWORD b = 0; b < length * 4; ++b) out[b] = in[b / 8 * 2 + b % 2];  // each frame 2×2
+        to->Unlock();
+        to->SetCurrentLength(length * 4);
+        from->Unlock();
+        (*sample)->RemoveAllBuffers();
+        (*sample)->AddBuffer(to);
+        from->Release();
+        to->Release();
+        return hr;
+    }
+    STDMETHODIMP Flush(DWORD i) override { return real->Flush(i); }
+    STDMETHODIMP GetServiceForStream(DWORD i, REFGUID s, REFIID iid, void **out) override {
+        return real->GetServiceForStream(i, s, iid, out);
+    }
+    STDMETHODIMP GetPresentationAttribute(DWORD i, REFGUID key, PROPVARIANT *value) override {
+        return real->GetPresentationAttribute(i, key, value);
+    }
+};
+
+static long FaultyMaker(const wchar_t *path, IMFSourceReader **reader) {
+    FaultyReader *faulty = new FaultyReader();
+    HRESULT hr = MFCreateSourceReaderFromURL(path, nullptr, &faulty->real);
+    if (FAILED(hr)) return delete faulty, hr;
+    *reader = faulty;
+    return hr;
+}
+
+static const LONGLONG kHnsPerSecond = 10000000;  // Media Foundation counts time in 100 ns
+
+TEST(Media, PlatformFaultsNeitherEndNorMoveWhatIsHeard) {
+    struct Case {
+        const char *name;
+        MediaKind kind;
+        Faults atOpen, afterOpen;
+        int seekTo;  // second
+        bool moves;  // the seek is taken
+        int heard;   // the second that then plays, and the next; -1: the stream ends
+    } cases[] = {
+        {"tones_mono.m4a", MEDIA_MP4, {}, {4 * kHnsPerSecond, 0, 0}, 6, false, 0},
+        // A WMA sample stamped far past the end once asked for the whole gap as silence at once.
+        {"tones.wma", MEDIA_ASF, {}, {0, 1000000LL * 3600 * kHnsPerSecond, 0}, 1, true, -1},
+        {"tones_mono.m4a", MEDIA_MP4, {0, 0, 3}, {0, 0, 3}, 2, true, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        faults = c.atOpen;
+        MediaDecoder *m = OpenMediaDecoder(FixturePath(c.name).c_str(), c.kind, FaultyMaker);
+        ASSERT_NE(m, nullptr);
+        faults = c.afterOpen;
+        MediaFormat f = GetMediaFormat(m);
+        EXPECT_EQ(SeekMediaDecoder(m, uint64_t(c.seekTo) * f.rate), c.moves);
+        std::vector<int16_t> got = Read(m, 2 * f.rate);
+        if (c.heard < 0) {
+            EXPECT_TRUE(got.empty());
+        } else {
+            ASSERT_EQ(got.size(), 2 * size_t(f.rate) * size_t(f.channels));
+            EXPECT_EQ(ToneAt(got, f.channels, f.rate / 10, f.rate * 8 / 10, f.rate), c.heard);
+            EXPECT_EQ(ToneAt(got, f.channels, f.rate * 11 / 10, f.rate * 8 / 10, f.rate),
+                      c.heard + 1);
+        }
+        CloseMediaDecoder(m);
+    }
 }

@@ -4,6 +4,7 @@
 // and a second start that hands over its file.
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -12,9 +13,11 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "audio/media_decoder.h"
 #include "input/tables.h"
 #include "res/resource.h"
 #include "settings/history.h"
@@ -119,6 +122,11 @@ bool StartWithFile(const std::string &folder, const std::string &file, Program *
 
 const int REV_SECONDS = 3;
 
+// Copies a recording made at build time (a unix path) into the test's folder.
+bool CopyFixture(const std::string &unixPath, const std::string &to) {
+    return CopyFileA(driver::UnixToWindows(unixPath).c_str(), to.c_str(), FALSE) != 0;
+}
+
 // Waits until the playing file's thumb, which the refresh timer moves, reaches `position`.
 bool WaitForThumb(const Program &program, int32_t position) {
     return driver::WaitForThumb(program.window, position) >= position;
@@ -204,13 +212,7 @@ TEST(PlaybackE2e, AnM4aFromTheHistoryOpensAtItsPlaceAndResumesEarlier) {
     std::string folder = driver::Install("m4a");
     OptionData options = WriteSettings(folder, 1, REV_SECONDS);
     std::string recording = folder + "\\interview.m4a";
-    std::string fixture = std::string("Z:") + TONE_M4A;
-    for (char &c : fixture) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    ASSERT_TRUE(CopyFileA(fixture.c_str(), recording.c_str(), FALSE));
+    ASSERT_TRUE(CopyFixture(TONE_M4A, recording));
     snprintf(options.history[0].path, FILE_SPEC_TEXT, "%s", recording.c_str());
     snprintf(options.history[0].name, FILE_SPEC_TEXT, "interview.m4a");
     const int32_t STORED = 7;
@@ -460,6 +462,121 @@ TEST(PlaybackE2e, AFileOpenedWhileTheOpenErrorBoxIsUpStaysOpen) {
     OptionData saved = ReadOptions(folder);
     ASSERT_EQ(1, saved.historyCount);
     EXPECT_EQ(4, saved.history[0].position);
+}
+
+// Media Foundation's two libraries switched off for Parlomix.exe alone (Wine's per-program load
+// orders: its environment's would reach this test, not the program it starts), as on Windows
+// editions without them, and switched back on when the test ends.
+struct WithoutMediaFoundation {
+    const char *key = "Software\\Wine\\AppDefaults\\Parlomix.exe\\DllOverrides";
+    WithoutMediaFoundation() {
+        HKEY k;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, NULL, 0, KEY_SET_VALUE, NULL, &k, NULL) ==
+            ERROR_SUCCESS) {
+            for (const char *dll : {"mfplat", "mfreadwrite"}) {
+                RegSetValueExA(k, dll, 0, REG_SZ, (const BYTE *)"", 1);  // "": not loaded
+            }
+            RegCloseKey(k);
+        }
+    }
+    ~WithoutMediaFoundation() { RegDeleteKeyA(HKEY_CURRENT_USER, key); }
+};
+
+// Windows editions without Media Foundation: the program starts, WAV and MP3 open, and only what
+// the platform would decode is refused.
+TEST(PlaybackE2e, WithoutMediaFoundationWavAndMp3StillOpen) {
+    std::string folder = driver::Install("nomf");
+    WriteSettings(folder, 0);
+    std::string tone = folder + "\\tone.wav", mp3 = folder + "\\talk.mp3";
+    std::string m4a = folder + "\\talk.m4a";
+    ASSERT_TRUE(driver::WriteToneFile(tone, 12));
+    ASSERT_TRUE(CopyFixture(AUDIO_FIXTURES "/cbr128.mp3", mp3));
+    ASSERT_TRUE(CopyFixture(TONE_M4A, m4a));
+    WithoutMediaFoundation off;
+    Running running;
+    Program &program = running.program;
+    ASSERT_TRUE(StartWithFile(folder, tone, &program));
+    EXPECT_EQ("tone.wav - Parlomix", driver::WindowText(program.window));
+
+    SecondStart(folder, mp3);
+    EXPECT_EQ("talk.mp3 - Parlomix", driver::WaitForText(program.window, "talk.mp3 - Parlomix"));
+    EXPECT_EQ(5, driver::SeekBarLength(program.window));
+
+    SecondStart(folder, m4a);
+    Box box;
+    ASSERT_TRUE(driver::WaitForBox(program.process.dwProcessId, &box));
+    EXPECT_EQ(OPEN_ERROR, box.title + "|" + box.text);
+    driver::AnswerBox(box);
+    EXPECT_TRUE(driver::Close(&program).empty());
+}
+
+// Holds the program's media decoder thread, as a platform read that does not come back would;
+// the handle returned lets it go on. Null when no such thread runs.
+HANDLE HoldMediaThread(DWORD pid) {
+    typedef HRESULT(WINAPI * Describe)(HANDLE, PWSTR *);
+    Describe describe = reinterpret_cast<Describe>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetThreadDescription")));
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    HANDLE held = NULL;
+    for (BOOL more = Thread32First(snapshot, &entry); more && describe && !held;
+         more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != pid) {
+            continue;
+        }
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | THREAD_QUERY_LIMITED_INFORMATION, FALSE,
+                                   entry.th32ThreadID);
+        PWSTR name = NULL;
+        if (thread && SUCCEEDED(describe(thread, &name)) && wcscmp(name, MEDIA_THREAD_NAME) == 0 &&
+            SuspendThread(thread) != (DWORD)-1) {
+            held = thread;
+        } else if (thread) {
+            CloseHandle(thread);
+        }
+        LocalFree(name);
+    }
+    CloseHandle(snapshot);
+    return held;
+}
+
+// Longer than the library waits before it shows a file that brings nothing as paused.
+const DWORD SLOW_READ_MS = 5500;
+
+// A meeting recording whose sound ends before its picture opens at the picture's length. On a
+// share that stops answering for a while, the window keeps answering, the file shows paused
+// where it was heard, and it plays on from there once the share is back.
+TEST(PlaybackE2e, AMeetingRecordingOpensWholeAndAStallPausesItWhereItWasHeard) {
+    std::string folder = driver::Install("slow");
+    WriteSettings(folder, 0);
+    std::string recording = folder + "\\meeting.mp4";
+    ASSERT_TRUE(CopyFixture(TONE_MP4, recording));
+    Running running;
+    Program &program = running.program;
+    ASSERT_TRUE(StartWithFile(folder, recording, &program));
+    EXPECT_EQ(17, driver::SeekBarLength(program.window));
+    PlayMenu(program, IDM_PLAY_PAUSE);
+    ASSERT_TRUE(WaitForThumb(program, 3));
+    HANDLE held = HoldMediaThread(program.process.dwProcessId);
+    ASSERT_NE((HANDLE)NULL, held);
+    DWORD slowest = 0;
+    int32_t heard = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < SLOW_READ_MS;) {
+        DWORD before = GetTickCount();
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(program.window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+        slowest = std::max(slowest, GetTickCount() - before);
+        heard = Thumb(program.window);
+        driver::Sleep(100);
+    }
+    ResumeThread(held);
+    CloseHandle(held);
+    EXPECT_LT(slowest, 1000u);
+    ASSERT_GE(heard, 3);
+    PlayMenu(program, IDM_PLAY_PAUSE);  // from paused: plays on
+    EXPECT_TRUE(WaitForThumb(program, heard + 1));
+    EXPECT_TRUE(driver::Close(&program).empty());
+    EXPECT_GE(ReadOptions(folder).history[0].position, heard);
 }
 
 }  // namespace
