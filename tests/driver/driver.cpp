@@ -257,21 +257,31 @@ std::vector<Box> AnswerBoxesUntilQuiet(DWORD pid, DWORD quietMs, DWORD timeoutMs
     return boxes;
 }
 
-bool Start(const std::string &folder, const std::string &arguments, Program *program) {
-    std::string exe = folder + "\\Parlomix.exe";
-    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-    STARTUPINFOA startup = {};
+std::wstring Widen(const std::string &text) {
+    wchar_t wide[4 * MAX_PATH] = L"";
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 4 * MAX_PATH);
+    return wide;
+}
+
+bool Start(const std::wstring &folder, const std::wstring &arguments, Program *program) {
+    std::wstring exe = folder + L"\\Parlomix.exe";
+    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    program->folder = folder;
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
     program->window = NULL;
     program->exitCode = -1;
-    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, folder.c_str(),
+    if (!CreateProcessW(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, folder.c_str(),
                         &startup, &program->process))
         return false;
     WaitForInputIdle(program->process.hProcess, 10000);
     return true;
+}
+
+bool Start(const std::string &folder, const std::string &arguments, Program *program) {
+    program->folder = folder;
+    return Start(Widen(folder), Widen(arguments), program);
 }
 
 int WaitForExit(Program *program, DWORD timeoutMs) {
@@ -318,6 +328,14 @@ void Kill(Program *program) {
     CloseHandle(program->process.hProcess);
     CloseHandle(program->process.hThread);
     program->process = PROCESS_INFORMATION();
+}
+
+std::vector<Box> StartAndSettle(const std::wstring &folder, const std::wstring &arguments,
+                                Program *program) {
+    if (!Start(folder, arguments, program)) return {};
+    std::vector<Box> boxes = AnswerBoxesUntilQuiet(program->process.dwProcessId);
+    program->window = FindMainWindow(program->process.dwProcessId, 5000);
+    return boxes;
 }
 
 std::vector<Box> StartAndSettle(const std::string &folder, const std::string &arguments,
