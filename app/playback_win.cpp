@@ -92,7 +92,9 @@ static void WindowSetTitle(void *context, const FileSpec *file) {
     if (!MultiByteToWideChar(CP_ACP, 0, appTitle, -1, app, APP_TITLE_SIZE)) app[0] = L'\0';
     wchar_t title[TITLE_TEXT_SIZE];
     FormatTitleTextWide(title, TITLE_TEXT_SIZE, named.wideName, app);
-    SetWindowTextW(Bound(context)->window, title);
+    // Straight to the default handler: through the window's own (ANSI) procedure the text would
+    // pass the code page and lose every character it cannot hold.
+    DefWindowProcW(Bound(context)->window, WM_SETTEXT, 0, (LPARAM)title);
 }
 
 static void WindowShowError(void *context, const char *text) {

@@ -33,24 +33,25 @@ static void MakeFolders(const std::string &path) {
     }
 }
 
-static void RemoveTree(const std::string &path) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+// By Unicode names, so that a test's files of any name go too.
+static void RemoveTree(const std::wstring &path) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = path + "\\" + name;
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = path + L"\\" + name;
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(full);
             else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
             }
-        } while (FindNextFileA(find, &data));
+        } while (FindNextFileW(find, &data));
         FindClose(find);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
 }
 
 std::string WorkFolder(const std::string &sub) {
@@ -61,7 +62,7 @@ std::string WorkFolder(const std::string &sub) {
         base = std::string(temp) + "parlomix-test";
     }
     std::string folder = base + "\\" + sub;
-    RemoveTree(folder);
+    RemoveTree(Widen(folder));
     MakeFolders(folder);
     return folder;
 }
