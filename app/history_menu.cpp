@@ -1,6 +1,9 @@
 // The history's File menu block and the window-side steps of adding, loading and deleting.
 #include "app/history_menu.h"
 
+#include "settings/history_names.h"
+#include "settings/ini_file.h"
+
 static const char DELETE_ITEM_TEXT[] = "履歴削除(&D)";
 static const char DELETE_QUESTION[] = "履歴を削除してよろしいですか？";
 static const char DELETE_CAPTION[] = "確認";
@@ -17,6 +20,17 @@ static void InsertSeparator(HMENU menu, UINT position) {
     info.fMask = MIIM_TYPE;
     info.fType = MFT_SEPARATOR;
     InsertMenuItemA(menu, position, TRUE, &info);
+}
+
+// A file's item shows its real path; the menu keeps every character of it.
+static void InsertFileItem(HMENU menu, UINT position, UINT id, const wchar_t *text) {
+    MENUITEMINFOW info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_STRING;
+    info.wID = id;
+    info.dwTypeData = const_cast<wchar_t *>(text);
+    InsertMenuItemW(menu, position, TRUE, &info);
 }
 
 static void InsertTextItem(HMENU menu, UINT position, UINT id, const char *text) {
@@ -51,9 +65,12 @@ void BuildHistoryMenu(HWND window) {
     InsertSeparator(menu, FILE_MENU_FIXED_ITEMS);
     // Each item goes in right below the separator, so the last inserted (entry 0) ends on top.
     for (int32_t k = playHistoryCount - 1; k >= 0; --k) {
-        char text[HISTORY_ITEM_TEXT];
-        FormatHistoryItem(HistoryEntryAt(k), text, sizeof text);
-        InsertTextItem(menu, FILE_MENU_FIXED_ITEMS + 1, IDM_HISTORY_FIRST + k, text);
+        FileSpec file;
+        GetHistoryFile(k, &file);
+        CompleteWidePath(&file);
+        wchar_t text[HISTORY_ITEM_TEXT];
+        FormatHistoryItemWide(file.widePath, HistoryEntryAt(k)->position, text, HISTORY_ITEM_TEXT);
+        InsertFileItem(menu, FILE_MENU_FIXED_ITEMS + 1, IDM_HISTORY_FIRST + k, text);
     }
     InsertSeparator(menu, GetMenuItemCount(menu));
     InsertTextItem(menu, GetMenuItemCount(menu), IDM_HISTORY_DELETE, DELETE_ITEM_TEXT);
@@ -66,6 +83,9 @@ void AddToHistory(HWND window, FileSpec file) {
 
 void LoadHistory(HWND window, const OptionData *options) {
     if (HistoryLoadFrom(options) > 0) {
+        wchar_t iniPath[INI_PATH_SIZE];
+        if (!IniPathBesideProgram(iniPath, INI_PATH_SIZE)) iniPath[0] = L'\0';
+        LoadHistoryNames(iniPath);
         BuildHistoryMenu(window);
     }
 }

@@ -32,6 +32,9 @@
 
 // The window's own records, made with the window and freed with it; the program-wide records
 // (records.h) live apart.
+// Said once a run, when the first file that no settings file can name is opened.
+static const wchar_t NOT_REMEMBERED_NOTE[] = L"この名前は次回の履歴に残せません";
+
 struct MainWindow {
     HWND window;
     HINSTANCE instance;
@@ -47,6 +50,8 @@ struct MainWindow {
     TimestampQueue timestamps;
     // The window placement record, reused for applying and reading the normal rectangle.
     WINDOWPLACEMENT placement;
+    // The note that a file is remembered for this run only was shown.
+    bool toldNotRemembered;
     // Creation went past the audio library's start: the controls, the stored rectangle and the
     // history are in place, so the close may store them back.
     bool fullyCreated;
@@ -61,7 +66,20 @@ static void OpenCurrentFile(MainWindow *w) {
     // currentFile is shared with other instances: the open works on a copy.
     FileSpec file;
     memcpy(&file, &currentFile, sizeof file);
+    CompleteWidePath(&file);
     OpenFileSequence(&w->port, &w->repeats, &w->fileOpen, &w->playState, &file, &optionData);
+    if (w->fileOpen && file.path[0] == '\0' && !w->toldNotRemembered) {
+        w->toldNotRemembered = true;
+        w->binding.statusNote = NOT_REMEMBERED_NOTE;
+        w->port.invalidateStatus(w->port.context);
+    }
+}
+
+// The note stays until the user does something else.
+static void ClearStatusNote(MainWindow *w) {
+    if (!w->binding.statusNote) return;
+    w->binding.statusNote = nullptr;
+    w->port.invalidateStatus(w->port.context);
 }
 
 // The screen's pixels per logical inch; the program is DPI-aware, so this is the real one.
@@ -75,6 +93,7 @@ static int32_t SystemDpi() {
 static void OnZtCommand(MainWindow *w, int32_t operationOrKey, int32_t flags) {
     int32_t operation = ResolveOperation(operationOrKey, flags, &optionData);
     if (operation == OP_INVALID) return;
+    ClearStatusNote(w);
     if (operation == OP_TIMESTAMP) {
         TimestampPressed(&w->port, w->fileOpen, &w->timestamps, GetTickCount());
         return;
@@ -155,7 +174,10 @@ static void OnPaint(MainWindow *w) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(w->window, &paint);
     RECT status = ToRect(w->layout.rects[LAYOUT_STATUS]);
-    DrawStatusLine(dc, &status, &w->playState);
+    if (w->binding.statusNote)
+        DrawStatusNote(dc, &status, w->binding.statusNote);
+    else
+        DrawStatusLine(dc, &status, &w->playState);
     DrawValueLabels(dc, &w->layout);
     EndPaint(w->window, &paint);
 }
@@ -176,6 +198,7 @@ static void OnOperationSettings(MainWindow *w) {
 }
 
 static void OnCommand(MainWindow *w, int id) {
+    ClearStatusNote(w);
     int32_t historyIndex = HistoryIndexOfCommand(id);
     if (historyIndex >= 0) {
         GetHistoryFile(historyIndex, &currentFile);
@@ -228,7 +251,7 @@ static void OnVScroll(MainWindow *w, HWND upDown) {
 }
 
 static void OnDropFiles(MainWindow *w, HDROP drop) {
-    if (TakeDroppedFile(drop, &currentFile)) OpenCurrentFile(w);
+    if (TakeDroppedFile(w->window, drop, &currentFile)) OpenCurrentFile(w);
 }
 
 static void OnJoyButton(MainWindow *w, UINT message, WPARAM wParam) {

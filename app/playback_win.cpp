@@ -33,8 +33,10 @@ static int32_t LibrarySetPitch(void *, int32_t pitch) { return vbmp3_setPitch(pi
 
 static int32_t LibraryGetPitch(void *) { return vbmp3_getPitch(); }
 
-static int32_t LibraryOpen(void *, const char *path, Vbmp3FileInfo *info) {
-    return vbmp3_open(path, info);
+static int32_t LibraryOpen(void *, const FileSpec *file, Vbmp3FileInfo *info) {
+    FileSpec named = *file;
+    CompleteWidePath(&named);
+    return vbmp3_openW(named.widePath, info);
 }
 
 static int32_t LibraryClose(void *) { return vbmp3_close(); }
@@ -54,7 +56,10 @@ static void WindowDrawStatus(void *context, const PlayState *playState) {
     RECT status = ToRect(bound->layout->rects[LAYOUT_STATUS]);
     HDC dc = GetDC(bound->window);
     if (dc != NULL) {
-        DrawStatusLine(dc, &status, playState);
+        if (bound->statusNote)
+            DrawStatusNote(dc, &status, bound->statusNote);
+        else
+            DrawStatusLine(dc, &status, playState);
         ReleaseDC(bound->window, dc);
     }
 }
@@ -76,14 +81,20 @@ static void WindowSetSeekBar(void *context, int32_t position, int32_t length) {
     SetSeekBar(Bound(context)->seekBar, position, length);
 }
 
-static void WindowSetTitle(void *context, const char *name) {
-    if (name == nullptr) {
+static void WindowSetTitle(void *context, const FileSpec *file) {
+    if (file == nullptr) {
         SetWindowTextA(Bound(context)->window, appTitle);
         return;
     }
-    char title[TITLE_TEXT_SIZE];
-    FormatTitleText(title, sizeof title, name, appTitle);
-    SetWindowTextA(Bound(context)->window, title);
+    FileSpec named = *file;
+    CompleteWidePath(&named);
+    wchar_t app[APP_TITLE_SIZE];
+    if (!MultiByteToWideChar(CP_ACP, 0, appTitle, -1, app, APP_TITLE_SIZE)) app[0] = L'\0';
+    wchar_t title[TITLE_TEXT_SIZE];
+    FormatTitleTextWide(title, TITLE_TEXT_SIZE, named.wideName, app);
+    // Straight to the default handler: through the window's own (ANSI) procedure the text would
+    // pass the code page and lose every character it cannot hold.
+    DefWindowProcW(Bound(context)->window, WM_SETTEXT, 0, (LPARAM)title);
 }
 
 static void WindowShowError(void *context, const char *text) {
@@ -101,6 +112,7 @@ void BindPlaybackPort(PlaybackPort *port, PlaybackWindow *binding, HWND window, 
     binding->window = window;
     binding->seekBar = seekBar;
     binding->layout = layout;
+    binding->statusNote = nullptr;
     port->context = binding;
     port->getState = LibraryGetState;
     port->play = LibraryPlay;

@@ -3,6 +3,8 @@
 
 #include "app/status_text.h"
 
+#include <wchar.h>
+
 void DrawStatusLine(HDC dc, const RECT *statusRect, const PlayState *playState) {
     char text[STATUS_TEXT_SIZE];
     int length = FormatStatusText(text, sizeof text, playState->state, playState->position,
@@ -11,6 +13,15 @@ void DrawStatusLine(HDC dc, const RECT *statusRect, const PlayState *playState) 
     // Opaque, so each line covers the one before without erasing.
     SetBkMode(dc, OPAQUE);
     TextOutA(dc, statusRect->left, statusRect->top, text, length);
+    SelectObject(dc, previous);
+}
+
+void DrawStatusNote(HDC dc, const RECT *statusRect, const wchar_t *note) {
+    // The fixed font has no Japanese letters.
+    HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, OPAQUE);
+    ExtTextOutW(dc, statusRect->left, statusRect->top, ETO_OPAQUE, statusRect, note,
+                (UINT)wcslen(note), NULL);
     SelectObject(dc, previous);
 }
 

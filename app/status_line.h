@@ -8,6 +8,8 @@
 #include "playback/play_state.h"
 
 void DrawStatusLine(HDC dc, const RECT *statusRect, const PlayState *playState);
+// A note in place of the status line, over the whole of its rectangle.
+void DrawStatusNote(HDC dc, const RECT *statusRect, const wchar_t *note);
 // The labels "PITCH", "REV" and "REW_FF" under the seek bar, in the context's own font.
 void DrawValueLabels(HDC dc, const Layout *layout);
 

@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "audio/vbmp3.h"
+#include "common/file_spec.h"
 
 const char *StatusWord(int32_t state) {
     switch (state) {
@@ -47,4 +48,16 @@ int FormatTimestampText(char *out, size_t size, int32_t position) {
 int FormatTitleText(char *out, size_t size, const char *fileName, const char *appName) {
     int n = snprintf(out, size, "%.259s - %s", fileName, appName);
     return WrittenLength(n, size);
+}
+
+int FormatTitleTextWide(wchar_t *out, size_t size, const wchar_t *fileName,
+                        const wchar_t *appName) {
+    if (size == 0) return 0;
+    size_t at = 0;
+    for (size_t i = 0; i < FILE_SPEC_TEXT - 1 && fileName[i] && at + 1 < size; ++i)
+        out[at++] = fileName[i];
+    for (const wchar_t *p = L" - "; *p && at + 1 < size; ++p) out[at++] = *p;
+    for (size_t i = 0; appName[i] && at + 1 < size; ++i) out[at++] = appName[i];
+    out[at] = L'\0';
+    return (int)at;
 }

@@ -30,5 +30,7 @@ int FormatTimestampText(char *out, size_t size, int32_t position);
 
 // "%s - %s": the file's name (at most 259 bytes of it) and the display name.
 int FormatTitleText(char *out, size_t size, const char *fileName, const char *appName);
+// The same of a real file name (at most 259 units of it), in UTF-16.
+int FormatTitleTextWide(wchar_t *out, size_t size, const wchar_t *fileName, const wchar_t *appName);
 
 #endif

@@ -326,8 +326,8 @@ static bool OpenWavRoute(Decoder *d) {
 }
 
 // Everything else goes to the platform, which knows containers by their content.
-static bool OpenMediaRoute(Decoder *d, const char *path, MediaKind kind) {
-    d->media = OpenMediaDecoder(path, kind);
+static bool OpenMediaRoute(Decoder *d, const wchar_t *path, MediaKind kind) {
+    d->media = OpenMediaDecoderW(path, kind);
     if (!d->media) return false;
     MediaFormat f = GetMediaFormat(d->media);
     d->fileKind = VBMP3_FORMAT_MEDIA;
@@ -339,7 +339,12 @@ static bool OpenMediaRoute(Decoder *d, const char *path, MediaKind kind) {
 }
 
 Decoder *OpenDecoder(const char *path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    std::wstring wide;
+    return WidenAnsiPath(path, &wide) ? OpenDecoderW(wide.c_str()) : nullptr;
+}
+
+Decoder *OpenDecoderW(const wchar_t *path) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     LARGE_INTEGER size;

@@ -18,7 +18,9 @@ struct DecodedFormat {
     uint32_t kbps;    // average bit rate of the file's sound data
 };
 
-// Null when the file cannot be read or neither we nor the platform can decode it.
+// Null when the file cannot be read or neither we nor the platform can decode it. The path is
+// Unicode; the ANSI form is read in the system's code page.
+Decoder *OpenDecoderW(const wchar_t *path);
 Decoder *OpenDecoder(const char *path);
 void CloseDecoder(Decoder *decoder);
 DecodedFormat GetDecodedFormat(const Decoder *decoder);

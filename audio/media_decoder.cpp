@@ -485,12 +485,24 @@ static void EndThread(MediaDecoder *m, DWORD wait) {
     Release(m);
 }
 
+bool WidenAnsiPath(const char *path, std::wstring *wide) {
+    int units = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+    if (units <= 0) return false;
+    wide->resize(size_t(units));
+    MultiByteToWideChar(CP_ACP, 0, path, -1, &(*wide)[0], units);
+    wide->resize(size_t(units) - 1);
+    return true;
+}
+
 MediaDecoder *OpenMediaDecoder(const char *path, MediaKind kind, MediaReaderMaker maker) {
-    int wide = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-    if (wide <= 0 || !MediaPlatformPresent()) return nullptr;
+    std::wstring wide;
+    return WidenAnsiPath(path, &wide) ? OpenMediaDecoderW(wide.c_str(), kind, maker) : nullptr;
+}
+
+MediaDecoder *OpenMediaDecoderW(const wchar_t *path, MediaKind kind, MediaReaderMaker maker) {
+    if (!MediaPlatformPresent()) return nullptr;
     MediaDecoder *m = new MediaDecoder();
-    m->path.resize(size_t(wide));
-    MultiByteToWideChar(CP_ACP, 0, path, -1, &m->path[0], wide);
+    m->path = path;
     m->kind = kind;
     m->maker = maker ? maker : MakePlatformReader;
     m->refs = 2;

@@ -11,6 +11,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <string>
+
 #include "audio/media_kind.h"
 
 struct IMFSourceReader;
@@ -41,7 +43,13 @@ bool MediaPlatformPresent();
 
 // Null when the platform cannot open or decode the file, has no sound stream in it, or does not
 // answer within MEDIA_OPEN_TIMEOUT_MS. `kind` is what the file's first bytes showed.
+MediaDecoder *OpenMediaDecoderW(const wchar_t *path, MediaKind kind,
+                                MediaReaderMaker maker = nullptr);
 MediaDecoder *OpenMediaDecoder(const char *path, MediaKind kind, MediaReaderMaker maker = nullptr);
+
+// `path` read in the system's ANSI code page into `wide`; false when it is not text of that code
+// page.
+bool WidenAnsiPath(const char *path, std::wstring *wide);
 // Ends the decoder thread; a thread the platform still holds is left to end by itself.
 void CloseMediaDecoder(MediaDecoder *decoder);
 MediaFormat GetMediaFormat(const MediaDecoder *decoder);

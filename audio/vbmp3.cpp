@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "audio/decoder.h"
+#include "audio/media_decoder.h"
 #include "audio/output_clock.h"
 #include "audio/stretch.h"
 #include "common/scoped_lock.h"
@@ -544,13 +545,13 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_free(void) {
     return 1;
 }
 
-VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
-    if (!path || !info) return 0;
+// Both opens end here: the ANSI one only reads its path in the system's code page first.
+static int32_t OpenPlayer(const wchar_t *path, Vbmp3FileInfo *info) {
     ScopedLock locked(&lock);
     if (!started) return 0;
     if (player) ClosePlayer(player);
     player = nullptr;
-    Decoder *decoder = OpenDecoder(path);
+    Decoder *decoder = OpenDecoderW(path);
     if (!decoder) return 0;
     SetDecoderWake(decoder, wake);
     Player *p = new Player();
@@ -575,6 +576,17 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
     info->bitRate = int32_t(p->format.kbps);
     info->length = int32_t(p->format.frames / p->format.rate);
     return 1;
+}
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_open(const char *path, Vbmp3FileInfo *info) {
+    std::wstring wide;
+    if (!path || !info || !WidenAnsiPath(path, &wide)) return 0;
+    return OpenPlayer(wide.c_str(), info);
+}
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_openW(const wchar_t *path, Vbmp3FileInfo *info) {
+    if (!path || !info) return 0;
+    return OpenPlayer(path, info);
 }
 
 VBMP3_API int32_t VBMP3_CALL vbmp3_close(void) {

@@ -1,4 +1,4 @@
-// The audio library's interface: the twelve calls that Parlomix.exe imports from vbmp3.dll.
+// The audio library's interface: the calls that Parlomix.exe imports from vbmp3.dll.
 // Shared by the library itself and the program; includes no windows.h.
 #ifndef PARLOMIX_VBMP3_H
 #define PARLOMIX_VBMP3_H
@@ -55,6 +55,9 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_seek(int32_t seconds);
 VBMP3_API int32_t VBMP3_CALL vbmp3_getState(int32_t *position);
 VBMP3_API int32_t VBMP3_CALL vbmp3_setPitch(int32_t pitch);
 VBMP3_API int32_t VBMP3_CALL vbmp3_getPitch(void);
+// wide open: vbmp3_open for a path of any characters, as UTF-16; vbmp3_open reads its path in the
+// system's ANSI code page.
+VBMP3_API int32_t VBMP3_CALL vbmp3_openW(const wchar_t *path, Vbmp3FileInfo *info);
 #ifdef __cplusplus
 }
 #endif

@@ -4,11 +4,14 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <wchar.h>
 
 #include "res/resource.h"
 #include "settings/settings_file.h"
 
-typedef HWND(WINAPI *HtmlHelpProc)(HWND, LPCSTR, UINT, DWORD_PTR);
+typedef HWND(WINAPI *HtmlHelpProc)(HWND, LPCWSTR, UINT, DWORD_PTR);
+
+static const wchar_t HELP_FILE_NAME[] = L"help.chm";
 
 enum { HH_DISPLAY_TOPIC_ = 0x0000, HH_INITIALIZE_ = 0x001C, HH_UNINITIALIZE_ = 0x001D };
 
@@ -28,18 +31,18 @@ static HMODULE LoadSystemLibrary(const char *name) {
     return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-static HWND CallHtmlHelp(HWND owner, const char *file, UINT command, DWORD_PTR data) {
+static HWND CallHtmlHelp(HWND owner, const wchar_t *file, UINT command, DWORD_PTR data) {
     if (!loadTried) {
         loadTried = true;
         HMODULE module = LoadSystemLibrary("hhctrl.ocx");
-        if (module) htmlHelp = (HtmlHelpProc)(void *)GetProcAddress(module, "HtmlHelpA");
+        if (module) htmlHelp = (HtmlHelpProc)(void *)GetProcAddress(module, "HtmlHelpW");
     }
     return htmlHelp ? htmlHelp(owner, file, command, data) : NULL;
 }
 
 HelpViewer::HelpViewer() {
-    directory[0] = '\0';
-    helpPath[0] = '\0';
+    directory[0] = L'\0';
+    helpPath[0] = L'\0';
     CallHtmlHelp(NULL, NULL, HH_INITIALIZE_, 0);
 }
 
@@ -48,7 +51,10 @@ HelpViewer::~HelpViewer() { CallHtmlHelp(NULL, NULL, HH_UNINITIALIZE_, 0); }
 void HelpViewer::Show(HWND owner) {
     GetProgramDirectory(directory);
     // A directory whose help path would not fit has no help file that can be named.
-    if (!ComposeSettingsPath(directory, "help.chm", helpPath, sizeof helpPath)) return;
+    size_t length = wcslen(directory);
+    if (length == 0 || length + wcslen(HELP_FILE_NAME) >= MAX_PATH) return;
+    wcscpy(helpPath, directory);
+    wcscat(helpPath, HELP_FILE_NAME);
     CallHtmlHelp(owner, helpPath, HH_DISPLAY_TOPIC_, 0);
 }
 

@@ -6,8 +6,8 @@
 #include <windows.h>
 
 struct HelpViewer {
-    char directory[MAX_PATH];
-    char helpPath[MAX_PATH];
+    wchar_t directory[MAX_PATH];
+    wchar_t helpPath[MAX_PATH];
 
     HelpViewer();
     ~HelpViewer();

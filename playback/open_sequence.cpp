@@ -8,7 +8,7 @@
 void ShowOpenedFile(const PlaybackPort *port, PlayState *playState, const FileSpec *file) {
     playState->state = port->getState(port->context, &playState->position);
     port->setSeekBar(port->context, playState->position, playState->fileInfo.length);
-    port->setTitle(port->context, file->name);
+    port->setTitle(port->context, file);
     port->invalidateStatus(port->context);
     HistoryAddFile(file);
     port->historyChanged(port->context);
@@ -33,7 +33,7 @@ void OpenFileSequence(const PlaybackPort *port, RepeatTimers *repeats, bool *fil
         port->close(port->context);
         *fileOpen = false;
     }
-    *fileOpen = port->open(port->context, file->path, &playState->fileInfo) != 0;
+    *fileOpen = port->open(port->context, file, &playState->fileInfo) != 0;
     if (!*fileOpen) {
         ReportOpenError(port, playState);
         return;

@@ -6,6 +6,7 @@
 
 #include <stdint.h>
 
+#include "common/file_spec.h"
 #include "playback/play_state.h"
 
 struct PlaybackPort {
@@ -20,7 +21,8 @@ struct PlaybackPort {
     int32_t (*seek)(void *context, int32_t seconds);
     int32_t (*setPitch)(void *context, int32_t pitch);
     int32_t (*getPitch)(void *context);
-    int32_t (*open)(void *context, const char *path, Vbmp3FileInfo *info);
+    // Opens the file by its real path (its stored form where it has no other).
+    int32_t (*open)(void *context, const FileSpec *file, Vbmp3FileInfo *info);
     int32_t (*close)(void *context);
 
     // The main window: its timers, messages and controls.
@@ -32,8 +34,8 @@ struct PlaybackPort {
     void (*setThumb)(void *context, int32_t position);
     int32_t (*getThumb)(void *context);
     void (*setSeekBar)(void *context, int32_t position, int32_t length);
-    // `name` null: the title is the display name alone.
-    void (*setTitle)(void *context, const char *name);
+    // `file` null: the title is the display name alone; else it shows the file's real name.
+    void (*setTitle)(void *context, const FileSpec *file);
     void (*showError)(void *context, const char *text);
     void (*showOpenError)(void *context);
     void (*historyChanged)(void *context);

@@ -4,13 +4,16 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <wchar.h>
 
 #include "common/show_error.h"
 #include "input/tables.h"
 #include "settings/history.h"
+#include "settings/history_names.h"
+#include "settings/ini_file.h"
 
 // Found once at start-up; the close writes where the start read.
-static char programDirectory[PROGRAM_DIRECTORY_SIZE];
+static wchar_t programDirectory[PROGRAM_DIRECTORY_SIZE];
 
 // "cleate" is misspelt on purpose: the box shows the exact text users know.
 static const char SETUP_READ_ERROR_TEXT[] =
@@ -18,26 +21,42 @@ static const char SETUP_READ_ERROR_TEXT[] =
 
 static void FileBox(HWND owner, const char *text) { MessageBoxA(owner, text, "error", MB_OK); }
 
-void GetProgramDirectory(char directory[PROGRAM_DIRECTORY_SIZE]) {
-    char module[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameA(NULL, module, sizeof module);
+void GetProgramDirectory(wchar_t directory[PROGRAM_DIRECTORY_SIZE]) {
+    directory[0] = L'\0';
+    wchar_t module[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameW(NULL, module, MAX_PATH + 1);
     // A truncated module path would name the wrong directory: then there is none.
-    if (n == 0 || n >= MAX_PATH) {
-        directory[0] = '\0';
-        return;
-    }
-    ProgramDirectoryFromModulePath(module, ActiveLeadBytes(), directory);
+    if (n == 0 || n >= MAX_PATH) return;
+    size_t end = n;
+    while (end > 0 && module[end - 1] != L'\\' && module[end - 1] != L'/') --end;
+    if (end == 0 || end >= PROGRAM_DIRECTORY_SIZE) return;
+    wmemcpy(directory, module, end);
+    directory[end] = L'\0';
 }
 
-int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const char *directory,
+// "<directory>\<name>" as ComposeSettingsPath makes it, in UTF-16 units; the names are ASCII.
+static bool ComposeWidePath(const wchar_t *directory, const char *name, wchar_t *path,
+                            size_t size) {
+    size_t directoryLength = wcslen(directory);
+    size_t nameLength = strlen(name);
+    path[0] = L'\0';
+    if (directoryLength == 0 || directoryLength + 1 + nameLength >= size) return false;
+    wmemcpy(path, directory, directoryLength);
+    path[directoryLength] = L'\\';
+    for (size_t i = 0; i <= nameLength; ++i) path[directoryLength + 1 + i] = (wchar_t)name[i];
+    return true;
+}
+
+int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const wchar_t *directory,
                      const char *name) {
     return ReadSettingsItems(owner, buffer, size, count, count, directory, name) == count;
 }
 
 int ReadSettingsItems(HWND owner, void *buffer, int size, int count, int required,
-                      const char *directory, const char *name) {
-    char path[SETTINGS_PATH_SIZE];
-    FILE *file = ComposeSettingsPath(directory, name, path, sizeof path) ? fopen(path, "rb") : NULL;
+                      const wchar_t *directory, const char *name) {
+    wchar_t path[SETTINGS_PATH_SIZE];
+    FILE *file =
+        ComposeWidePath(directory, name, path, SETTINGS_PATH_SIZE) ? _wfopen(path, L"rb") : NULL;
     if (!file) {
         FileBox(owner, "fopen");
         return 0;
@@ -54,8 +73,8 @@ int ReadSettingsItems(HWND owner, void *buffer, int size, int count, int require
 enum WriteOutcome { WRITE_DONE, WRITE_NOT_OPENED, WRITE_NOT_WRITTEN };
 
 // Writes the items into `path`, created or emptied first.
-static WriteOutcome WriteItems(const char *path, const void *buffer, int size, int count) {
-    FILE *file = fopen(path, "wb");
+static WriteOutcome WriteItems(const wchar_t *path, const void *buffer, int size, int count) {
+    FILE *file = _wfopen(path, L"wb");
     if (!file) return WRITE_NOT_OPENED;
     size_t put = fwrite(buffer, (size_t)size, (size_t)count, file);
     bool flushed = fflush(file) == 0;
@@ -67,25 +86,26 @@ static const char *WriteFailureText(WriteOutcome outcome) {
     return outcome == WRITE_NOT_OPENED ? "fopen" : "fwrite";
 }
 
-int WriteSettingsFile(HWND owner, const void *buffer, int size, int count, const char *directory,
+int WriteSettingsFile(HWND owner, const void *buffer, int size, int count, const wchar_t *directory,
                       const char *name) {
-    char path[SETTINGS_PATH_SIZE];
-    char temporary[SETTINGS_PATH_SIZE + 8];
-    if (!ComposeSettingsPath(directory, name, path, sizeof path)) {
+    wchar_t path[SETTINGS_PATH_SIZE];
+    wchar_t temporary[SETTINGS_PATH_SIZE + 8];
+    if (!ComposeWidePath(directory, name, path, SETTINGS_PATH_SIZE)) {
         FileBox(owner, "fopen");
         return 0;
     }
-    snprintf(temporary, sizeof temporary, "%s.new", path);
+    wcscpy(temporary, path);
+    wcscat(temporary, L".new");
     WriteOutcome outcome = WriteItems(temporary, buffer, size, count);
     if (outcome == WRITE_DONE) {
         // The old file is replaced only by a complete new one.
-        if (MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return 1;
         }
-        DeleteFileA(temporary);
+        DeleteFileW(temporary);
     } else if (outcome == WRITE_NOT_WRITTEN) {
         // The data itself could not be written: the old file stays as it was.
-        DeleteFileA(temporary);
+        DeleteFileW(temporary);
         FileBox(owner, WriteFailureText(outcome));
         return 0;
     }
@@ -133,6 +153,9 @@ void SaveSettings(HWND window, bool placementAndHistory, OptionData *options, co
             options->windowBottom = placement.rcNormalPosition.bottom;
         }
         StoreHistory(options);
+        wchar_t iniPath[INI_PATH_SIZE];
+        // The real names are kept where the system allows; the stored entries open without them.
+        if (IniPathBesideProgram(iniPath, INI_PATH_SIZE)) SaveHistoryNames(iniPath);
     }
     if (!WriteSettingsFile(window, options, sizeof *options, 1, programDirectory, OPTION_FILE_NAME))
         ShowError(window, "Cannot save file");

@@ -12,22 +12,23 @@
 #define OPTION_FILE_NAME "parlomix_opt"
 #define KEY_FILE_NAME "parlomix_key"
 
-void GetProgramDirectory(char directory[PROGRAM_DIRECTORY_SIZE]);
+// The program's folder, ending in a backslash; empty when the module path cannot be had whole.
+void GetProgramDirectory(wchar_t directory[PROGRAM_DIRECTORY_SIZE]);
 
 // Reads `count` items of `size` bytes into `buffer`; on failure shows "fopen" or "fread"
 // (caption "error") owned by `owner` and returns 0.
-int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const char *directory,
+int ReadSettingsFile(HWND owner, void *buffer, int size, int count, const wchar_t *directory,
                      const char *name);
 // Reads up to `count` items of `size` bytes, of which at least `required` must be whole; returns
 // how many were read, or 0 after the same boxes as ReadSettingsFile when fewer than `required`
 // (at least 1).
 int ReadSettingsItems(HWND owner, void *buffer, int size, int count, int required,
-                      const char *directory, const char *name);
+                      const wchar_t *directory, const char *name);
 // Writes them; on failure shows "fopen" or "fwrite" and returns 0. The old file stays whole
 // until the new one is complete: the data goes to a temporary file that then replaces it. Where
 // that file cannot be made or cannot replace the old one, the file is written in place, so a
 // save fails only where writing the file itself fails.
-int WriteSettingsFile(HWND owner, const void *buffer, int size, int count, const char *directory,
+int WriteSettingsFile(HWND owner, const void *buffer, int size, int count, const wchar_t *directory,
                       const char *name);
 
 // Start-up: program directory, then `options` and the KEY_DATA_ROWS rows of `keys`, each falling

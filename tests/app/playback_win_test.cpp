@@ -295,7 +295,7 @@ TEST(DroppedFiles, OnlyTheFirstIsTakenAndTheDropIsReleased) {
     HDROP drop = MakeDrop({"C:\\会議\\一番目.mp3", "C:\\two.wav", "C:\\three.wav"});
     FileSpec file;
     memset(&file, 'x', sizeof file);
-    EXPECT_EQ(1, TakeDroppedFile(drop, &file));
+    EXPECT_EQ(1, TakeDroppedFile(NULL, drop, &file));
     EXPECT_STREQ("C:\\会議\\一番目.mp3", file.path);
     EXPECT_STREQ("一番目.mp3", file.name);
     EXPECT_EQ((UINT)GMEM_INVALID_HANDLE, GlobalFlags(drop));
@@ -305,7 +305,7 @@ TEST(DroppedFiles, AnEmptyDropLeavesTheFileAlone) {
     HDROP drop = MakeDrop({});
     FileSpec file = {};
     strcpy(file.path, "C:\\kept.wav");
-    EXPECT_EQ(0, TakeDroppedFile(drop, &file));
+    EXPECT_EQ(0, TakeDroppedFile(NULL, drop, &file));
     EXPECT_STREQ("C:\\kept.wav", file.path);
     EXPECT_EQ((UINT)GMEM_INVALID_HANDLE, GlobalFlags(drop));
 }
@@ -321,6 +321,28 @@ std::string WorkFolder() {
     }
     SHCreateDirectoryExA(NULL, folder.c_str(), NULL);
     return folder;
+}
+
+// What the shell hands over on any system: Unicode paths. A name that the code page cannot hold
+// keeps its real path, and its stored form still names the file.
+TEST(DroppedFiles, AUnicodePathKeepsItsRealNameAndAStoredFormThatOpens) {
+    std::wstring name = L"\u2615 \u00e9t\u00e9.wav";
+    wchar_t folder[MAX_PATH] = L"";
+    MultiByteToWideChar(CP_ACP, 0, WorkFolder().c_str(), -1, folder, MAX_PATH);
+    std::wstring path = std::wstring(folder) + L"\\" + name;
+    CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    DROPFILES *header = static_cast<DROPFILES *>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    memcpy(header + 1, path.c_str(), path.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    FileSpec file;
+    ASSERT_EQ(1, TakeDroppedFile(NULL, (HDROP)memory, &file));
+    EXPECT_EQ(path, file.widePath);
+    EXPECT_EQ(name, file.wideName);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(file.path)) << file.path;
 }
 
 TEST_F(PlaybackWin, OpenDialogStartsAtTheCurrentFileAndOffersTheAudioFilter) {

@@ -201,3 +201,35 @@ TEST(TimestampText, BracketedClockAndASpace) {
     EXPECT_STREQ(small, "[00:");
     EXPECT_EQ(small[5], 0x7F);
 }
+
+// What parlomix_opt keeps of a file, from the code-page texts the system gave for its path and
+// its short path (null: none, or the code page cannot hold it).
+TEST(ChooseStoredForm, StoresThePathItselfElseTheShortPathElseNothing) {
+    const std::string TOO_LONG = "C:\\" + std::string(FILE_SPEC_TEXT, 'a') + ".wav";
+    const struct {
+        const char *label;
+        const char *named;
+        const char *shortPath;
+        StoredForm form;
+        const char *path;
+        const char *name;
+    } rows[] = {
+        {"CODE_PAGE_HOLDS_IT", "D:\\\x95\x5c\\memo.wav", "D:\\MEMO~1.WAV", STORED_AS_NAMED,
+         "D:\\\x95\x5c\\memo.wav", "memo.wav"},
+        {"ONLY_THE_SHORT_PATH", nullptr, "D:\\REC\\CAF_~UUK.MP3", STORED_SHORT,
+         "D:\\REC\\CAF_~UUK.MP3", "CAF_~UUK.MP3"},
+        {"NO_SHORT_NAMES_ON_THE_VOLUME", nullptr, nullptr, STORED_THIS_RUN, "", ""},
+        {"NAMED_TOO_LONG_FOR_THE_FIELD", TOO_LONG.c_str(), "C:\\AAAA~1.WAV", STORED_SHORT,
+         "C:\\AAAA~1.WAV", "AAAA~1.WAV"},
+        {"BOTH_TOO_LONG", TOO_LONG.c_str(), TOO_LONG.c_str(), STORED_THIS_RUN, "", ""},
+        {"EMPTY_TEXTS_ARE_NONE", "", "", STORED_THIS_RUN, "", ""},
+    };
+    for (const auto &row : rows) {
+        FileSpec file;
+        memset(&file, 0x55, sizeof file);  // what a record held before must not survive
+        EXPECT_EQ(ChooseStoredForm(&file, row.named, row.shortPath, Cp932LeadBytes()), row.form)
+            << row.label;
+        EXPECT_STREQ(file.path, row.path) << row.label;
+        EXPECT_STREQ(file.name, row.name) << row.label;
+    }
+}

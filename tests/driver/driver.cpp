@@ -33,24 +33,25 @@ static void MakeFolders(const std::string &path) {
     }
 }
 
-static void RemoveTree(const std::string &path) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+// By Unicode names, so that a test's files of any name go too.
+static void RemoveTree(const std::wstring &path) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = path + "\\" + name;
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = path + L"\\" + name;
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(full);
             else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
             }
-        } while (FindNextFileA(find, &data));
+        } while (FindNextFileW(find, &data));
         FindClose(find);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
 }
 
 std::string WorkFolder(const std::string &sub) {
@@ -61,7 +62,7 @@ std::string WorkFolder(const std::string &sub) {
         base = std::string(temp) + "parlomix-test";
     }
     std::string folder = base + "\\" + sub;
-    RemoveTree(folder);
+    RemoveTree(Widen(folder));
     MakeFolders(folder);
     return folder;
 }
@@ -257,21 +258,31 @@ std::vector<Box> AnswerBoxesUntilQuiet(DWORD pid, DWORD quietMs, DWORD timeoutMs
     return boxes;
 }
 
-bool Start(const std::string &folder, const std::string &arguments, Program *program) {
-    std::string exe = folder + "\\Parlomix.exe";
-    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-    STARTUPINFOA startup = {};
+std::wstring Widen(const std::string &text) {
+    wchar_t wide[4 * MAX_PATH] = L"";
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 4 * MAX_PATH);
+    return wide;
+}
+
+bool Start(const std::wstring &folder, const std::wstring &arguments, Program *program) {
+    std::wstring exe = folder + L"\\Parlomix.exe";
+    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    program->folder = folder;
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
     program->window = NULL;
     program->exitCode = -1;
-    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, folder.c_str(),
+    if (!CreateProcessW(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, folder.c_str(),
                         &startup, &program->process))
         return false;
     WaitForInputIdle(program->process.hProcess, 10000);
     return true;
+}
+
+bool Start(const std::string &folder, const std::string &arguments, Program *program) {
+    program->folder = folder;
+    return Start(Widen(folder), Widen(arguments), program);
 }
 
 int WaitForExit(Program *program, DWORD timeoutMs) {
@@ -318,6 +329,14 @@ void Kill(Program *program) {
     CloseHandle(program->process.hProcess);
     CloseHandle(program->process.hThread);
     program->process = PROCESS_INFORMATION();
+}
+
+std::vector<Box> StartAndSettle(const std::wstring &folder, const std::wstring &arguments,
+                                Program *program) {
+    if (!Start(folder, arguments, program)) return {};
+    std::vector<Box> boxes = AnswerBoxesUntilQuiet(program->process.dwProcessId);
+    program->window = FindMainWindow(program->process.dwProcessId, 5000);
+    return boxes;
 }
 
 std::vector<Box> StartAndSettle(const std::string &folder, const std::string &arguments,

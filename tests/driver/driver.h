@@ -54,8 +54,11 @@ struct Program {
     int exitCode = -1;  // set once the process has ended
 };
 
-// Starts folder\Parlomix.exe with `arguments` (already quoted as needed).
+// Starts folder\Parlomix.exe with `arguments` (already quoted as needed); ANSI texts are read in
+// this process's code page.
+bool Start(const std::wstring &folder, const std::wstring &arguments, Program *program);
 bool Start(const std::string &folder, const std::string &arguments, Program *program);
+std::wstring Widen(const std::string &text);
 // The top-level window of class "Parlomix" that belongs to the program.
 HWND FindMainWindow(DWORD pid, DWORD timeoutMs = 10000);
 // Waits for the process to end; returns its exit code or -1 on timeout (then it is killed).
@@ -67,6 +70,8 @@ void Kill(Program *program);
 // Starts the program and waits until its window is up and no box shows; returns the boxes
 // that were answered on the way.
 std::vector<Box> StartAndSettle(const std::string &folder, const std::string &arguments,
+                                Program *program);
+std::vector<Box> StartAndSettle(const std::wstring &folder, const std::wstring &arguments,
                                 Program *program);
 
 // Ends a program that a failed assertion left running, so the next test starts its own.

@@ -69,8 +69,8 @@ static int32_t GetPitch(void *context) {
     return World(context)->pitch;
 }
 
-static int32_t Open(void *context, const char *path, Vbmp3FileInfo *info) {
-    Record(context, std::string("open ") + path);
+static int32_t Open(void *context, const FileSpec *file, Vbmp3FileInfo *info) {
+    Record(context, std::string("open ") + file->path);
     FakeWorld *world = World(context);
     if (world->openResult != 0) {
         *info = Vbmp3FileInfo{};
@@ -125,8 +125,8 @@ static void SetSeekBar(void *context, int32_t position, int32_t length) {
     World(context)->thumb = position;
 }
 
-static void SetTitle(void *context, const char *name) {
-    Record(context, std::string("title ") + (name != nullptr ? name : "-"));
+static void SetTitle(void *context, const FileSpec *file) {
+    Record(context, std::string("title ") + (file != nullptr ? file->name : "-"));
 }
 
 static void ShowError(void *context, const char *text) {

@@ -2,6 +2,7 @@
 // position, exact path matching, the hh:mm:ss item texts, loading damaged records and storing.
 #include <stdio.h>
 #include <string.h>
+#include <wchar.h>
 
 #include <string>
 #include <vector>
@@ -49,6 +50,29 @@ TEST_F(History, NineOpensKeepTheLastEight) {
     EXPECT_STREQ("C:\\rec\\1.wav", HistoryEntryAt(8)->path);
     HistoryEntry first = *HistoryEntryAt(8);
     EXPECT_EQ(-1, HistoryFind(&first));
+}
+
+// A file that no stored path can name (its stored fields empty) is told apart by its real path,
+// listed for this run and left out of what is stored, the other entries keeping their order.
+TEST_F(History, FilesWithoutAStoredPathStayForThisRunOnly) {
+    FileSpec kept = File("C:\\kept.wav");
+    FileSpec first = File("");
+    wcscpy(first.widePath, L"C:\\\u2615.wav");
+    FileSpec second = File("");
+    wcscpy(second.widePath, L"C:\\\u00eb\u2615.wav");
+    for (FileSpec *file : {&kept, &first, &second, &first}) HistoryAddFile(file);
+    ASSERT_EQ(3, playHistoryCount);
+    EXPECT_STREQ(L"C:\\\u2615.wav", HistoryWidePath(0));
+    EXPECT_STREQ(L"C:\\\u00eb\u2615.wav", HistoryWidePath(1));
+    FileSpec reopened;
+    GetHistoryFile(1, &reopened);
+    EXPECT_STREQ(L"\u00eb\u2615.wav", reopened.wideName);
+
+    OptionData options;
+    memset(&options, 0, sizeof options);
+    StoreHistory(&options);
+    EXPECT_EQ(1, options.historyCount);
+    EXPECT_STREQ("C:\\kept.wav", options.history[0].path);
 }
 
 TEST_F(History, ReopeningAListedFileMovesItToTheFrontWithItsPosition) {

@@ -50,19 +50,24 @@ TEST(CodePage, ActiveLeadBytesAreThoseOfTheSystemCodePage) {
 
 static std::string Folder(const char *name) { return driver::WorkFolder(name) + "\\"; }
 
+// The folder as the settings calls take it; valid until the next call.
+static const wchar_t *W(const std::string &folder) {
+    static std::wstring wide;
+    return (wide = driver::Widen(folder)).c_str();
+}
+
 TEST(SettingsFile, OptionsSurviveWriteAndReadByteForByte) {
     std::string dir = Folder("roundtrip");
     OptionData written;
     for (size_t i = 0; i < sizeof written; ++i)
         ((unsigned char *)&written)[i] = (unsigned char)(i * 7 + 3);
-    ASSERT_EQ(WriteSettingsFile(NULL, &written, sizeof written, 1, dir.c_str(), OPTION_FILE_NAME),
-              1);
+    ASSERT_EQ(WriteSettingsFile(NULL, &written, sizeof written, 1, W(dir), OPTION_FILE_NAME), 1);
     std::vector<unsigned char> bytes = driver::ReadBytes(dir + OPTION_FILE_NAME);
     ASSERT_EQ(bytes.size(), 4244u);
     EXPECT_EQ(memcmp(bytes.data(), &written, sizeof written), 0);
     OptionData read;
     memset(&read, 0, sizeof read);
-    ASSERT_EQ(ReadSettingsFile(NULL, &read, sizeof read, 1, dir.c_str(), OPTION_FILE_NAME), 1);
+    ASSERT_EQ(ReadSettingsFile(NULL, &read, sizeof read, 1, W(dir), OPTION_FILE_NAME), 1);
     EXPECT_EQ(memcmp(&read, &written, sizeof read), 0);
     EXPECT_FALSE(driver::FileExists(dir + OPTION_FILE_NAME ".new"));
 }
@@ -73,12 +78,11 @@ TEST(SettingsFile, KeyTableKeepsItsReservedBytes) {
     SetDefaultKeyData(rows);
     rows[2].reserved[0] = 0x5A;
     rows[5].reserved[1] = 0xA5;
-    ASSERT_EQ(
-        WriteSettingsFile(NULL, rows, sizeof rows[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME),
-        1);
+    ASSERT_EQ(WriteSettingsFile(NULL, rows, sizeof rows[0], KEY_DATA_ROWS, W(dir), KEY_FILE_NAME),
+              1);
     KeyData read[KEY_DATA_ROWS];
-    ASSERT_EQ(
-        ReadSettingsFile(NULL, read, sizeof read[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME), 1);
+    ASSERT_EQ(ReadSettingsFile(NULL, read, sizeof read[0], KEY_DATA_ROWS, W(dir), KEY_FILE_NAME),
+              1);
     EXPECT_EQ(memcmp(read, rows, sizeof rows), 0);
     EXPECT_EQ(driver::ReadBytes(dir + KEY_FILE_NAME).size(), 140u);
 }
@@ -108,7 +112,7 @@ TEST(SettingsFile, KeyFileOfSixOrMoreRows) {
         memset(rows, 0, sizeof rows);
         BoxAnswerer boxes;
         EXPECT_EQ(ReadSettingsItems(NULL, rows, sizeof rows[0], KEY_DATA_ROWS, KEY_DATA_BASE_ROWS,
-                                    dir.c_str(), KEY_FILE_NAME),
+                                    W(dir), KEY_FILE_NAME),
                   c.rows);
         EXPECT_EQ(boxes.Seen(), c.boxes);
         size_t whole = sizeof(KeyData) * (size_t)c.rows;
@@ -120,22 +124,22 @@ TEST(SettingsFile, MissingShortAndLongFiles) {
     std::string dir = Folder("sizes");
     BoxAnswerer boxes;
     OptionData o;
-    EXPECT_EQ(ReadSettingsFile(NULL, &o, sizeof o, 1, dir.c_str(), OPTION_FILE_NAME), 0);
+    EXPECT_EQ(ReadSettingsFile(NULL, &o, sizeof o, 1, W(dir), OPTION_FILE_NAME), 0);
 
     std::vector<unsigned char> shortFile(4243, 0x11);
     ASSERT_TRUE(driver::WriteBytes(dir + OPTION_FILE_NAME, shortFile.data(), shortFile.size()));
-    EXPECT_EQ(ReadSettingsFile(NULL, &o, sizeof o, 1, dir.c_str(), OPTION_FILE_NAME), 0);
+    EXPECT_EQ(ReadSettingsFile(NULL, &o, sizeof o, 1, W(dir), OPTION_FILE_NAME), 0);
 
     std::vector<unsigned char> longFile(5000, 0x22);
     ASSERT_TRUE(driver::WriteBytes(dir + OPTION_FILE_NAME, longFile.data(), longFile.size()));
-    EXPECT_EQ(ReadSettingsFile(NULL, &o, sizeof o, 1, dir.c_str(), OPTION_FILE_NAME), 1);
+    EXPECT_EQ(ReadSettingsFile(NULL, &o, sizeof o, 1, W(dir), OPTION_FILE_NAME), 1);
     EXPECT_EQ(((unsigned char *)&o)[4243], 0x22);
 
     std::vector<unsigned char> keys(100, 0);
     ASSERT_TRUE(driver::WriteBytes(dir + KEY_FILE_NAME, keys.data(), keys.size()));
     KeyData rows[KEY_DATA_ROWS];
-    EXPECT_EQ(
-        ReadSettingsFile(NULL, rows, sizeof rows[0], KEY_DATA_ROWS, dir.c_str(), KEY_FILE_NAME), 0);
+    EXPECT_EQ(ReadSettingsFile(NULL, rows, sizeof rows[0], KEY_DATA_ROWS, W(dir), KEY_FILE_NAME),
+              0);
 
     std::vector<std::string> expected = {"error|fopen", "error|fread", "error|fread"};
     EXPECT_EQ(boxes.Seen(), expected);
@@ -177,16 +181,14 @@ TEST(SettingsFile, SavesInPlaceWhereNoTemporaryFileCanBeMade) {
         OptionData first;
         SetDefaultOptionData(&first);
         first.pitch = 123;
-        ASSERT_EQ(WriteSettingsFile(NULL, &first, sizeof first, 1, dir.c_str(), OPTION_FILE_NAME),
-                  1)
+        ASSERT_EQ(WriteSettingsFile(NULL, &first, sizeof first, 1, W(dir), OPTION_FILE_NAME), 1)
             << row.label;
         if (row.folderInTheWay) {
             ASSERT_TRUE(CreateDirectoryA((dir + OPTION_FILE_NAME ".new").c_str(), NULL));
         }
         OptionData second = first;
         second.pitch = 250;
-        EXPECT_EQ(WriteSettingsFile(NULL, &second, sizeof second, 1, dir.c_str(), OPTION_FILE_NAME),
-                  1)
+        EXPECT_EQ(WriteSettingsFile(NULL, &second, sizeof second, 1, W(dir), OPTION_FILE_NAME), 1)
             << row.label;
         EXPECT_EQ(boxes.Seen(), std::vector<std::string>{}) << row.label;
         std::vector<unsigned char> bytes = driver::ReadBytes(dir + OPTION_FILE_NAME);
@@ -200,7 +202,7 @@ TEST(SettingsFile, FailedWriteLeavesTheOldFileWhole) {
     OptionData first;
     SetDefaultOptionData(&first);
     first.pitch = 123;
-    ASSERT_EQ(WriteSettingsFile(NULL, &first, sizeof first, 1, dir.c_str(), OPTION_FILE_NAME), 1);
+    ASSERT_EQ(WriteSettingsFile(NULL, &first, sizeof first, 1, W(dir), OPTION_FILE_NAME), 1);
     // Held open by another with no sharing: the file can be neither replaced nor rewritten.
     HANDLE held = CreateFileA((dir + OPTION_FILE_NAME).c_str(), GENERIC_READ, 0, NULL,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
@@ -208,7 +210,7 @@ TEST(SettingsFile, FailedWriteLeavesTheOldFileWhole) {
     BoxAnswerer boxes;
     OptionData second = first;
     second.pitch = 250;
-    EXPECT_EQ(WriteSettingsFile(NULL, &second, sizeof second, 1, dir.c_str(), OPTION_FILE_NAME), 0);
+    EXPECT_EQ(WriteSettingsFile(NULL, &second, sizeof second, 1, W(dir), OPTION_FILE_NAME), 0);
     CloseHandle(held);
     EXPECT_EQ(boxes.Seen(), std::vector<std::string>{"error|fopen"});
     std::vector<unsigned char> bytes = driver::ReadBytes(dir + OPTION_FILE_NAME);
@@ -221,7 +223,7 @@ TEST(SettingsFile, ADirectoryTooLongForThePathIsUnreadableAndUnwritable) {
     std::string dir = "C:\\" + std::string(250, 'd') + "\\";
     BoxAnswerer boxes;
     OptionData o;
-    EXPECT_EQ(ReadSettingsFile(NULL, &o, sizeof o, 1, dir.c_str(), OPTION_FILE_NAME), 0);
-    EXPECT_EQ(WriteSettingsFile(NULL, &o, sizeof o, 1, dir.c_str(), OPTION_FILE_NAME), 0);
+    EXPECT_EQ(ReadSettingsFile(NULL, &o, sizeof o, 1, W(dir), OPTION_FILE_NAME), 0);
+    EXPECT_EQ(WriteSettingsFile(NULL, &o, sizeof o, 1, W(dir), OPTION_FILE_NAME), 0);
     EXPECT_EQ(boxes.Seen(), (std::vector<std::string>{"error|fopen", "error|fopen"}));
 }
