@@ -13,6 +13,8 @@ struct PlaybackWindow {
     HWND seekBar;  // null only in a window whose audio library could not start
     // The window's own layout, read at each use: the status line moves with every size change.
     const Layout *layout;
+    // The status line's note, owned by the window; empty when there is none.
+    const char *note;
 };
 
 // Fills `port` so that it acts on the library and on `binding`, which must outlive `port`.

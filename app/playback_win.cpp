@@ -39,6 +39,15 @@ static int32_t LibraryOpen(void *, const char *path, Vbmp3FileInfo *info) {
 
 static int32_t LibraryClose(void *) { return vbmp3_close(); }
 
+static void LibrarySetLoop(void *context, int32_t from, int32_t to) {
+    vbmp3_setLoop(from, to);
+    HWND bar = Bound(context)->seekBar;
+    if (to > from)
+        SendMessageA(bar, TBM_SETSEL, TRUE, MAKELPARAM(from, to));
+    else
+        SendMessageA(bar, TBM_CLEARSEL, TRUE, 0);
+}
+
 static void WindowStartTimer(void *context, int32_t id, int32_t periodMs) {
     SetTimer(Bound(context)->window, id, periodMs, NULL);
 }
@@ -54,7 +63,7 @@ static void WindowDrawStatus(void *context, const PlayState *playState) {
     RECT status = ToRect(bound->layout->rects[LAYOUT_STATUS]);
     HDC dc = GetDC(bound->window);
     if (dc != NULL) {
-        DrawStatusLine(dc, &status, playState);
+        DrawStatusLine(dc, &status, playState, bound->note);
         ReleaseDC(bound->window, dc);
     }
 }
@@ -101,6 +110,7 @@ void BindPlaybackPort(PlaybackPort *port, PlaybackWindow *binding, HWND window, 
     binding->window = window;
     binding->seekBar = seekBar;
     binding->layout = layout;
+    binding->note = "";
     port->context = binding;
     port->getState = LibraryGetState;
     port->play = LibraryPlay;
@@ -112,6 +122,7 @@ void BindPlaybackPort(PlaybackPort *port, PlaybackWindow *binding, HWND window, 
     port->getPitch = LibraryGetPitch;
     port->open = LibraryOpen;
     port->close = LibraryClose;
+    port->setLoop = LibrarySetLoop;
     port->startTimer = WindowStartTimer;
     port->stopTimer = WindowStopTimer;
     port->postPitch = WindowPostPitch;

@@ -1,4 +1,4 @@
-// The audio library's interface: the twelve calls that Parlomix.exe imports from vbmp3.dll.
+// The audio library's interface: the calls that Parlomix.exe imports from vbmp3.dll.
 // Shared by the library itself and the program; includes no windows.h.
 #ifndef PARLOMIX_VBMP3_H
 #define PARLOMIX_VBMP3_H
@@ -55,6 +55,11 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_seek(int32_t seconds);
 VBMP3_API int32_t VBMP3_CALL vbmp3_getState(int32_t *position);
 VBMP3_API int32_t VBMP3_CALL vbmp3_setPitch(int32_t pitch);
 VBMP3_API int32_t VBMP3_CALL vbmp3_getPitch(void);
+
+// loop: plays `from`..`to` (seconds) over and over, going back to `from` at `to` with the short
+// fade of a seek, at any pitch; `to` <= `from` ends the loop. Returns 0 with no file open. The
+// loop belongs to the open file: opening or closing one ends it.
+VBMP3_API int32_t VBMP3_CALL vbmp3_setLoop(int32_t from, int32_t to);
 #ifdef __cplusplus
 }
 #endif

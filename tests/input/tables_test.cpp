@@ -14,16 +14,18 @@ namespace {
 
 TEST(OperationTable, NamesInNumberOrderAndMisses) {
     static const char *const names[] = {
-        "PLAY/PAUSE", "PLAY",    "PAUSE",    "STOP",         "REW",        "REW_END",
-        "FF",         "FF_END",  "PITCH_UP", "PITCH_UP_END", "PITCH_DOWN", "PITCH_DOWN_END",
-        "SEEK",       "INVALID", "TIMESTAMP"};
-    ASSERT_EQ(OperationTableCount, 15);
-    for (int i = 0; i < 15; ++i) {
+        "PLAY/PAUSE", "PLAY",     "PAUSE",     "STOP",         "REW",        "REW_END",
+        "FF",         "FF_END",   "PITCH_UP",  "PITCH_UP_END", "PITCH_DOWN", "PITCH_DOWN_END",
+        "SEEK",       "INVALID",  "TIMESTAMP", "JUMP",         "LOOP",       "GOTO",
+        "SNIPPET1",   "SNIPPET2", "SNIPPET3",  "SNIPPET4",     "SNIPPET5",   "SNIPPET6",
+        "SNIPPET7",   "SNIPPET8"};
+    ASSERT_EQ(OperationTableCount, OP_LAST);
+    for (int i = 0; i < OP_LAST; ++i) {
         EXPECT_EQ(OperationTable[i].operation, i + 1);
         EXPECT_STREQ(OperationTable[i].name, names[i]);
         EXPECT_STREQ(OperationName(i + 1), names[i]);
     }
-    for (int32_t miss : {0, 16, -1, 0x10001, INT32_MIN}) {
+    for (int32_t miss : {0, OP_LAST + 1, -1, 0x10001, INT32_MIN}) {
         EXPECT_STREQ(OperationName(miss), "nod difined") << miss;
     }
 }
@@ -140,7 +142,26 @@ TEST(KeyData, DefaultRowsByteImage) {
     EXPECT_EQ(memcmp(table, DEFAULT_IMAGE, sizeof DEFAULT_IMAGE), 0);
     const unsigned char *after = reinterpret_cast<const unsigned char *>(&table[KEY_DATA_ROWS]);
     for (size_t i = 0; i < sizeof(KeyData); ++i) {
-        EXPECT_EQ(after[i], 0xA5) << "wrote past the seven rows at " << i;
+        EXPECT_EQ(after[i], 0xA5) << "wrote past the rows at " << i;
+    }
+    // After the first 140 bytes, in this order: JUMP on Ctrl+Shift+変換, LOOP on Ctrl+Shift+Space,
+    // GOTO and the snippets unbound.
+    struct {
+        int32_t operation, vkey;
+        int16_t shift, ctrl;
+    } const later[] = {
+        {OP_JUMP, 0x1C, 1, 1},      {OP_LOOP, 0x20, 1, 1},      {OP_GOTO, 0, 0, 0},
+        {OP_SNIPPET1, 0, 0, 0},     {OP_SNIPPET1 + 1, 0, 0, 0}, {OP_SNIPPET1 + 2, 0, 0, 0},
+        {OP_SNIPPET1 + 3, 0, 0, 0}, {OP_SNIPPET1 + 4, 0, 0, 0}, {OP_SNIPPET1 + 5, 0, 0, 0},
+        {OP_SNIPPET1 + 6, 0, 0, 0}, {OP_SNIPPET8, 0, 0, 0}};
+    static_assert(KEY_DATA_STAMP_ROWS + sizeof later / sizeof later[0] == KEY_DATA_ROWS, "rows");
+    for (size_t i = 0; i < sizeof later / sizeof later[0]; ++i) {
+        const KeyData *found = &table[KEY_DATA_STAMP_ROWS + i];
+        EXPECT_EQ(found->operation, later[i].operation);
+        EXPECT_EQ(found->vkey, later[i].vkey) << OperationName(later[i].operation);
+        EXPECT_EQ(found->shift, later[i].shift);
+        EXPECT_EQ(found->ctrl, later[i].ctrl);
+        EXPECT_EQ(found->joyButton, 0);
     }
 }
 
@@ -160,7 +181,7 @@ TEST(KeyData, CompleteKeyDataKeepsTheBaseRowsAndDefaultsTheRest) {
         bool seventhKept;
     } const cases[] = {
         {"six rows: the seventh from the defaults", KEY_DATA_BASE_ROWS, &edited, false},
-        {"seven rows: the seventh as stored", KEY_DATA_ROWS, &edited, true},
+        {"seven rows: the seventh as stored", KEY_DATA_STAMP_ROWS, &edited, true},
         {"a seventh row binding another operation", KEY_DATA_ROWS, &foreign, false},
     };
     for (const auto &c : cases) {
@@ -175,6 +196,12 @@ TEST(KeyData, CompleteKeyDataKeepsTheBaseRowsAndDefaultsTheRest) {
         EXPECT_EQ(memcmp(table, before, sizeof(KeyData) * KEY_DATA_BASE_ROWS), 0);
         const void *seventh = c.seventhKept ? (const void *)c.seventh : DEFAULT_IMAGE + 120;
         EXPECT_EQ(memcmp(&table[KEY_DATA_BASE_ROWS], seventh, sizeof(KeyData)), 0);
+        // Every row past what the file held comes from the defaults.
+        KeyData defaults[KEY_DATA_ROWS];
+        SetDefaultKeyData(defaults);
+        EXPECT_EQ(memcmp(&table[KEY_DATA_STAMP_ROWS], &defaults[KEY_DATA_STAMP_ROWS],
+                         sizeof(KeyData) * (KEY_DATA_ROWS - KEY_DATA_STAMP_ROWS)),
+                  0);
     }
 }
 
