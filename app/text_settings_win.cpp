@@ -20,18 +20,28 @@ static const wchar_t STAMP_SECTION[] = L"Stamp";
 static const wchar_t SNIPPET_SECTION[] = L"Snippets";
 static const char TITLE[] = "Parlomix";
 
+// The profile API drops the spaces around a value, and a stamp or a snippet often ends in one:
+// values are written in double quotes, which the reading takes off again (by hand where a
+// profile implementation leaves them).
 static void ReadIniText(const wchar_t *path, const wchar_t *section, const wchar_t *key, char *out,
                         size_t size) {
-    wchar_t wide[SNIPPET_TEXT_SIZE];
-    IniReadText(path, section, key, L"", wide, SNIPPET_TEXT_SIZE);
-    if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, out, (int)size, NULL, NULL)) out[0] = '\0';
+    wchar_t wide[SNIPPET_TEXT_SIZE + 2];
+    IniReadText(path, section, key, L"", wide, SNIPPET_TEXT_SIZE + 2);
+    wchar_t *value = wide;
+    size_t length = wcslen(value);
+    if (length >= 2 && value[0] == L'"' && value[length - 1] == L'"') {
+        value[length - 1] = L'\0';
+        ++value;
+    }
+    if (!WideCharToMultiByte(CP_ACP, 0, value, -1, out, (int)size, NULL, NULL)) out[0] = '\0';
     out[size - 1] = '\0';
 }
 
 static bool WriteIniText(const wchar_t *path, const wchar_t *section, const wchar_t *key,
                          const char *text) {
-    wchar_t wide[SNIPPET_TEXT_SIZE];
-    if (!MultiByteToWideChar(CP_ACP, 0, text, -1, wide, SNIPPET_TEXT_SIZE)) wide[0] = L'\0';
+    wchar_t wide[SNIPPET_TEXT_SIZE + 2] = L"\"";
+    if (!MultiByteToWideChar(CP_ACP, 0, text, -1, wide + 1, SNIPPET_TEXT_SIZE)) wide[1] = L'\0';
+    wcscat(wide, L"\"");
     return IniWriteText(path, section, key, wide);
 }
 

@@ -77,7 +77,8 @@ TEST_F(Resolve, OnlyBitThirtyOneMeansReleased) {
 TEST_F(Resolve, OperationsThatCannotBeBoundDoNothing) {
     for (int32_t mode : {0, 1}) {
         options.playMode = mode;
-        for (int32_t op : {0, 2, 3, 6, 8, 10, 12, 13, 14, 16, 100, -1, -5, INT32_MIN, INT32_MAX}) {
+        for (int32_t op :
+             {0, 2, 3, 6, 8, 10, 12, 13, 14, OP_LAST + 1, 100, -1, -5, INT32_MIN, INT32_MAX}) {
             EXPECT_EQ(ResolveOperation(op, PRESSED, &options), OP_INVALID) << op;
             EXPECT_EQ(ResolveOperation(op, RELEASED, &options), OP_INVALID) << op;
         }

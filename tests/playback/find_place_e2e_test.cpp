@@ -24,10 +24,11 @@ using driver::Thumb;
 
 namespace {
 
-// The custom format and the offset: stamps are typed and read ten seconds ahead.
+// The custom format and the offset: stamps are typed and read ten seconds ahead. Values are
+// quoted as the program writes them, so that the snippet keeps its closing space.
 const wchar_t INI[] =
     L"\xFEFF[Stamp]\r\nFormat=<hh.mm.ss>\r\nOffset=+00:00:10\r\n"
-    L"[Snippets]\r\nText1={time} 話者: \r\n";
+    L"[Snippets]\r\nText1=\"{time} 話者: \"\r\n";
 
 void Binding(const Program &program, int32_t operation) {
     static const UINT ztCommand = RegisterWindowMessageA("ZT_Command");
@@ -51,6 +52,21 @@ std::wstring EditText(HWND edit) {
     wchar_t text[256];
     GetWindowTextW(edit, text, 256);
     return text;
+}
+
+// Waits for the edit box's text, pumping as a Unicode program does: typed characters outside
+// the code page's single bytes reach a Unicode window whole only through the W calls.
+std::wstring WaitForEditText(HWND edit, const std::wstring &text) {
+    DWORD start = GetTickCount();
+    while (EditText(edit) != text && GetTickCount() - start < 5000) {
+        MSG msg;
+        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_ALLINPUT);
+    }
+    return EditText(edit);
 }
 
 // How often the thumb went back while waiting; waits until it did `count` times.
@@ -96,8 +112,7 @@ TEST(FindPlaceE2e, SnippetStampJumpAndLoopInOneRun) {
     Binding(program, OP_SNIPPET1);
     Binding(program, OP_TIMESTAMP);
     const std::wstring expected = L"<00.00.10> 話者: <00.00.10>";
-    driver::WaitUntil([&] { return EditText(editor) == expected; });
-    EXPECT_EQ(EditText(editor), expected);
+    EXPECT_EQ(WaitForEditText(editor, expected), expected);
 
     // Playing: the clipboard's last stamp, less the offset.
     driver::Send(program.window, WM_COMMAND, IDM_PLAY_PAUSE);
