@@ -59,6 +59,17 @@ TEST(SettingsList, DefaultTableReadsRowByRow) {
         {"PITCH_UP", "[Ctrl][↑]", "(なし)"},
         {"PITCH_DOWN", "[Ctrl][↓]", "(なし)"},
         {"TIMESTAMP", "[Ctrl][変換]", "(なし)"},
+        {"JUMP", "[Shift][Ctrl][変換]", "(なし)"},
+        {"LOOP", "[Shift][Ctrl][Space]", "(なし)"},
+        {"GOTO", "(なし)", "(なし)"},
+        {"SNIPPET1", "(なし)", "(なし)"},
+        {"SNIPPET2", "(なし)", "(なし)"},
+        {"SNIPPET3", "(なし)", "(なし)"},
+        {"SNIPPET4", "(なし)", "(なし)"},
+        {"SNIPPET5", "(なし)", "(なし)"},
+        {"SNIPPET6", "(なし)", "(なし)"},
+        {"SNIPPET7", "(なし)", "(なし)"},
+        {"SNIPPET8", "(なし)", "(なし)"},
     };
     for (int i = 0; i < KEY_DATA_ROWS; ++i) {
         EXPECT_STREQ(OperationColumnText(&table[i]), expected[i][0]) << "row " << i;
