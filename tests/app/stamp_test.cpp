@@ -108,13 +108,4 @@ TEST(Stamp, OffsetsReadAndWrittenWithTheirSign) {
     }
 }
 
-TEST(Stamp, SnippetsTakeTheStampForEachTimeField) {
-    char out[SNIPPET_TEXT_SIZE];
-    ExpandSnippet(out, sizeof out, "{time}Interviewer: {time}", "[00:00:07] ");
-    EXPECT_STREQ(out, "[00:00:07] Interviewer: [00:00:07] ");
-    EXPECT_TRUE(SnippetNeedsTime("{time} A"));
-    EXPECT_FALSE(SnippetNeedsTime("[聞き取れず]"));
-    EXPECT_EQ(ExpandSnippet(out, 4, "{time}", "[00:00:07] "), 3);
-}
-
 }  // namespace

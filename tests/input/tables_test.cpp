@@ -137,6 +137,7 @@ static const unsigned char DEFAULT_IMAGE[140] = {
 
 TEST(KeyData, DefaultRowsByteImage) {
     KeyData table[KEY_DATA_ROWS + 1];
+    char text[KEY_TEXT_SIZE];
     memset(table, 0xA5, sizeof table);
     SetDefaultKeyData(table);
     EXPECT_EQ(memcmp(table, DEFAULT_IMAGE, sizeof DEFAULT_IMAGE), 0);
@@ -144,24 +145,15 @@ TEST(KeyData, DefaultRowsByteImage) {
     for (size_t i = 0; i < sizeof(KeyData); ++i) {
         EXPECT_EQ(after[i], 0xA5) << "wrote past the rows at " << i;
     }
-    // After the first 140 bytes, in this order: JUMP on Ctrl+Shift+変換, LOOP on Ctrl+Shift+Space,
-    // GOTO and the snippets unbound.
-    struct {
-        int32_t operation, vkey;
-        int16_t shift, ctrl;
-    } const later[] = {
-        {OP_JUMP, 0x1C, 1, 1},      {OP_LOOP, 0x20, 1, 1},      {OP_GOTO, 0, 0, 0},
-        {OP_SNIPPET1, 0, 0, 0},     {OP_SNIPPET1 + 1, 0, 0, 0}, {OP_SNIPPET1 + 2, 0, 0, 0},
-        {OP_SNIPPET1 + 3, 0, 0, 0}, {OP_SNIPPET1 + 4, 0, 0, 0}, {OP_SNIPPET1 + 5, 0, 0, 0},
-        {OP_SNIPPET1 + 6, 0, 0, 0}, {OP_SNIPPET8, 0, 0, 0}};
-    static_assert(KEY_DATA_STAMP_ROWS + sizeof later / sizeof later[0] == KEY_DATA_ROWS, "rows");
-    for (size_t i = 0; i < sizeof later / sizeof later[0]; ++i) {
-        const KeyData *found = &table[KEY_DATA_STAMP_ROWS + i];
-        EXPECT_EQ(found->operation, later[i].operation);
-        EXPECT_EQ(found->vkey, later[i].vkey) << OperationName(later[i].operation);
-        EXPECT_EQ(found->shift, later[i].shift);
-        EXPECT_EQ(found->ctrl, later[i].ctrl);
-        EXPECT_EQ(found->joyButton, 0);
+    // After the first 140 bytes: JUMP on Ctrl+Shift+変換, LOOP on Ctrl+Shift+Space, then GOTO and
+    // SNIPPET1..8 unbound, each row its own operation in number order.
+    const KeyData *later = &table[KEY_DATA_STAMP_ROWS];
+    EXPECT_EQ(FormatKeyText(&later[0], text), std::string("[Shift][Ctrl][変換]"));
+    EXPECT_EQ(FormatKeyText(&later[1], text), std::string("[Shift][Ctrl][Space]"));
+    for (int i = 0; i < KEY_DATA_ROWS - KEY_DATA_STAMP_ROWS; ++i) {
+        EXPECT_EQ(later[i].operation, OP_JUMP + i);
+        EXPECT_EQ(later[i].vkey == 0, i >= 2) << OperationName(later[i].operation);
+        EXPECT_EQ(later[i].joyButton, 0);
     }
 }
 
