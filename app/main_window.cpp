@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 
 #include <shellapi.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <new>
@@ -16,7 +17,9 @@
 #include "app/playback_win.h"
 #include "app/records.h"
 #include "app/settings_dialogs.h"
+#include "app/status_text.h"
 #include "app/status_line.h"
+#include "app/text_settings_win.h"
 #include "app/timestamp_win.h"
 #include "common/show_error.h"
 #include "help/help_viewer.h"
@@ -48,6 +51,10 @@ struct MainWindow {
     PedalInput pedals;
     // Stamps of TIMESTAMP presses that wait for the binding's modifiers to be let go.
     TimestampQueue timestamps;
+    // The stamp format, offset and snippets of parlomix.ini.
+    TextSettings text;
+    // Why JUMP or GOTO did not move, on the status line until TIMER_STATUS_NOTE; empty otherwise.
+    char note[STATUS_NOTE_SIZE];
     // The window placement record, reused for applying and reading the normal rectangle.
     WINDOWPLACEMENT placement;
     // The note that a file is remembered for this run only was shown.
@@ -90,14 +97,54 @@ static int32_t SystemDpi() {
     return dpi;
 }
 
+static void ShowNote(MainWindow *w, const char *note) {
+    snprintf(w->note, sizeof w->note, "%s", note);
+    if (note[0] != '\0') SetTimer(w->window, TIMER_STATUS_NOTE, STATUS_NOTE_MS, NULL);
+    w->port.invalidateStatus(w->port.context);
+}
+
+static void OnNoteTimer(MainWindow *w) {
+    KillTimer(w->window, TIMER_STATUS_NOTE);
+    ShowNote(w, "");
+}
+
+// Seeks to the clipboard's last stamp, less the offset the stamps were typed with.
+static void OnJump(MainWindow *w) {
+    static char clipboard[CLIPBOARD_TEXT_SIZE];
+    int64_t ms = 0;
+    bool found =
+        ReadClipboardText(w->window, clipboard) && FindLastStamp(clipboard, w->text.format, &ms);
+    JumpResult result = JUMP_DONE;
+    if (found) {
+        int64_t seconds = ms / 1000 - w->text.offsetSeconds;
+        result = JumpTo(&w->port, w->fileOpen, seconds, &w->playState);
+    }
+    ShowNote(w, JumpNoteText(result, !found));
+    RefreshAfterOperation(&w->port, &w->playState);
+}
+
+static void OnGoto(MainWindow *w) {
+    int32_t seconds = 0;
+    if (!w->fileOpen) {
+        ShowNote(w, JumpNoteText(JUMP_NO_FILE, false));
+        return;
+    }
+    if (!ShowGoto(w->window, w->text.format, w->playState.fileInfo.length, &seconds)) return;
+    ShowNote(w, JumpNoteText(JumpTo(&w->port, w->fileOpen, seconds, &w->playState), false));
+    RefreshAfterOperation(&w->port, &w->playState);
+}
+
 static void OnZtCommand(MainWindow *w, int32_t operationOrKey, int32_t flags) {
     int32_t operation = ResolveOperation(operationOrKey, flags, &optionData);
     if (operation == OP_INVALID) return;
     ClearStatusNote(w);
-    if (operation == OP_TIMESTAMP) {
-        TimestampPressed(&w->port, w->fileOpen, &w->timestamps, GetTickCount());
+    if (operation == OP_TIMESTAMP || (operation >= OP_SNIPPET1 && operation <= OP_SNIPPET8)) {
+        int snippet = operation == OP_TIMESTAMP ? -1 : operation - OP_SNIPPET1;
+        TimestampPressed(&w->port, w->fileOpen, &w->timestamps, GetTickCount(), &w->text, snippet);
         return;
     }
+    if (operation == OP_JUMP) return OnJump(w);
+    if (operation == OP_GOTO) return OnGoto(w);
     RunOperation(&w->port, &w->repeats, w->fileOpen, operation, &w->playState, &optionData);
     RefreshAfterOperation(&w->port, &w->playState);
 }
@@ -131,6 +178,8 @@ static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
     // Without the library the window gets no controls, yet opening a file still goes through
     // the port and reports the library's refusal.
     BindPlaybackPort(&w->port, &w->binding, window, w->seekBar, &w->layout);
+    w->binding.note = w->note;
+    LoadTextSettings(&w->text);
     if (!libraryStarted) {
         ShowError(window, "vbmp3_init error");
         return;
@@ -177,7 +226,7 @@ static void OnPaint(MainWindow *w) {
     if (w->binding.statusNote)
         DrawStatusNote(dc, &status, w->binding.statusNote);
     else
-        DrawStatusLine(dc, &status, &w->playState);
+        DrawStatusLine(dc, &status, &w->playState, w->note);
     DrawValueLabels(dc, &w->layout);
     EndPaint(w->window, &paint);
 }
@@ -187,6 +236,8 @@ static void OnTimer(MainWindow *w, UINT_PTR timerId) {
         RefreshTick(&w->port, &w->playState);
     else if (timerId == TIMER_TIMESTAMP)
         OnTimestampTimer(w->window, &w->timestamps);
+    else if (timerId == TIMER_STATUS_NOTE)
+        OnNoteTimer(w);
     else
         OnRepeatTimer(w->window, timerId, w->ZT_Command);
 }
@@ -215,6 +266,9 @@ static void OnCommand(MainWindow *w, int id) {
         if (ChooseAudioFile(w->window, &currentFile)) OpenCurrentFile(w);
         break;
     case IDM_OPERATION_SETTINGS: OnOperationSettings(w); break;
+    case IDM_TEXT_SETTINGS: ShowTextSettings(w->window, &w->text); break;
+    case IDM_JUMP: OnJump(w); break;
+    case IDM_GOTO: OnGoto(w); break;
     case IDM_HISTORY_DELETE: OnHistoryDeleteCommand(w->window); break;
     case IDC_ALWAYS_TOP:
         optionData.alwaysOnTop =

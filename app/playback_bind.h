@@ -15,6 +15,8 @@ struct PlaybackWindow {
     const Layout *layout;
     // Shown in place of the status line until the next command; null: none.
     const wchar_t *statusNote;
+    // The status line's note, owned by the window; empty when there is none.
+    const char *note;
 };
 
 // Fills `port` so that it acts on the library and on `binding`, which must outlive `port`.

@@ -41,6 +41,15 @@ static int32_t LibraryOpen(void *, const FileSpec *file, Vbmp3FileInfo *info) {
 
 static int32_t LibraryClose(void *) { return vbmp3_close(); }
 
+static void LibrarySetLoop(void *context, int32_t from, int32_t to) {
+    vbmp3_setLoop(from, to);
+    HWND bar = Bound(context)->seekBar;
+    if (to > from)
+        SendMessageA(bar, TBM_SETSEL, TRUE, MAKELPARAM(from, to));
+    else
+        SendMessageA(bar, TBM_CLEARSEL, TRUE, 0);
+}
+
 static void WindowStartTimer(void *context, int32_t id, int32_t periodMs) {
     SetTimer(Bound(context)->window, id, periodMs, NULL);
 }
@@ -59,7 +68,7 @@ static void WindowDrawStatus(void *context, const PlayState *playState) {
         if (bound->statusNote)
             DrawStatusNote(dc, &status, bound->statusNote);
         else
-            DrawStatusLine(dc, &status, playState);
+            DrawStatusLine(dc, &status, playState, bound->note);
         ReleaseDC(bound->window, dc);
     }
 }
@@ -113,6 +122,7 @@ void BindPlaybackPort(PlaybackPort *port, PlaybackWindow *binding, HWND window, 
     binding->seekBar = seekBar;
     binding->layout = layout;
     binding->statusNote = nullptr;
+    binding->note = "";
     port->context = binding;
     port->getState = LibraryGetState;
     port->play = LibraryPlay;
@@ -124,6 +134,7 @@ void BindPlaybackPort(PlaybackPort *port, PlaybackWindow *binding, HWND window, 
     port->getPitch = LibraryGetPitch;
     port->open = LibraryOpen;
     port->close = LibraryClose;
+    port->setLoop = LibrarySetLoop;
     port->startTimer = WindowStartTimer;
     port->stopTimer = WindowStopTimer;
     port->postPitch = WindowPostPitch;

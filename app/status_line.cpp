@@ -5,10 +5,10 @@
 
 #include <wchar.h>
 
-void DrawStatusLine(HDC dc, const RECT *statusRect, const PlayState *playState) {
-    char text[STATUS_TEXT_SIZE];
-    int length = FormatStatusText(text, sizeof text, playState->state, playState->position,
-                                  playState->fileInfo.length);
+void DrawStatusLine(HDC dc, const RECT *statusRect, const PlayState *playState, const char *note) {
+    char text[STATUS_LINE_SIZE];
+    int length = FormatStatusLine(text, sizeof text, playState->state, playState->position,
+                                  playState->fileInfo.length, playState->loop, note);
     HGDIOBJ previous = SelectObject(dc, GetStockObject(SYSTEM_FIXED_FONT));
     // Opaque, so each line covers the one before without erasing.
     SetBkMode(dc, OPAQUE);

@@ -7,7 +7,8 @@
 #include "app/layout.h"
 #include "playback/play_state.h"
 
-void DrawStatusLine(HDC dc, const RECT *statusRect, const PlayState *playState);
+// `note`, when not empty, follows the state for as long as the window keeps it.
+void DrawStatusLine(HDC dc, const RECT *statusRect, const PlayState *playState, const char *note);
 // A note in place of the status line, over the whole of its rectangle.
 void DrawStatusNote(HDC dc, const RECT *statusRect, const wchar_t *note);
 // The labels "PITCH", "REV" and "REW_FF" under the seek bar, in the context's own font.

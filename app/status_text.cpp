@@ -6,6 +6,8 @@
 
 #include "audio/vbmp3.h"
 #include "common/file_spec.h"
+#include "playback/controller.h"
+#include "playback/play_state.h"
 
 const char *StatusWord(int32_t state) {
     switch (state) {
@@ -36,6 +38,26 @@ int FormatStatusText(char *out, size_t size, int32_t state, int32_t position, in
     FormatClockText(lengthText, sizeof lengthText, length);
     int n = snprintf(out, size, "%-8s  %s / %s", StatusWord(state), positionText, lengthText);
     return WrittenLength(n, size);
+}
+
+int FormatStatusLine(char *out, size_t size, int32_t state, int32_t position, int32_t length,
+                     int32_t loop, const char *note) {
+    char status[STATUS_TEXT_SIZE];
+    FormatStatusText(status, sizeof status, state, position, length);
+    const char *mark = loop == LOOP_ON ? "  LOOP" : loop == LOOP_MARKED ? "  LOOP A-" : "";
+    bool noted = note != nullptr && note[0] != '\0';
+    int n = snprintf(out, size, "%s%s%s%s", status, mark, noted ? "  " : "", noted ? note : "");
+    return WrittenLength(n, size);
+}
+
+const char *JumpNoteText(int32_t jumpResult, bool noStamp) {
+    if (noStamp) return "クリップボードに時刻がありません";
+    switch (jumpResult) {
+    case JUMP_NO_FILE: return "ファイルが開かれていません";
+    case JUMP_BEFORE_START: return "その時刻は録音の始まりより前です";
+    case JUMP_PAST_END: return "その時刻は録音の終わりより後です";
+    default: return "";
+    }
 }
 
 int FormatTimestampText(char *out, size_t size, int32_t position) {

@@ -25,6 +25,20 @@ int FormatClockText(char *out, size_t size, int32_t seconds);
 // "%-8s  %s / %s" with the state word and the two clock texts.
 int FormatStatusText(char *out, size_t size, int32_t state, int32_t position, int32_t length);
 
+// How long a note stays on the status line.
+enum { STATUS_NOTE_MS = 4000 };
+
+// The note for what JUMP or GOTO found (a JumpResult of playback/controller.h), or "" when it
+// moved; `noStamp` for a clipboard without a stamp.
+const char *JumpNoteText(int32_t jumpResult, bool noStamp);
+
+enum { STATUS_NOTE_SIZE = 96, STATUS_LINE_SIZE = STATUS_TEXT_SIZE + STATUS_NOTE_SIZE + 16 };
+
+// The status text, then "  LOOP" while `loop` is LOOP_ON ("  LOOP A-" once only A is marked),
+// then two spaces and `note` when it is not empty.
+int FormatStatusLine(char *out, size_t size, int32_t state, int32_t position, int32_t length,
+                     int32_t loop, const char *note);
+
 // "[%s] " with the clock text of `position`, as typed into the focused program: "[00:12:34] ".
 int FormatTimestampText(char *out, size_t size, int32_t position);
 

@@ -1,5 +1,6 @@
-// The TIMESTAMP operation's decisions, free of Win32: a press queues the heard position as
-// "[hh:mm:ss] ", and the queue is typed into the focused program only once no modifier key is
+// The TIMESTAMP and SNIPPET operations' decisions, free of Win32: a press queues the heard
+// position as a stamp in the configured format (or a snippet, its {time} made the stamp), and the
+// queue is typed into the focused program only once no modifier key is
 // held, so that the binding's Ctrl never turns the digits into shortcuts. The main window polls
 // with a short timer meanwhile (timestamp_win.h), never blocking its thread.
 #ifndef PARLOMIX_TIMESTAMP_H
@@ -7,6 +8,7 @@
 
 #include <stdint.h>
 
+#include "app/stamp.h"
 #include "playback/controller.h"
 #include "playback/playback_port.h"
 
@@ -16,7 +18,7 @@ enum {
     // Stamps still waiting this long after the first press (a modifier held on, or a key state
     // that never clears) are dropped rather than typed somewhere the user no longer expects.
     TIMESTAMP_WAIT_LIMIT_MS = 10000,
-    TIMESTAMP_QUEUE_SIZE = 96
+    TIMESTAMP_QUEUE_SIZE = 512
 };
 
 // Stamps of presses not yet typed, back to back, and the tick of the first of them.
@@ -26,11 +28,13 @@ struct TimestampQueue {
     uint32_t firstQueuedAt;
 };
 
-// A TIMESTAMP press at tick `nowMs`: with a file open, the position the library reports now is
-// appended as its stamp and the poll timer started; returns false, doing nothing, when no file
-// is open or the queue is full. Playback is not touched.
+// A TIMESTAMP press (`snippet` -1) or a press of snippet `snippet` at tick `nowMs`: the stamp
+// of the position the library reports now, with the settings' format and offset, or the snippet
+// with that stamp for each {time}, is appended and the poll timer started. Returns false, doing
+// nothing, when the text needs a position and no file is open, when it is empty, or when the
+// queue has no room for it. Playback is not touched.
 bool TimestampPressed(const PlaybackPort *port, bool fileOpen, TimestampQueue *queue,
-                      uint32_t nowMs);
+                      uint32_t nowMs, const TextSettings *settings, int snippet);
 
 enum TimestampStep { TIMESTAMP_WAIT, TIMESTAMP_TYPE, TIMESTAMP_DROP };
 

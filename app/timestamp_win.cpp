@@ -15,12 +15,14 @@ static bool AnyModifierHeld(void) {
 }
 
 static void TypeText(const char *text, int32_t length) {
-    INPUT inputs[2 * TIMESTAMP_QUEUE_SIZE];
+    // Snippets hold code-page text: each UTF-16 unit goes as its own keystroke.
+    static WCHAR units[TIMESTAMP_QUEUE_SIZE];
+    static INPUT inputs[2 * TIMESTAMP_QUEUE_SIZE];
+    int unitCount = MultiByteToWideChar(CP_ACP, 0, text, length, units, TIMESTAMP_QUEUE_SIZE);
     memset(inputs, 0, sizeof inputs);
     UINT count = 0;
-    for (int32_t i = 0; i < length && count + 2 <= sizeof inputs / sizeof inputs[0]; ++i) {
-        // The stamp is ASCII, so each byte is its own UTF-16 code unit.
-        WORD unit = (WORD)(unsigned char)text[i];
+    for (int32_t i = 0; i < unitCount && count + 2 <= sizeof inputs / sizeof inputs[0]; ++i) {
+        WORD unit = units[i];
         for (int up = 0; up < 2; ++up) {
             inputs[count].type = INPUT_KEYBOARD;
             inputs[count].ki.wScan = unit;

@@ -87,6 +87,7 @@ struct Player {
     std::vector<int16_t> history;  // the last HISTORY_MS written, by device frame
     Tag tags[TAG_RING];            // the last buffers written, oldest overwritten first
     uint32_t tagCount;             // written since the last reset
+    double loopFrom, loopTo;       // source frames of the loop; loopTo 0: no loop
 };
 }  // namespace
 
@@ -208,12 +209,49 @@ static bool Write(Player &p, OutBuffer &b, uint32_t frames, double from, double 
     return true;
 }
 
+// ---- loop -------------------------------------------------------------------------------------
+
+static bool Looping(const Player &p) { return p.loopTo > p.loopFrom; }
+
+// Back to the loop's start, with the fade-in of a start; what was written before plays out, so
+// the sound goes on without a gap.
+static void LoopBack(Player &p) {
+    uint64_t f = uint64_t(p.loopFrom);
+    SeekDecoder(p.decoder, f);
+    StretchReset(p.stretch, p.format.channels, p.format.rate, f);
+    p.inputEnded = false;
+    p.fadeLeft = p.fadeFrames;
+    p.lastTo = double(f);
+}
+
+// A buffer of `done` frames for source from..*to that reaches the loop's end is cut there, its
+// last frames faded out, and the pipeline goes back to the start. Returns the frames kept.
+static uint32_t CutAtLoopEnd(Player &p, int16_t *out, uint32_t done, double from, double *to) {
+    if (!Looping(p) || done == 0 || *to < p.loopTo || *to <= from) return done;
+    double share = (p.loopTo - from) / (*to - from);
+    uint32_t kept = share <= 0 ? 1 : uint32_t(ceil(share * done));
+    if (kept > done) kept = done;
+    uint32_t fade = kept < p.fadeFrames ? kept : p.fadeFrames;
+    int c = p.format.channels;
+    for (uint32_t i = 0; i < fade; ++i) {
+        double gain = 0.5 + 0.5 * cos(3.14159265358979 * (i + 1) / fade);
+        int16_t *frame = out + size_t(kept - fade + i) * size_t(c);
+        for (int ch = 0; ch < c; ++ch) frame[ch] = int16_t(lrint(frame[ch] * gain));
+    }
+    *to = p.loopTo;
+    LoopBack(p);
+    return kept;
+}
+
 // ---- feeding ----------------------------------------------------------------------------------
 
 // Fills `out` with up to `want` frames of stretched sound; from/to get the source span.
 static uint32_t Produce(Player &p, int16_t *out, uint32_t want, double *from, double *to) {
     uint32_t done = 0;
     int c = p.format.channels;
+    // Past the loop's end already (B set behind the sound), or the file ended inside the loop.
+    if (Looping(p) && (p.lastTo >= p.loopTo || (p.inputEnded && StretchReady(p.stretch) == 0)))
+        LoopBack(p);
     *from = *to = p.lastTo;
     while (done < want) {
         double a, b;
@@ -247,7 +285,7 @@ static uint32_t Produce(Player &p, int16_t *out, uint32_t want, double *from, do
         double gain = 0.5 - 0.5 * cos(3.14159265358979 * k);
         for (int ch = 0; ch < c; ++ch) out[i * c + ch] = int16_t(lrint(out[i * c + ch] * gain));
     }
-    return done;
+    return CutAtLoopEnd(p, out, done, *from, to);
 }
 
 static bool AnyQueued(const Player &p) {
@@ -690,5 +728,16 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_getPitch(void) {
     ScopedLock locked(&lock);
     int32_t r = started ? pitch : 0;
     return r;
+}
+
+// loop
+VBMP3_API int32_t VBMP3_CALL vbmp3_setLoop(int32_t from, int32_t to) {
+    ScopedLock locked(&lock);
+    if (!player) return 0;
+    double last = double(player->format.frames), rate = player->format.rate;
+    player->loopFrom = from <= 0 ? 0 : double(from) * rate < last ? double(from) * rate : last;
+    player->loopTo = to <= from ? 0 : double(to) * rate < last ? double(to) * rate : last;
+    if (player->loopTo <= player->loopFrom) player->loopFrom = player->loopTo = 0;
+    return 1;
 }
 }

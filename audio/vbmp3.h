@@ -58,6 +58,11 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_getPitch(void);
 // wide open: vbmp3_open for a path of any characters, as UTF-16; vbmp3_open reads its path in the
 // system's ANSI code page.
 VBMP3_API int32_t VBMP3_CALL vbmp3_openW(const wchar_t *path, Vbmp3FileInfo *info);
+
+// loop: plays `from`..`to` (seconds) over and over, going back to `from` at `to` with the short
+// fade of a seek, at any pitch; `to` <= `from` ends the loop. Returns 0 with no file open. The
+// loop belongs to the open file: opening or closing one ends it.
+VBMP3_API int32_t VBMP3_CALL vbmp3_setLoop(int32_t from, int32_t to);
 #ifdef __cplusplus
 }
 #endif

@@ -15,6 +15,9 @@ int32_t ResolveOperation(int32_t operation, int32_t keyFlags, const OptionData *
     case OP_PITCH_UP: return released ? OP_PITCH_UP_END : OP_PITCH_UP;
     case OP_PITCH_DOWN: return released ? OP_PITCH_DOWN_END : OP_PITCH_DOWN;
     case OP_TIMESTAMP: return released ? OP_INVALID : OP_TIMESTAMP;
-    default: return OP_INVALID;
+    default:
+        // The operations past TIMESTAMP act once, on the press.
+        if (operation >= OP_JUMP && operation <= OP_LAST) return released ? OP_INVALID : operation;
+        return OP_INVALID;
     }
 }

@@ -22,6 +22,17 @@ const OperationEntry OperationTable[OPERATION_TABLE_ROWS] = {
     {OP_SEEK, "SEEK"},
     {OP_INVALID, "INVALID"},
     {OP_TIMESTAMP, "TIMESTAMP"},
+    {OP_JUMP, "JUMP"},
+    {OP_LOOP, "LOOP"},
+    {OP_GOTO, "GOTO"},
+    {OP_SNIPPET1, "SNIPPET1"},
+    {OP_SNIPPET1 + 1, "SNIPPET2"},
+    {OP_SNIPPET1 + 2, "SNIPPET3"},
+    {OP_SNIPPET1 + 3, "SNIPPET4"},
+    {OP_SNIPPET1 + 4, "SNIPPET5"},
+    {OP_SNIPPET1 + 5, "SNIPPET6"},
+    {OP_SNIPPET1 + 6, "SNIPPET7"},
+    {OP_SNIPPET8, "SNIPPET8"},
 };
 const int32_t OperationTableCount = OPERATION_TABLE_ROWS;
 
@@ -191,17 +202,23 @@ void SetKeyData(KeyData *row, int32_t vkey, int16_t shift, int16_t ctrl, int16_t
 
 static const struct {
     int32_t vkey;
+    int16_t shift;
+    int16_t ctrl;
     int16_t joyButton;
     int32_t operation;
 } DEFAULT_ROWS[KEY_DATA_ROWS] = {
-    {0x20, 1, OP_PLAY_PAUSE}, {0x1D, 2, OP_STOP},       {0x25, 3, OP_REW},       {0x27, 4, OP_FF},
-    {0x26, 0, OP_PITCH_UP},   {0x28, 0, OP_PITCH_DOWN}, {0x1C, 0, OP_TIMESTAMP},
+    {0x20, 0, 1, 1, OP_PLAY_PAUSE}, {0x1D, 0, 1, 2, OP_STOP},      {0x25, 0, 1, 3, OP_REW},
+    {0x27, 0, 1, 4, OP_FF},         {0x26, 0, 1, 0, OP_PITCH_UP},  {0x28, 0, 1, 0, OP_PITCH_DOWN},
+    {0x1C, 0, 1, 0, OP_TIMESTAMP},  {0x1C, 1, 1, 0, OP_JUMP},      {0x20, 1, 1, 0, OP_LOOP},
+    {0, 0, 0, 0, OP_GOTO},          {0, 0, 0, 0, OP_SNIPPET1},     {0, 0, 0, 0, OP_SNIPPET1 + 1},
+    {0, 0, 0, 0, OP_SNIPPET1 + 2},  {0, 0, 0, 0, OP_SNIPPET1 + 3}, {0, 0, 0, 0, OP_SNIPPET1 + 4},
+    {0, 0, 0, 0, OP_SNIPPET1 + 5},  {0, 0, 0, 0, OP_SNIPPET1 + 6}, {0, 0, 0, 0, OP_SNIPPET8},
 };
 
 static void SetDefaultRow(KeyData *table, int i) {
     memset(&table[i], 0, sizeof table[i]);
-    SetKeyData(&table[i], DEFAULT_ROWS[i].vkey, 0, 1, 0, 0, DEFAULT_ROWS[i].joyButton,
-               DEFAULT_ROWS[i].operation);
+    SetKeyData(&table[i], DEFAULT_ROWS[i].vkey, DEFAULT_ROWS[i].shift, DEFAULT_ROWS[i].ctrl, 0, 0,
+               DEFAULT_ROWS[i].joyButton, DEFAULT_ROWS[i].operation);
 }
 
 void SetDefaultKeyData(KeyData *table) {

@@ -25,7 +25,15 @@ enum {
     OP_SEEK = 13,
     OP_INVALID = 14,
     // Types the heard position into the focused program; playback is not touched.
-    OP_TIMESTAMP = 15
+    OP_TIMESTAMP = 15,
+    // Finding the place again: the clipboard's last stamp, a loop A-B, a time typed in a box.
+    OP_JUMP = 16,
+    OP_LOOP = 17,
+    OP_GOTO = 18,
+    // Type the eight text snippets, OP_SNIPPET1 + i for snippet i, as TIMESTAMP types.
+    OP_SNIPPET1 = 19,
+    OP_SNIPPET8 = 26,
+    OP_LAST = OP_SNIPPET8
 };
 
 struct OperationEntry {
@@ -43,7 +51,7 @@ struct KeyNameEntry {
     const char *name;
 };
 
-enum { OPERATION_TABLE_ROWS = 15, JOY_BUTTON_TABLE_ROWS = 5, KEY_NAME_TABLE_ROWS = 115 };
+enum { OPERATION_TABLE_ROWS = 26, JOY_BUTTON_TABLE_ROWS = 5, KEY_NAME_TABLE_ROWS = 115 };
 
 extern const OperationEntry OperationTable[OPERATION_TABLE_ROWS];
 extern const int32_t OperationTableCount;
@@ -62,9 +70,10 @@ const char *KeyName(int32_t vkey);
 void SetKeyData(KeyData *row, int32_t vkey, int16_t shift, int16_t ctrl, int16_t alt, int16_t win,
                 int16_t joyButton, int32_t operation);
 
-// Writes the seven default rows: Ctrl with Space, 無変換, ←, →, ↑, ↓, 変換 for PLAY/PAUSE, STOP,
-// REW, FF, PITCH_UP, PITCH_DOWN, TIMESTAMP; joystick buttons 1 to 4 on the first four rows;
-// reserved bytes zero.
+// Writes the default rows: Ctrl with Space, 無変換, ←, →, ↑, ↓, 変換 for PLAY/PAUSE, STOP,
+// REW, FF, PITCH_UP, PITCH_DOWN, TIMESTAMP; Ctrl+Shift with 変換 and Space for JUMP and LOOP;
+// GOTO and the snippets unbound; joystick buttons 1 to 4 on the first four rows; reserved bytes
+// zero.
 void SetDefaultKeyData(KeyData *table);
 
 // Completes a table of which a file gave the first `rowsRead` rows (at least KEY_DATA_BASE_ROWS):

@@ -14,6 +14,7 @@ static const PlayMenuRow PLAY_MENU_ROWS[] = {
     {IDM_FF, OP_FF, OP_FF_END, true},
     {IDM_PITCH_UP, OP_PITCH_UP, OP_PITCH_UP_END, false},
     {IDM_PITCH_DOWN, OP_PITCH_DOWN, OP_PITCH_DOWN_END, false},
+    {IDM_LOOP, OP_LOOP, 0, true},
 };
 static const int32_t PLAY_MENU_ROW_COUNT = sizeof PLAY_MENU_ROWS / sizeof PLAY_MENU_ROWS[0];
 
@@ -50,11 +51,51 @@ static void Pause(const PlaybackPort *port) {
     StopRefresh(port);
 }
 
-static void Resume(const PlaybackPort *port, int32_t position, const OptionData *options) {
+void ClearLoop(const PlaybackPort *port, PlayState *playState) {
+    if (playState->loop == LOOP_ON) port->setLoop(port->context, 0, 0);
+    playState->loop = LOOP_OFF;
+    playState->loopFrom = playState->loopTo = 0;
+}
+
+// A seek to `target` that leaves the loop (or, with only A marked, goes before A) ends it.
+static void SeekLeavesLoop(const PlaybackPort *port, int32_t target, PlayState *playState) {
+    int32_t end = playState->loop == LOOP_ON ? playState->loopTo : playState->fileInfo.length;
+    if (playState->loop != LOOP_OFF && (target < playState->loopFrom || target > end))
+        ClearLoop(port, playState);
+}
+
+// A marks where the listener is; B the end of the second being heard, so that the passage just
+// heard is inside, and always at least a second after A.
+static void LoopPressed(const PlaybackPort *port, int32_t position, PlayState *playState) {
+    if (playState->loop == LOOP_ON) {
+        ClearLoop(port, playState);
+    } else if (playState->loop == LOOP_MARKED) {
+        int32_t to = position + 1;
+        if (to <= playState->loopFrom) to = playState->loopFrom + 1;
+        if (to > playState->fileInfo.length) to = playState->fileInfo.length;
+        if (to <= playState->loopFrom) {
+            ClearLoop(port, playState);
+            return;
+        }
+        playState->loop = LOOP_ON;
+        playState->loopTo = to;
+        port->setLoop(port->context, playState->loopFrom, to);
+    } else {
+        playState->loop = LOOP_MARKED;
+        playState->loopFrom = position;
+    }
+}
+
+static void Resume(const PlaybackPort *port, int32_t position, const OptionData *options,
+                   const PlayState *playState) {
     int32_t target = position - options->revSeconds;
     if (target < 0) {
         target = 0;
     }
+    // Inside the loop a resume goes back, but never before A.
+    bool inLoop = playState->loop == LOOP_ON && position >= playState->loopFrom &&
+                  position <= playState->loopTo;
+    if (inLoop && target < playState->loopFrom) target = playState->loopFrom;
     port->seek(port->context, target);
     port->restart(port->context);
     StartRefresh(port);
@@ -68,6 +109,7 @@ static void RewStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t pos
         target = 0;
     }
     playState->seekPosition = target;
+    SeekLeavesLoop(port, target, playState);
     port->seek(port->context, target);
     StartRepeat(port, repeats, TIMER_REW_REPEAT);
 }
@@ -80,6 +122,7 @@ static void FfStep(const PlaybackPort *port, RepeatTimers *repeats, int32_t posi
         target = playState->fileInfo.length;
     }
     playState->seekPosition = target;
+    SeekLeavesLoop(port, target, playState);
     port->seek(port->context, target);
     StartRepeat(port, repeats, TIMER_FF_REPEAT);
 }
@@ -162,7 +205,7 @@ int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, bool fileO
         if (playing) {
             Pause(port);
         } else if (paused) {
-            Resume(port, position, options);
+            Resume(port, position, options, playState);
         } else {
             Play(port);
         }
@@ -172,7 +215,7 @@ int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, bool fileO
             return -1;
         }
         if (paused) {
-            Resume(port, position, options);
+            Resume(port, position, options, playState);
         } else {
             Play(port);
         }
@@ -189,6 +232,7 @@ int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, bool fileO
         }
         port->stop(port->context);
         StopRefresh(port);
+        ClearLoop(port, playState);
         break;
     case OP_REW:
         if (stopped) {
@@ -209,6 +253,12 @@ int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, bool fileO
     case OP_PITCH_UP: PitchStep(port, repeats, +1, options); break;
     case OP_PITCH_DOWN: PitchStep(port, repeats, -1, options); break;
     case OP_SEEK: SeekPaused(port, state, playState); break;
+    case OP_LOOP:
+        if (stopped) {
+            return -1;
+        }
+        LoopPressed(port, position, playState);
+        break;
     case OP_INVALID: return -1;
     default: break;
     }
@@ -251,7 +301,9 @@ void SeekBarScrolled(const PlaybackPort *port, bool fileOpen, SeekBarEvent event
         playState->position = port->getThumb(port->context);
         port->drawStatus(port->context, playState);
     } else if (event == SEEK_BAR_RELEASE) {
-        if (port->seek(port->context, port->getThumb(port->context)) == 0) {
+        int32_t target = port->getThumb(port->context);
+        SeekLeavesLoop(port, target, playState);
+        if (port->seek(port->context, target) == 0) {
             port->showError(port->context, SEEK_ERROR_TEXT);
             return;
         }
@@ -259,6 +311,25 @@ void SeekBarScrolled(const PlaybackPort *port, bool fileOpen, SeekBarEvent event
         port->invalidateStatus(port->context);
         StartRefresh(port);
     }
+}
+
+JumpResult JumpTo(const PlaybackPort *port, bool fileOpen, int64_t seconds, PlayState *playState) {
+    if (!fileOpen) return JUMP_NO_FILE;
+    if (seconds < 0) return JUMP_BEFORE_START;
+    if (seconds > playState->fileInfo.length) return JUMP_PAST_END;
+    int32_t position = 0;
+    int32_t state = port->getState(port->context, &position);
+    // The library seeks only a playing or paused file: a stopped one waits paused there.
+    if (state == VBMP3_STOPPED) {
+        port->play(port->context);
+        port->pause(port->context);
+    }
+    SeekLeavesLoop(port, (int32_t)seconds, playState);
+    if (port->seek(port->context, (int32_t)seconds) == 0) {
+        port->showError(port->context, SEEK_ERROR_TEXT);
+    }
+    playState->state = port->getState(port->context, &playState->position);
+    return JUMP_DONE;
 }
 
 void PitchBoxChanged(const PlaybackPort *port, int32_t value, OptionData *options) {

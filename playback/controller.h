@@ -22,7 +22,9 @@ struct RepeatTimers {
     bool running[REPEAT_TIMER_COUNT];
 };
 
-// Carries out `operation` on the open file. Returns 0 when no file is open (an _END operation
+// Carries out `operation` on the open file. OP_LOOP marks A, then B (playing A-B over and over),
+// then ends the loop; STOP and a seek outside the loop end it too, and a resume inside it goes
+// back revSeconds but never before A. Returns 0 when no file is open (an _END operation
 // still stops its repeat then, and nothing else is done), -1 when the operation
 // does not apply in the current state (then `playState` keeps every byte), 1 otherwise, after
 // `state` and `position` were read back. Reads revSeconds, rewSeconds, ffSeconds and pitchStep
@@ -31,6 +33,15 @@ struct RepeatTimers {
 // `options` is written.
 int32_t RunOperation(const PlaybackPort *port, RepeatTimers *repeats, bool fileOpen,
                      int32_t operation, PlayState *playState, OptionData *options);
+
+// Ends the loop A-B (or the A marked for it): the library and the seek bar let it go.
+void ClearLoop(const PlaybackPort *port, PlayState *playState);
+
+enum JumpResult { JUMP_DONE, JUMP_NO_FILE, JUMP_BEFORE_START, JUMP_PAST_END };
+
+// JUMP and GOTO: seeks to `seconds`, keeping the play state (a stopped file waits paused there);
+// a seek outside the loop ends it. Nothing moves unless JUMP_DONE is returned.
+JumpResult JumpTo(const PlaybackPort *port, bool fileOpen, int64_t seconds, PlayState *playState);
 
 // Stops every repeat timer that runs: a closed or failed file ends every held step.
 void StopAllRepeats(const PlaybackPort *port, RepeatTimers *repeats);

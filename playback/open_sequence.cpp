@@ -28,6 +28,7 @@ void OpenFileSequence(const PlaybackPort *port, RepeatTimers *repeats, bool *fil
                       PlayState *playState, const FileSpec *file, OptionData *options) {
     // Whatever happens next, the file a held step was meant for is gone.
     StopAllRepeats(port, repeats);
+    ClearLoop(port, playState);
     if (*fileOpen) {
         SetHistoryPosition(0, playState->position);
         port->close(port->context);

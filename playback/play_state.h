@@ -13,7 +13,13 @@ struct PlayState {
     int32_t position;        // whole seconds
     int32_t seekPosition;    // target of the last REW/FF step; where OP_SEEK goes
     Vbmp3FileInfo fileInfo;  // its last 4 bytes are the length
+    // The loop A-B: LOOP_OFF, LOOP_MARKED once A is set, LOOP_ON while A-B repeats (seconds).
+    int32_t loop;
+    int32_t loopFrom;
+    int32_t loopTo;
 };
-static_assert(offsetof(PlayState, fileInfo) == 12 && sizeof(PlayState) == 284, "PlayState layout");
+static_assert(offsetof(PlayState, fileInfo) == 12 && sizeof(PlayState) == 296, "PlayState layout");
+
+enum { LOOP_OFF = 0, LOOP_MARKED = 1, LOOP_ON = 2 };
 
 #endif

@@ -24,6 +24,8 @@ struct PlaybackPort {
     // Opens the file by its real path (its stored form where it has no other).
     int32_t (*open)(void *context, const FileSpec *file, Vbmp3FileInfo *info);
     int32_t (*close)(void *context);
+    // The library repeats `from`..`to` (seconds) and the seek bar shows it; to <= from: no loop.
+    void (*setLoop)(void *context, int32_t from, int32_t to);
 
     // The main window: its timers, messages and controls.
     void (*startTimer)(void *context, int32_t id, int32_t periodMs);

@@ -9,6 +9,8 @@
 #define IDI_PARLOMIX 114
 #define IDD_ASSIGNMENT 119
 #define IDD_ABOUT 123
+#define IDD_GOTO 130
+#define IDD_TEXT_SETTINGS 131
 #define IDS_APP_TITLE 124
 
 #define IDM_EXIT 40005
@@ -22,6 +24,10 @@
 #define IDM_PITCH_UP 40026
 #define IDM_PITCH_DOWN 40027
 #define IDM_OPERATION_SETTINGS 40030
+#define IDM_JUMP 40040
+#define IDM_LOOP 40041
+#define IDM_GOTO 40042
+#define IDM_TEXT_SETTINGS 40043
 #define IDM_HISTORY_DELETE 40100
 // The history's items take the ids from IDM_HISTORY_FIRST on, one per slot (HISTORY_SLOTS).
 #define IDM_HISTORY_FIRST 41000
@@ -46,6 +52,8 @@
 #define TIMER_PITCH_UP_REPEAT 4
 #define TIMER_PITCH_DOWN_REPEAT 5
 #define TIMER_TIMESTAMP 6
+// Ends a note on the status line (why JUMP did not move).
+#define TIMER_STATUS_NOTE 7
 
 // Posted to the main window to carry a new pitch to the pitch box: wParam = the pitch, lParam 0.
 #define WM_PITCH_CHANGED (WM_USER + 1)
@@ -61,6 +69,15 @@
 #define IDC_WIN 1012
 #define IDC_KEY_LIST 1021
 #define IDC_BUTTON_LIST 1025
+// GOTO dialog (IDD_GOTO)
+#define IDC_GOTO_TIME 1100
+#define IDC_GOTO_RANGE 1101
+// Text input settings dialog (IDD_TEXT_SETTINGS); the eight snippet boxes take the ids from
+// IDC_SNIPPET_FIRST on, one per snippet.
+#define IDC_STAMP_FORMAT 1102
+#define IDC_STAMP_EXAMPLE 1103
+#define IDC_STAMP_OFFSET 1104
+#define IDC_SNIPPET_FIRST 1110
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

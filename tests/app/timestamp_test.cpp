@@ -15,9 +15,14 @@ struct Timestamp : ::testing::Test {
     FakeWorld world;
     PlaybackPort port;
     TimestampQueue queue;
+    TextSettings text;
     void SetUp() override {
         BindFakePort(&port, &world);
         ClearTimestamps(&queue);
+        SetDefaultTextSettings(&text);
+    }
+    bool Press(bool fileOpen, uint32_t now, int snippet = -1) {
+        return TimestampPressed(&port, fileOpen, &queue, now, &text, snippet);
     }
 };
 
@@ -42,7 +47,7 @@ TEST_F(Timestamp, APressQueuesTheReportedPositionInEveryStateAndNothingWithoutAF
         world.state = row.state;
         world.position = row.position;
         ClearTimestamps(&queue);
-        EXPECT_EQ(TimestampPressed(&port, row.fileOpen, &queue, 5000), row.queued);
+        EXPECT_EQ(Press(row.fileOpen, 5000), row.queued);
         EXPECT_STREQ(queue.text, row.text);
         EXPECT_EQ(queue.length, (int32_t)strlen(row.text));
         // Only the state is read: playback goes on as it was.
@@ -54,16 +59,46 @@ TEST_F(Timestamp, APressQueuesTheReportedPositionInEveryStateAndNothingWithoutAF
 TEST_F(Timestamp, PressesWhileWaitingAreTypedTogetherUntilTheQueueIsFull) {
     world.state = VBMP3_PLAYING;
     world.position = 61;
-    ASSERT_TRUE(TimestampPressed(&port, true, &queue, 1000));
+    ASSERT_TRUE(Press(true, 1000));
     world.position = 62;
-    ASSERT_TRUE(TimestampPressed(&port, true, &queue, 1500));
+    ASSERT_TRUE(Press(true, 1500));
     EXPECT_STREQ(queue.text, "[00:01:01] [00:01:02] ");
     EXPECT_EQ(queue.firstQueuedAt, 1000u) << "the wait is bounded from the first press";
     int presses = 2;
-    while (TimestampPressed(&port, true, &queue, 2000)) ++presses;
+    while (Press(true, 2000)) ++presses;
     EXPECT_EQ(presses, (TIMESTAMP_QUEUE_SIZE - 1) / 11);
     EXPECT_EQ(queue.length, presses * 11);
     EXPECT_EQ(strlen(queue.text), (size_t)queue.length);
+}
+
+TEST_F(Timestamp, TheFormatOffsetAndSnippetsShapeWhatIsQueued) {
+    struct {
+        const char *name;
+        bool fileOpen;
+        const char *format;
+        int32_t offset;
+        const char *snippet;  // null: TIMESTAMP
+        const char *text;
+    } const rows[] = {
+        {"a custom format", true, "<hh.mm.ss>", 0, nullptr, "<00.01.05>"},
+        {"an offset of a day's time", true, "[hh:mm:ss] ", 9 * 3600, nullptr, "[09:01:05] "},
+        {"a snippet with the stamp", true, "hh:mm:ss", 0,
+         "{time} Interviewer: ", "00:01:05 Interviewer: "},
+        {"a plain snippet needs no file", false, "hh:mm:ss", 0, "A: ", "A: "},
+        {"a snippet with the stamp needs a file", false, "hh:mm:ss", 0, "{time}", ""},
+        {"an empty snippet types nothing", true, "hh:mm:ss", 0, "", ""},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        world = FakeWorld();
+        world.position = 65;
+        ClearTimestamps(&queue);
+        snprintf(text.format, sizeof text.format, "%s", row.format);
+        text.offsetSeconds = row.offset;
+        snprintf(text.snippets[3], sizeof text.snippets[3], "%s", row.snippet ? row.snippet : "");
+        EXPECT_EQ(Press(row.fileOpen, 10, row.snippet ? 3 : -1), row.text[0] != '\0');
+        EXPECT_STREQ(queue.text, row.text);
+    }
 }
 
 TEST(TimestampStep, WaitsForTheModifiersWithinTheLimit) {

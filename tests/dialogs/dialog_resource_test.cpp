@@ -158,18 +158,18 @@ const char *const kStaticClass = "STATIC";
 const char *const kListBoxClass = "LISTBOX";
 
 TEST(DialogResources, OperationSettings) {
-    // The list is tall enough for the seven binding rows and a spare one below them.
+    // The list is tall enough for every binding row and a spare one below them.
     CheckTemplate(
-        IDD_OPERATION_SETTINGS, "操作設定", 307, 165,
+        IDD_OPERATION_SETTINGS, "操作設定", 307, 285,
         {
             {kStatic, kStaticClass, "割当を変更したい操作を選択し、変更ボタンを押してください。", 7,
              7, 297, 11, SS_TYPEMASK, SS_LEFT, kChild, 0},
-            {IDC_OPERATION_LIST, "SYSLISTVIEW32", "", 6, 20, 294, 110, LVS_TYPEMASK, LVS_REPORT,
+            {IDC_OPERATION_LIST, "SYSLISTVIEW32", "", 6, 20, 294, 230, LVS_TYPEMASK, LVS_REPORT,
              kChild | LVS_SINGLESEL | LVS_NOSORTHEADER | WS_BORDER | WS_TABSTOP,
              LVS_SHOWSELALWAYS | LVS_SORTASCENDING | LVS_SORTDESCENDING},
-            {IDC_CHANGE, kButton, "変更", 198, 138, 50, 20, BS_TYPEMASK, BS_DEFPUSHBUTTON,
+            {IDC_CHANGE, kButton, "変更", 198, 258, 50, 20, BS_TYPEMASK, BS_DEFPUSHBUTTON,
              kChild | WS_TABSTOP, 0},
-            {IDC_CLOSE, kButton, "閉じる", 252, 138, 48, 20, BS_TYPEMASK, BS_PUSHBUTTON,
+            {IDC_CLOSE, kButton, "閉じる", 252, 258, 48, 20, BS_TYPEMASK, BS_PUSHBUTTON,
              kChild | WS_TABSTOP, 0},
         });
 }

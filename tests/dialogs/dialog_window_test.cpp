@@ -193,7 +193,12 @@ TEST_F(DialogTest, SettingsListShowsTheTableAndChangeFollowsTheSelection) {
                                                       {"FF", "[Ctrl][→]", "Button 4"},
                                                       {"PITCH_UP", "[Ctrl][↑]", "(なし)"},
                                                       {"PITCH_DOWN", "[Ctrl][↓]", "(なし)"},
-                                                      {"TIMESTAMP", "[Ctrl][変換]", "(なし)"}};
+                                                      {"TIMESTAMP", "[Ctrl][変換]", "(なし)"},
+                                                      {"JUMP", "[Shift][Ctrl][変換]", "(なし)"},
+                                                      {"LOOP", "[Shift][Ctrl][Space]", "(なし)"},
+                                                      {"GOTO", "(なし)", "(なし)"}};
+    for (int i = 1; i <= 8; ++i)
+        expected.push_back({"SNIPPET" + std::to_string(i), "(なし)", "(なし)"});
     for (int i = 0; i < KEY_DATA_ROWS; ++i) EXPECT_EQ(Row(list, i), expected[i]) << "row " << i;
     // Every row shows without scrolling, with room for a click below the last one.
     EXPECT_GT(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0), KEY_DATA_ROWS);

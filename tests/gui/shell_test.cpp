@@ -43,7 +43,7 @@ TEST(Shell, FirstStartWritesDefaultsAndShowsTheJapaneseMenu) {
     KeyData keys[KEY_DATA_ROWS];
     SetDefaultKeyData(keys);
     std::vector<unsigned char> key = driver::ReadBytes(folder + "\\parlomix_key");
-    ASSERT_EQ(key.size(), 140u);
+    ASSERT_EQ(key.size(), sizeof keys);
     EXPECT_EQ(memcmp(key.data(), keys, sizeof keys), 0);
 
     EXPECT_EQ(driver::WindowText(p.window), "Parlomix");
@@ -53,11 +53,11 @@ TEST(Shell, FirstStartWritesDefaultsAndShowsTheJapaneseMenu) {
     OptionData saved = driver::ReadOptions(folder);
     EXPECT_EQ(saved.pitch, 100);
     EXPECT_EQ(saved.resumePosition, 1);
-    EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_key").size(), 140u);
+    EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_key").size(), sizeof keys);
 }
 
 // parlomix_key as every earlier version wrote it: six rows, 120 bytes.
-TEST(Shell, SixRowKeyFileLoadsWithoutABoxAndIsSavedWithSevenRows) {
+TEST(Shell, SixRowKeyFileLoadsWithoutABoxAndIsSavedWithEveryRow) {
     std::string folder = driver::Install("sixrows");
     OptionData options;
     SetDefaultOptionData(&options);
@@ -74,9 +74,9 @@ TEST(Shell, SixRowKeyFileLoadsWithoutABoxAndIsSavedWithSevenRows) {
         << "not rewritten before the close";
     EXPECT_TRUE(driver::Close(&p).empty());
     std::vector<unsigned char> saved = driver::ReadBytes(folder + "\\parlomix_key");
-    ASSERT_EQ(saved.size(), 140u);
+    ASSERT_EQ(saved.size(), sizeof keys);
     EXPECT_EQ(memcmp(saved.data(), keys, sizeof keys), 0)
-        << "the six rows as stored, the seventh from the defaults";
+        << "the six rows as stored, the later ones from the defaults";
 }
 
 // Menus belong to the process that shows them, so the menu is read from the program's image.

@@ -153,8 +153,8 @@ std::string CString(const std::string &data) { return data.substr(0, data.find('
 std::string HelpFile() { return LocalPath(Env("PARLOMIX_DIST") + "/help.chm"); }
 std::string PageFolder() { return LocalPath(Env("PARLOMIX_SOURCE") + "/help/chm"); }
 
-const char *const kPages[] = {"index.htm",   "start.htm",    "keys.htm",   "pedals.htm",
-                              "history.htm", "settings.htm", "trouble.htm"};
+const char *const kPages[] = {"index.htm",   "start.htm",    "keys.htm",    "pedals.htm",
+                              "history.htm", "settings.htm", "trouble.htm", "place.htm"};
 
 TEST(HelpFile, IsAnItsfFileListingEveryPage) {
     Chm chm;

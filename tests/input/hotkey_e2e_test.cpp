@@ -146,12 +146,10 @@ TEST_F(HotKeys, CtrlSpaceTogglesPlaybackFromAnotherProgram) {
     // Keys without their binding's exact modifiers are passed on to the focused program.
     Key(VK_SPACE, false);
     Key(VK_SPACE, true);
-    Key(VK_CONTROL, false);
     Key(VK_SHIFT, false);
     Key(VK_SPACE, false);
     Key(VK_SPACE, true);
     Key(VK_SHIFT, true);
-    Key(VK_CONTROL, true);
     EXPECT_EQ(ObservedKeyDowns(VK_SPACE), 2);
 
     CtrlKey(VK_SPACE);

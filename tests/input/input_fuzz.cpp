@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             int32_t flags = int32_t(uint32_t(b) << 24 | c);
             int32_t operation = int32_t(int8_t(a)) >> 1;
             int32_t resolved = ResolveOperation(operation, flags, &options);
-            Check(resolved >= 1 && resolved <= OP_TIMESTAMP);
+            Check(resolved >= 1 && resolved <= OP_LAST);
             if (resolved != OP_INVALID) Check(OperationName(resolved)[0] != 'n');
         } else {
             // The program hands the library new rows while keys may be held.

@@ -45,6 +45,11 @@ TEST_F(Resolve, StopTimestampAndTheRepeatingOperations) {
         EXPECT_EQ(ResolveOperation(OP_STOP, RELEASED, &options), OP_INVALID);
         EXPECT_EQ(ResolveOperation(OP_TIMESTAMP, PRESSED, &options), OP_TIMESTAMP);
         EXPECT_EQ(ResolveOperation(OP_TIMESTAMP, RELEASED, &options), OP_INVALID);
+        for (int32_t once : {OP_JUMP, OP_LOOP, OP_GOTO, OP_SNIPPET1, OP_SNIPPET8}) {
+            EXPECT_EQ(ResolveOperation(once, PRESSED, &options), once);
+            EXPECT_EQ(ResolveOperation(once, RELEASED, &options), OP_INVALID);
+        }
+        EXPECT_EQ(ResolveOperation(OP_LAST + 1, PRESSED, &options), OP_INVALID);
         EXPECT_EQ(ResolveOperation(OP_REW, PRESSED, &options), OP_REW);
         EXPECT_EQ(ResolveOperation(OP_REW, RELEASED, &options), OP_REW_END);
         EXPECT_EQ(ResolveOperation(OP_FF, PRESSED, &options), OP_FF);
@@ -72,7 +77,8 @@ TEST_F(Resolve, OnlyBitThirtyOneMeansReleased) {
 TEST_F(Resolve, OperationsThatCannotBeBoundDoNothing) {
     for (int32_t mode : {0, 1}) {
         options.playMode = mode;
-        for (int32_t op : {0, 2, 3, 6, 8, 10, 12, 13, 14, 16, 100, -1, -5, INT32_MIN, INT32_MAX}) {
+        for (int32_t op :
+             {0, 2, 3, 6, 8, 10, 12, 13, 14, OP_LAST + 1, 100, -1, -5, INT32_MIN, INT32_MAX}) {
             EXPECT_EQ(ResolveOperation(op, PRESSED, &options), OP_INVALID) << op;
             EXPECT_EQ(ResolveOperation(op, RELEASED, &options), OP_INVALID) << op;
         }

@@ -14,16 +14,18 @@ namespace {
 
 TEST(OperationTable, NamesInNumberOrderAndMisses) {
     static const char *const names[] = {
-        "PLAY/PAUSE", "PLAY",    "PAUSE",    "STOP",         "REW",        "REW_END",
-        "FF",         "FF_END",  "PITCH_UP", "PITCH_UP_END", "PITCH_DOWN", "PITCH_DOWN_END",
-        "SEEK",       "INVALID", "TIMESTAMP"};
-    ASSERT_EQ(OperationTableCount, 15);
-    for (int i = 0; i < 15; ++i) {
+        "PLAY/PAUSE", "PLAY",     "PAUSE",     "STOP",         "REW",        "REW_END",
+        "FF",         "FF_END",   "PITCH_UP",  "PITCH_UP_END", "PITCH_DOWN", "PITCH_DOWN_END",
+        "SEEK",       "INVALID",  "TIMESTAMP", "JUMP",         "LOOP",       "GOTO",
+        "SNIPPET1",   "SNIPPET2", "SNIPPET3",  "SNIPPET4",     "SNIPPET5",   "SNIPPET6",
+        "SNIPPET7",   "SNIPPET8"};
+    ASSERT_EQ(OperationTableCount, OP_LAST);
+    for (int i = 0; i < OP_LAST; ++i) {
         EXPECT_EQ(OperationTable[i].operation, i + 1);
         EXPECT_STREQ(OperationTable[i].name, names[i]);
         EXPECT_STREQ(OperationName(i + 1), names[i]);
     }
-    for (int32_t miss : {0, 16, -1, 0x10001, INT32_MIN}) {
+    for (int32_t miss : {0, OP_LAST + 1, -1, 0x10001, INT32_MIN}) {
         EXPECT_STREQ(OperationName(miss), "nod difined") << miss;
     }
 }
@@ -135,12 +137,23 @@ static const unsigned char DEFAULT_IMAGE[140] = {
 
 TEST(KeyData, DefaultRowsByteImage) {
     KeyData table[KEY_DATA_ROWS + 1];
+    char text[KEY_TEXT_SIZE];
     memset(table, 0xA5, sizeof table);
     SetDefaultKeyData(table);
     EXPECT_EQ(memcmp(table, DEFAULT_IMAGE, sizeof DEFAULT_IMAGE), 0);
     const unsigned char *after = reinterpret_cast<const unsigned char *>(&table[KEY_DATA_ROWS]);
     for (size_t i = 0; i < sizeof(KeyData); ++i) {
-        EXPECT_EQ(after[i], 0xA5) << "wrote past the seven rows at " << i;
+        EXPECT_EQ(after[i], 0xA5) << "wrote past the rows at " << i;
+    }
+    // After the first 140 bytes: JUMP on Ctrl+Shift+変換, LOOP on Ctrl+Shift+Space, then GOTO and
+    // SNIPPET1..8 unbound, each row its own operation in number order.
+    const KeyData *later = &table[KEY_DATA_STAMP_ROWS];
+    EXPECT_EQ(FormatKeyText(&later[0], text), std::string("[Shift][Ctrl][変換]"));
+    EXPECT_EQ(FormatKeyText(&later[1], text), std::string("[Shift][Ctrl][Space]"));
+    for (int i = 0; i < KEY_DATA_ROWS - KEY_DATA_STAMP_ROWS; ++i) {
+        EXPECT_EQ(later[i].operation, OP_JUMP + i);
+        EXPECT_EQ(later[i].vkey == 0, i >= 2) << OperationName(later[i].operation);
+        EXPECT_EQ(later[i].joyButton, 0);
     }
 }
 
@@ -160,7 +173,7 @@ TEST(KeyData, CompleteKeyDataKeepsTheBaseRowsAndDefaultsTheRest) {
         bool seventhKept;
     } const cases[] = {
         {"six rows: the seventh from the defaults", KEY_DATA_BASE_ROWS, &edited, false},
-        {"seven rows: the seventh as stored", KEY_DATA_ROWS, &edited, true},
+        {"seven rows: the seventh as stored", KEY_DATA_STAMP_ROWS, &edited, true},
         {"a seventh row binding another operation", KEY_DATA_ROWS, &foreign, false},
     };
     for (const auto &c : cases) {
@@ -175,6 +188,12 @@ TEST(KeyData, CompleteKeyDataKeepsTheBaseRowsAndDefaultsTheRest) {
         EXPECT_EQ(memcmp(table, before, sizeof(KeyData) * KEY_DATA_BASE_ROWS), 0);
         const void *seventh = c.seventhKept ? (const void *)c.seventh : DEFAULT_IMAGE + 120;
         EXPECT_EQ(memcmp(&table[KEY_DATA_BASE_ROWS], seventh, sizeof(KeyData)), 0);
+        // Every row past what the file held comes from the defaults.
+        KeyData defaults[KEY_DATA_ROWS];
+        SetDefaultKeyData(defaults);
+        EXPECT_EQ(memcmp(&table[KEY_DATA_STAMP_ROWS], &defaults[KEY_DATA_STAMP_ROWS],
+                         sizeof(KeyData) * (KEY_DATA_ROWS - KEY_DATA_STAMP_ROWS)),
+                  0);
     }
 }
 

@@ -103,7 +103,7 @@ const Cell CELLS[] = {
     {VBMP3_PAUSED, OP_TIMESTAMP, 1, "", VBMP3_PAUSED, 10},
     // Numbers outside the table only read the state back.
     {1, 0, 1, "", 1, 10},
-    {2, 16, 1, "", 2, 10},
+    {2, OP_LAST + 1, 1, "", 2, 10},
     {0, -3, 1, "", 0, 10},
 };
 
@@ -140,6 +140,107 @@ TEST_F(Controller, EveryCellOfTheOperationTable) {
             EXPECT_EQ(cell.stateAfter, playState.state);
             EXPECT_EQ(cell.positionAfter, playState.position);
         }
+    }
+}
+
+// The loop A-B in a file of 100 s with revSeconds 3, rewSeconds and ffSeconds 4.
+TEST_F(Controller, LoopBoundaries) {
+    struct {
+        const char *name;
+        int32_t loop, from, to;  // before
+        int32_t state, position;
+        int32_t operation;
+        const char *calls;  // between the two getState calls
+        int32_t loopAfter, fromAfter, toAfter;
+    } const rows[] = {
+        {"first press marks A", LOOP_OFF, 0, 0, VBMP3_PLAYING, 10, OP_LOOP, "", LOOP_MARKED, 10, 0},
+        {"second press: B ends the second heard", LOOP_MARKED, 10, 0, VBMP3_PLAYING, 13, OP_LOOP,
+         "loop 10 14", LOOP_ON, 10, 14},
+        {"B in A's own second", LOOP_MARKED, 10, 0, VBMP3_PAUSED, 10, OP_LOOP, "loop 10 11",
+         LOOP_ON, 10, 11},
+        {"B at the file's end", LOOP_MARKED, 98, 0, VBMP3_PLAYING, 100, OP_LOOP, "loop 98 100",
+         LOOP_ON, 98, 100},
+        {"third press ends it", LOOP_ON, 10, 14, VBMP3_PLAYING, 12, OP_LOOP, "loop 0 0", LOOP_OFF,
+         0, 0},
+        {"speed changes keep it", LOOP_ON, 10, 14, VBMP3_PLAYING, 12, OP_PITCH_UP,
+         "getPitch, setPitch 101, post 101, timer 4 180", LOOP_ON, 10, 14},
+        {"resume inside: back REV, not before A", LOOP_ON, 10, 14, VBMP3_PAUSED, 11, OP_PLAY_PAUSE,
+         "seek 10, restart, timer 1 200", LOOP_ON, 10, 14},
+        {"resume inside: back REV", LOOP_ON, 10, 20, VBMP3_PAUSED, 15, OP_PLAY_PAUSE,
+         "seek 12, restart, timer 1 200", LOOP_ON, 10, 20},
+        {"REW inside keeps it", LOOP_ON, 10, 20, VBMP3_PLAYING, 18, OP_REW, "seek 14, timer 2 180",
+         LOOP_ON, 10, 20},
+        {"REW before A ends it", LOOP_ON, 10, 20, VBMP3_PLAYING, 12, OP_REW,
+         "loop 0 0, seek 8, timer 2 180", LOOP_OFF, 0, 0},
+        {"FF past B ends it", LOOP_ON, 10, 14, VBMP3_PLAYING, 12, OP_FF,
+         "loop 0 0, seek 16, timer 3 180", LOOP_OFF, 0, 0},
+        {"REW before a marked A forgets A", LOOP_MARKED, 10, 0, VBMP3_PAUSED, 11, OP_REW,
+         "seek 7, timer 2 180", LOOP_OFF, 0, 0},
+        {"STOP ends it", LOOP_ON, 10, 14, VBMP3_PLAYING, 12, OP_STOP, "stop, kill 1, loop 0 0",
+         LOOP_OFF, 0, 0},
+    };
+    options.revSeconds = 3;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        world = FakeWorld{};
+        repeats = RepeatTimers{};
+        Library(row.state, row.position);
+        playState.loop = row.loop;
+        playState.loopFrom = row.from;
+        playState.loopTo = row.to;
+        EXPECT_EQ(Run(row.operation), 1);
+        EXPECT_EQ(Calls(world),
+                  std::string("getState") + (row.calls[0] ? ", " : "") + row.calls + ", getState");
+        EXPECT_EQ(playState.loop, row.loopAfter);
+        EXPECT_EQ(playState.loopFrom, row.fromAfter);
+        EXPECT_EQ(playState.loopTo, row.toAfter);
+    }
+    Library(VBMP3_STOPPED, 0);
+    EXPECT_EQ(Run(OP_LOOP), -1) << "a stopped file has no heard position to mark";
+}
+
+// JUMP and GOTO keep the play state; a target outside the loop ends it.
+TEST_F(Controller, JumpToKeepsThePlayState) {
+    struct {
+        const char *name;
+        bool fileOpen;
+        int32_t state, loop;
+        int64_t target;
+        JumpResult result;
+        const char *calls;
+        int32_t stateAfter, loopAfter;
+    } const rows[] = {
+        {"playing", true, VBMP3_PLAYING, LOOP_OFF, 30, JUMP_DONE, "getState, seek 30, getState",
+         VBMP3_PLAYING, LOOP_OFF},
+        {"paused", true, VBMP3_PAUSED, LOOP_OFF, 30, JUMP_DONE, "getState, seek 30, getState",
+         VBMP3_PAUSED, LOOP_OFF},
+        {"stopped waits paused there", true, VBMP3_STOPPED, LOOP_OFF, 30, JUMP_DONE,
+         "getState, play, pause, seek 30, getState", VBMP3_PAUSED, LOOP_OFF},
+        {"the very end", true, VBMP3_PAUSED, LOOP_OFF, 100, JUMP_DONE,
+         "getState, seek 100, getState", VBMP3_PAUSED, LOOP_OFF},
+        {"past the end", true, VBMP3_PLAYING, LOOP_OFF, 101, JUMP_PAST_END, "", VBMP3_PLAYING,
+         LOOP_OFF},
+        {"huge", true, VBMP3_PLAYING, LOOP_OFF, INT64_MAX / 1000, JUMP_PAST_END, "", VBMP3_PLAYING,
+         LOOP_OFF},
+        {"before the start", true, VBMP3_PLAYING, LOOP_OFF, -1, JUMP_BEFORE_START, "",
+         VBMP3_PLAYING, LOOP_OFF},
+        {"no file", false, VBMP3_PLAYING, LOOP_OFF, 5, JUMP_NO_FILE, "", VBMP3_PLAYING, LOOP_OFF},
+        {"inside the loop", true, VBMP3_PLAYING, LOOP_ON, 12, JUMP_DONE,
+         "getState, seek 12, getState", VBMP3_PLAYING, LOOP_ON},
+        {"outside the loop", true, VBMP3_PLAYING, LOOP_ON, 50, JUMP_DONE,
+         "getState, loop 0 0, seek 50, getState", VBMP3_PLAYING, LOOP_OFF},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        world = FakeWorld{};
+        Library(row.state, 3);
+        playState.loop = row.loop;
+        playState.loopFrom = 10;
+        playState.loopTo = 14;
+        EXPECT_EQ(JumpTo(&port, row.fileOpen, row.target, &playState), row.result);
+        EXPECT_EQ(Calls(world), row.calls);
+        EXPECT_EQ(world.state, row.stateAfter);
+        EXPECT_EQ(playState.loop, row.loopAfter);
     }
 }
 

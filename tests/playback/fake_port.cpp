@@ -81,6 +81,10 @@ static int32_t Open(void *context, const FileSpec *file, Vbmp3FileInfo *info) {
     return world->openResult;
 }
 
+static void SetLoop(void *context, int32_t from, int32_t to) {
+    Record(context, "loop " + std::to_string(from) + " " + std::to_string(to));
+}
+
 static int32_t Close(void *context) {
     Record(context, "close");
     World(context)->state = 0;
@@ -156,6 +160,7 @@ void BindFakePort(PlaybackPort *port, FakeWorld *world) {
     port->getPitch = GetPitch;
     port->open = Open;
     port->close = Close;
+    port->setLoop = SetLoop;
     port->startTimer = StartTimer;
     port->stopTimer = StopTimer;
     port->postPitch = PostPitch;

@@ -84,10 +84,10 @@ TEST(SettingsFile, KeyTableKeepsItsReservedBytes) {
     ASSERT_EQ(ReadSettingsFile(NULL, read, sizeof read[0], KEY_DATA_ROWS, W(dir), KEY_FILE_NAME),
               1);
     EXPECT_EQ(memcmp(read, rows, sizeof rows), 0);
-    EXPECT_EQ(driver::ReadBytes(dir + KEY_FILE_NAME).size(), 140u);
+    EXPECT_EQ(driver::ReadBytes(dir + KEY_FILE_NAME).size(), sizeof rows);
 }
 
-// The key file needs the six rows that every version wrote; a seventh is read when present.
+// The key file needs the six rows that every version wrote; later rows are read when present.
 TEST(SettingsFile, KeyFileOfSixOrMoreRows) {
     std::string dir = Folder("keyrows");
     struct {
@@ -97,9 +97,10 @@ TEST(SettingsFile, KeyFileOfSixOrMoreRows) {
         std::vector<std::string> boxes;
     } const cases[] = {
         {"six rows of an earlier version", 120, KEY_DATA_BASE_ROWS, {}},
-        {"seven rows", 140, KEY_DATA_ROWS, {}},
+        {"seven rows of an earlier version", 140, KEY_DATA_STAMP_ROWS, {}},
         {"six rows and part of a seventh", 130, KEY_DATA_BASE_ROWS, {}},
-        {"longer than seven rows", 200, KEY_DATA_ROWS, {}},
+        {"ten rows", 200, 10, {}},
+        {"longer than every row", sizeof(KeyData) * KEY_DATA_ROWS + 20, KEY_DATA_ROWS, {}},
         {"five rows", 100, 0, {"error|fread"}},
         {"empty", 0, 0, {"error|fread"}},
     };
