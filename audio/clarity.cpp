@@ -144,9 +144,8 @@ static void NoiseFrame(NoiseReducer &r, int channels) {
     }
     const float decision = float(NOISE_DECISION), floorGain = float(NOISE_GAIN_FLOOR);
     for (size_t k = 0; k < bins; ++k) {
-        float noise = r.noise[k] + 1e-12f;
-        float excess = power[k] / noise - 1;
-        float snr = decision * r.clean[k] / noise + (1 - decision) * (excess > 0 ? excess : 0);
+        float inverse = 1 / (r.noise[k] + 1e-12f), excess = power[k] * inverse - 1;
+        float snr = decision * r.clean[k] * inverse + (1 - decision) * (excess > 0 ? excess : 0);
         float g = snr / (1 + snr);
         if (g < floorGain) g = floorGain;
         r.clean[k] = g * g * power[k];

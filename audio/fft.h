@@ -14,6 +14,8 @@ enum { FFT_MIN_SIZE = 8, FFT_MAX_SIZE = 1 << 16 };
 struct Fft {
     size_t size;                     // real points
     std::vector<float> cosT, sinT;   // e^(-2 pi i k / size) for k < size / 2
+    // The half-size transform's twiddles, stage after stage, each stage's in a row.
+    std::vector<float> stageCos, stageSin;
     std::vector<uint32_t> reversed;  // bit-reversed order of the half-size transform
     std::vector<float> re, im;       // scratch of the half-size transform
 };
