@@ -257,14 +257,10 @@ static void ClarityFigures(const char *wav) {
         return v;
     };
     for (uint32_t rate : {16000u, 44100u}) {
-        std::vector<int16_t> out = run(
-            gain,
-            Mix(MakeSpeechLike(
-                    rate,
-                    {{1, NO_VOICE, false}, {4, -40, false}, {5, NO_VOICE, false}, {3, -3, true}},
-                    -70),
-                1),
-            rate);
+        SpeechLike loud = MakeSpeechLike(
+            rate, {{1, NO_VOICE, false}, {4, -40, false}, {5, NO_VOICE, false}, {3, -3, true}},
+            -70);
+        std::vector<int16_t> out = run(gain, Mix(loud.voice, loud.noise, 1), rate);
         int peak = 0;
         for (int16_t v : out) peak = std::max(peak, abs(v));
         printf(
@@ -279,15 +275,17 @@ static void ClarityFigures(const char *wav) {
                                        {2, -25, false},
                                        {2, NO_VOICE, false}},
                                       -30);
-        std::vector<int16_t> in = Mix(s, 1);
+        std::vector<int16_t> in = Mix(s.voice, s.noise, 1);
         out = run(noise, in, rate);
         printf("%u Hz noise reduction at 5 dB SNR: the pauses %+.1f dB, the voice %+.1f dB\n", rate,
                Dbfs(out, 1, rate, 6.5, 8) - Dbfs(in, 1, rate, 6.5, 8),
-               Dbfs(out, 1, rate, 4, 6) - Dbfs(s.voice, rate, 4, 6));
+               Dbfs(out, 1, rate, 4, 6) -
+                   Dbfs(Mix(s.voice, std::vector<double>(s.voice.size()), 1), 1, rate, 4, 6));
         for (double hz : {50.0, 300.0}) {
-            std::vector<int16_t> tone(rate * 2);
-            for (size_t i = 0; i < tone.size(); ++i)
-                tone[i] = int16_t(lrint(10000 * sin(2 * 3.14159265358979 * hz * double(i) / rate)));
+            std::vector<double> wave(rate * 2);
+            for (size_t i = 0; i < wave.size(); ++i)
+                wave[i] = 10000 * sin(2 * 3.14159265358979 * hz * double(i) / rate);
+            std::vector<int16_t> tone = Mix(wave, std::vector<double>(wave.size()), 1);
             printf("%u Hz low cut: %.0f Hz %+.1f dB\n", rate, hz,
                    Dbfs(run(cut, tone, rate), 1, rate, 1, 2) - Dbfs(tone, 1, rate, 1, 2));
         }

@@ -410,10 +410,9 @@ TEST_F(Playback, SpeedChangesWhilePlayingAreSmooth) {
 TEST_F(Playback, ClarityChangesWhatIsHeardWhilePlaying) {
     EXPECT_EQ(vbmp3_setClarity(VBMP3_LOW_CUT * 2), 0);
     EXPECT_EQ(vbmp3_setChannel(VBMP3_CHANNEL_RIGHT + 1), 0);
-    std::vector<int16_t> voice =
-        Mix(MakeSpeechLike(kRate, {{0.5, NO_VOICE, false}, {7.5, -40, false}}, -70), 1);
-    std::vector<int16_t> stereo(voice.size() * 2, 0);
-    for (size_t i = 0; i < voice.size(); ++i) stereo[2 * i] = voice[i];
+    SpeechLike s = MakeSpeechLike(kRate, {{0.5, NO_VOICE, false}, {7.5, -40, false}}, -70);
+    std::vector<int16_t> stereo = Mix(s.voice, s.noise, 2);
+    for (size_t i = 1; i < stereo.size(); i += 2) stereo[i] = 0;
     std::string path = WorkDir() + "/voice.wav";
     ASSERT_TRUE(WriteFile(path, Pcm16Wav(stereo, 2, kRate)));
     Vbmp3FileInfo info;
