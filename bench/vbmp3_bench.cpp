@@ -284,7 +284,7 @@ static void ClarityFigures(const char *wav) {
         for (double hz : {50.0, 300.0}) {
             std::vector<double> wave(rate * 2);
             for (size_t i = 0; i < wave.size(); ++i)
-                wave[i] = 10000 * sin(2 * 3.14159265358979 * hz * double(i) / rate);
+                wave[i] = 10000 * sin(2 * PI * hz * double(i) / rate);
             std::vector<int16_t> tone = Mix(wave, std::vector<double>(wave.size()), 1);
             printf("%u Hz low cut: %.0f Hz %+.1f dB\n", rate, hz,
                    Dbfs(run(cut, tone, rate), 1, rate, 1, 2) - Dbfs(tone, 1, rate, 1, 2));

@@ -84,7 +84,7 @@ TEST(Clarity, LowCutTakesHumAwayAndKeepsTheVoiceBand) {
         for (uint32_t rate : {8000u, 44100u}) {
             std::vector<double> tone(rate * 2);
             for (size_t i = 0; i < tone.size(); ++i)
-                tone[i] = 10000 * sin(2 * M_PI * r.hz * i / rate);
+                tone[i] = 10000 * sin(2 * PI * r.hz * i / rate);
             std::vector<int16_t> in = Mix(tone, std::vector<double>(tone.size()), 1),
                                  out = Whole(LOW_CUT, in, {rate, 1});
             double change = Dbfs(out, 1, rate, 1, 2) - Dbfs(in, 1, rate, 1, 2);

@@ -12,14 +12,14 @@ SpeechLike MakeSpeechLike(uint32_t rate, const std::vector<SpeechPart> &parts, d
         size_t begin = s.voice.size(), frames = size_t(part.seconds * rate);
         double sum = 0, peak = 0;
         for (size_t i = 0; i < frames; ++i) {
-            double t = double(i) / rate, f0 = 130 + 25 * sin(2 * M_PI * 0.7 * t), v = 0;
-            phase += 2 * M_PI * f0 / rate;
+            double t = double(i) / rate, f0 = 130 + 25 * sin(2 * PI * 0.7 * t), v = 0;
+            phase += 2 * PI * f0 / rate;
             for (int h = 1; h * f0 < 4000; ++h)
                 for (double centre : {600.0, 1500.0, 2600.0}) {
                     double d = (h * f0 - centre * (1 + 0.2 * sin(int(t * 4) * 2.1))) / 150;
                     v += exp(-d * d) * 600 / centre * sin(h * phase);
                 }
-            double e = sin(M_PI * t * 4);
+            double e = sin(PI * t * 4);
             s.voice.push_back(v * (0.3 + 0.7 * e * e));
             sum += s.voice.back() * s.voice.back();
             peak = fmax(peak, fabs(s.voice.back()));

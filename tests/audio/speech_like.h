@@ -9,6 +9,7 @@
 #include <vector>
 
 const double NO_VOICE = -200;
+const double PI = 3.14159265358979323846;
 struct SpeechPart {
     double seconds, dbfs;  // the voice's RMS in dB below full scale (NO_VOICE: a pause)
     bool byPeak;           // dbfs is the voice's peak instead
