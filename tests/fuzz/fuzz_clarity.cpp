@@ -1,9 +1,8 @@
 // libFuzzer target: the clarity stages under arbitrary settings, restarts and pieces of sound. A
-// stream gives back one frame for each frame from its restart point on, everything off leaves the
-// sound as it was, and the automatic volume never lets a sample past its ceiling.
+// stream gives back one frame for each frame from its restart point on, and the automatic volume
+// never lets a sample past its ceiling.
 #include <math.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include <vector>
 
@@ -15,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     Clarity c;
     ClarityOpen(c, size ? 1 + (data[0] & 1) : 1, rates[size ? (data[0] >> 1) & 3 : 0]);
     size_t n = size_t(c.channels), fed = 0;
-    std::vector<int16_t> piece, original;
+    std::vector<int16_t> piece;
     for (size_t at = 1; at + 3 <= size && fed < 32768; at += 3) {
         uint8_t op = data[at], a = data[at + 1], b = data[at + 2];
         ClaritySettings s = {(op & 1) != 0, (op & 2) != 0, (op & 4) != 0,
@@ -27,11 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             piece.resize((frames + CLARITY_MAX_LATENCY) * n);
             for (size_t i = 0; i < piece.size(); ++i)
                 piece[i] = int16_t(data[(at + i) % size] * (257 + int(i)));
-            original = piece;
             size_t got = ClarityProcess(c, piece.data(), frames);
-            bool changed = memcmp(piece.data(), original.data(), got * n * 2) != 0, over = false;
-            for (size_t i = 0; s.autoGain && i < got * n; ++i) over |= abs(piece[i]) > ceiling;
-            if (got > frames || (changed && !ClarityAnyOn(s)) || over) __builtin_trap();
+            for (size_t i = 0; s.autoGain && i < got * n; ++i)
+                if (abs(piece[i]) > ceiling) __builtin_trap();
+            if (got > frames) __builtin_trap();
             kept += got;
             given += frames;
         }
