@@ -1,16 +1,19 @@
 // vbmp3.dll's exported calls and the player behind them: one open file, a feeder thread that
-// keeps a few short waveOut buffers queued, and the map from output samples back to source time
-// that getState reports. The output device is opened when sound is wanted, on the default device
-// of that moment, and replaced when it goes away. Everything the GUI thread and the feeder share
-// sits under one lock; every waveOut call but a device's close is made under it too.
+// decodes, clarifies and stretches the sound and keeps a few short waveOut buffers queued, and the
+// map from output samples back to source time that getState reports. The output device is opened
+// when sound is wanted, on the default device of that moment, and replaced when it goes away.
+// Everything the GUI thread and the feeder share sits under one lock; every waveOut call but a
+// device's close is made under it too.
 #include <windows.h>
 #include <mmsystem.h>
 
 #include <math.h>
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "audio/clarity.h"
 #include "audio/decoder.h"
 #include "audio/media_decoder.h"
 #include "audio/output_clock.h"
@@ -71,6 +74,7 @@ struct Player {
     DWORD idleSince;  // tick of the last pause, stop or end
     int state;
     double position;  // source frame while stopped or paused
+    Clarity clarity;
     Stretch stretch;
     Buffers *buffers;
     uint64_t written;       // device frames written since the last reset
@@ -81,7 +85,10 @@ struct Player {
     bool waiting;  // the decoder has had nothing to give since waitingSince (a tick)
     DWORD waitingSince;
     uint32_t fadeLeft;  // fade-in frames still to apply
-    double lastTo;      // source position at the end of what was written
+    // What the listener heard when the settings changed, faded out under the fade-in (silence
+    // after a plain start).
+    std::vector<int16_t> fadeFrom;
+    double lastTo;  // source position at the end of what was written
     uint32_t bufferFrames, fadeFrames;
     std::vector<int16_t> decoded;
     std::vector<int16_t> history;  // the last HISTORY_MS written, by device frame
@@ -97,6 +104,8 @@ static HANDLE wake;
 static HANDLE feeder;
 static volatile LONG quitting;
 static int32_t pitch = VBMP3_PITCH_NORMAL;
+static int32_t clarityFlags;  // VBMP3_AUTO_GAIN...
+static int32_t channel = VBMP3_CHANNEL_BOTH;
 static Player *player;  // null when no file is open
 
 // A device on its way out, with the buffers it has not given back (null when it gave all back).
@@ -112,6 +121,17 @@ static Retired *retired;
 static bool closerRuns;
 
 static double Tempo() { return pitch / double(VBMP3_PITCH_NORMAL); }
+
+static_assert(int(DECODE_CHUNK) >= int(CLARITY_MAX_LATENCY),
+              "the decode buffer takes what the stages hold");
+
+static ClaritySettings Clarified() {
+    static const ClarityChannel chosen[] = {CLARITY_BOTH, CLARITY_LEFT, CLARITY_RIGHT};
+    static_assert(VBMP3_CHANNEL_BOTH == 0 && VBMP3_CHANNEL_LEFT == 1 && VBMP3_CHANNEL_RIGHT == 2,
+                  "the channels index the table");
+    return {(clarityFlags & VBMP3_AUTO_GAIN) != 0, (clarityFlags & VBMP3_NOISE_REDUCTION) != 0,
+            (clarityFlags & VBMP3_LOW_CUT) != 0, chosen[channel]};
+}
 
 // ---- device position --------------------------------------------------------------------------
 
@@ -217,7 +237,8 @@ static bool Looping(const Player &p) { return p.loopTo > p.loopFrom; }
 // the sound goes on without a gap.
 static void LoopBack(Player &p) {
     uint64_t f = uint64_t(p.loopFrom);
-    SeekDecoder(p.decoder, f);
+    SeekDecoder(p.decoder, ClarityRestart(p.clarity, Clarified(), f));
+    std::fill(p.fadeFrom.begin(), p.fadeFrom.end(), int16_t(0));
     StretchReset(p.stretch, p.format.channels, p.format.rate, f);
     p.inputEnded = false;
     p.fadeLeft = p.fadeFrames;
@@ -274,17 +295,17 @@ static uint32_t Produce(Player &p, int16_t *out, uint32_t want, double *from, do
         }
         p.waiting = false;
         if (read == 0) {
+            StretchPut(p.stretch, p.decoded.data(), ClarityDrain(p.clarity, p.decoded.data()));
             StretchFinish(p.stretch);
             p.inputEnded = true;
         } else {
-            StretchPut(p.stretch, p.decoded.data(), read);
+            StretchPut(p.stretch, p.decoded.data(),
+                       ClarityProcess(p.clarity, p.decoded.data(), read));
         }
     }
-    for (uint32_t i = 0; i < done && p.fadeLeft; ++i, --p.fadeLeft) {
-        double k = double(p.fadeFrames - p.fadeLeft) / p.fadeFrames;
-        double gain = 0.5 - 0.5 * cos(3.14159265358979 * k);
-        for (int ch = 0; ch < c; ++ch) out[i * c + ch] = int16_t(lrint(out[i * c + ch] * gain));
-    }
+    uint32_t fading = done < p.fadeLeft ? done : p.fadeLeft, past = p.fadeFrames - p.fadeLeft;
+    ClarityFadeIn(out, p.fadeFrom.data() + size_t(past) * size_t(c), fading, c, past, p.fadeFrames);
+    p.fadeLeft -= fading;
     return CutAtLoopEnd(p, out, done, *from, to);
 }
 
@@ -452,25 +473,31 @@ static DWORD WINAPI FeederMain(void *) {
     return 0;
 }
 
+// What the listener is about to hear, up to a fade's length, read back from the copy of what was
+// written (the device has taken more, which a reset drops); returns the frames copied.
+static uint32_t HeardAhead(Player &p, int16_t *to) {
+    uint64_t at = HeardOutputFrame(p);
+    size_t c = size_t(p.format.channels), ring = p.history.size() / c;
+    if (at >= p.written || p.written - at > ring) return 0;
+    uint64_t left = p.written - at;
+    uint32_t copied = uint32_t(left < p.fadeFrames ? left : p.fadeFrames);
+    for (uint32_t i = 0; i < copied; ++i)
+        memcpy(to + i * c, &p.history[size_t((at + i) % ring) * c], c * sizeof *to);
+    return copied;
+}
+
 // Ends what is sounding with a short fade from where the device is, then empties the device.
 // The fade's tag says `standsFor`: the place a pause holds, or the target of a seek.
 static void FadeOutAndReset(Player &p, double standsFor) {
-    // The fade starts where the listener is (the device has taken more, which the reset drops),
-    // read back from the copy of what was written.
-    uint64_t at = HeardOutputFrame(p);
-    uint64_t ring = p.history.size() / size_t(p.format.channels);
-    uint32_t copied = 0;
-    if (at < p.written && p.written - at <= ring) {
-        uint64_t left = p.written - at;
-        copied = uint32_t(left < p.fadeFrames ? left : p.fadeFrames);
-    }
     OutBuffer &fade = p.buffers->slot[FADE_SLOT];
+    uint32_t copied = HeardAhead(p, fade.data.data());
     int c = p.format.channels;
     for (uint32_t i = 0; i < copied; ++i) {
-        const int16_t *from = &p.history[size_t((at + i) % ring) * size_t(c)];
         double gain = 0.5 + 0.5 * cos(3.14159265358979 * (i + 1) / copied);
-        for (int ch = 0; ch < c; ++ch)
-            fade.data[size_t(i) * size_t(c) + size_t(ch)] = int16_t(lrint(from[ch] * gain));
+        for (int ch = 0; ch < c; ++ch) {
+            int16_t &v = fade.data[size_t(i) * size_t(c) + size_t(ch)];
+            v = int16_t(lrint(v * gain));
+        }
     }
     if (!ResetDevice(p) || copied == 0) return;
     Write(p, fade, copied, standsFor, standsFor);
@@ -488,9 +515,15 @@ static void ClearDeviceForStart(Player &p) {
 }
 
 // Starts the pipeline afresh at the decoder's position; the feeder (woken) or the caller fills
-// the device.
-static void StartHere(Player &p) {
+// the device. The fade-in crosses from the first `heard` frames of fadeFrom, and from silence
+// after them.
+static void StartHere(Player &p, uint32_t heard = 0) {
     uint64_t f = DecoderPosition(p.decoder);
+    // The clarity stages are primed by the sound before the place: the decoder starts that early.
+    uint64_t primed = ClarityRestart(p.clarity, Clarified(), f);
+    if (primed != f) SeekDecoder(p.decoder, primed);
+    size_t c = size_t(p.format.channels);
+    std::fill(p.fadeFrom.begin() + ptrdiff_t(heard * c), p.fadeFrom.end(), int16_t(0));
     StretchReset(p.stretch, p.format.channels, p.format.rate, f);
     p.inputEnded = false;
     p.waiting = false;
@@ -510,9 +543,9 @@ static void StartHere(Player &p) {
 
 // Where the platform refuses the seek, the decoder goes on from where it was, and so does the
 // sound.
-static void StartAt(Player &p, double frame) {
+static void StartAt(Player &p, double frame, uint32_t heard = 0) {
     SeekDecoder(p.decoder, frame <= 0 ? 0 : uint64_t(frame));
-    StartHere(p);
+    StartHere(p, heard);
 }
 
 // The device stopped taking sound or failed: the sound goes on from where the listener was, on
@@ -528,6 +561,17 @@ static void ChangeDevice(Player &p) {
         p.position = heard;
         p.idleSince = GetTickCount();
     }
+}
+
+// New clarity settings while playing are heard at once: the sound starts again where the
+// listener is, made with them, and cross-fades from what was sounding.
+static void ApplyClarity(Player &p) {
+    if (p.state != VBMP3_PLAYING) return;
+    double heard = HeardFrame(p);
+    uint32_t copied = HeardAhead(p, p.fadeFrom.data());
+    ResetDevice(p);
+    StartAt(p, heard, copied);
+    SetEvent(wake);
 }
 
 static void ClosePlayer(Player *p) {
@@ -602,6 +646,8 @@ static int32_t OpenPlayer(const wchar_t *path, Vbmp3FileInfo *info) {
     p->decoded.assign(size_t(DECODE_CHUNK) * size_t(p->format.channels), 0);
     p->history.assign(size_t(p->format.rate) * HISTORY_MS / 1000 * size_t(p->format.channels), 0);
     p->stretch.tempo = Tempo();
+    ClarityOpen(p->clarity, p->format.channels, p->format.rate);
+    p->fadeFrom.assign(size_t(p->fadeFrames) * size_t(p->format.channels), 0);
     p->state = VBMP3_STOPPED;
     p->position = 0;
     StartAt(*p, 0);
@@ -739,5 +785,24 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_setLoop(int32_t from, int32_t to) {
     player->loopTo = to <= from ? 0 : double(to) * rate < last ? double(to) * rate : last;
     if (player->loopTo <= player->loopFrom) player->loopFrom = player->loopTo = 0;
     return 1;
+}
+
+// The settings are kept by the library, for every file it opens.
+static int32_t Choose(int32_t *setting, int32_t value, bool valid) {
+    ScopedLock locked(&lock);
+    if (!started || !valid) return 0;
+    bool change = *setting != value;
+    *setting = value;
+    if (player && change) ApplyClarity(*player);
+    return 1;
+}
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_setClarity(int32_t flags) {
+    return Choose(&clarityFlags, flags,
+                  !(flags & ~(VBMP3_AUTO_GAIN | VBMP3_NOISE_REDUCTION | VBMP3_LOW_CUT)));
+}
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_setChannel(int32_t value) {
+    return Choose(&channel, value, value >= VBMP3_CHANNEL_BOTH && value <= VBMP3_CHANNEL_RIGHT);
 }
 }

@@ -67,4 +67,19 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_setLoop(int32_t from, int32_t to);
 }
 #endif
 
+// Clarity: stages that make speech easier to hear, each heard at once while playing. Flags for
+// vbmp3_setClarity, any combination (0: the sound as recorded), and the channels for
+// vbmp3_setChannel (the chosen side on both ears; a mono recording ignores it). Both return 0
+// for a value outside these or before vbmp3_init, and keep their choice across files.
+enum { VBMP3_AUTO_GAIN = 1, VBMP3_NOISE_REDUCTION = 2, VBMP3_LOW_CUT = 4 };
+enum { VBMP3_CHANNEL_BOTH = 0, VBMP3_CHANNEL_LEFT = 1, VBMP3_CHANNEL_RIGHT = 2 };
+#ifdef __cplusplus
+extern "C" {
+#endif
+VBMP3_API int32_t VBMP3_CALL vbmp3_setClarity(int32_t flags);
+VBMP3_API int32_t VBMP3_CALL vbmp3_setChannel(int32_t channel);
+#ifdef __cplusplus
+}
+#endif
+
 #endif

@@ -40,6 +40,9 @@ export WINEPATH="Z:$build/Parlomix"
 "$build/wine-run.sh" "$build/bench/vbmp3_bench.exe" "$(winpath "$data/long.mp3")" "$(winpath "$data/long.wav")" \
   "$mpg123_seconds" 2>&1 | grep -v setlocale
 
+"$build/wine-run.sh" "$build/bench/vbmp3_bench.exe" --clarity "$(winpath "$data/long.wav")" 2>&1 |
+  grep -v setlocale
+
 start=$(date +%s.%N)
 ffmpeg -v error -threads 1 -i "$data/long.m4a" -f null -
 end=$(date +%s.%N)

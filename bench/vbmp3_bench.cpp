@@ -1,9 +1,11 @@
 // Benchmark of the audio library on long files: open time against one plain read of the file,
 // seek time and accuracy, decode-and-stretch throughput at three speeds, play-to-first-sample
-// latency at the sound sink, and peak memory while playing. Prints one line per figure.
+// latency at the sound sink, and peak memory while playing; the clarity stages' figures and cost.
+// Prints one line per figure.
 #include <windows.h>
 #include <psapi.h>
 
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -12,9 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "audio/clarity.h"
 #include "audio/decoder.h"
 #include "audio/stretch.h"
 #include "audio/vbmp3.h"
+#include "tests/audio/speech_like.h"
 
 static double Now() {
     static LARGE_INTEGER frequency;
@@ -102,14 +106,19 @@ static void SeekFigures(const char *label, const char *path, int tolerance) {
     CloseDecoder(d);
 }
 
-// Decodes `seconds` of audio from the start through the stretch at `percent`.
-static double Throughput(const char *path, int percent, double seconds) {
+// Decodes `seconds` of audio from the start through the stretch at `percent`, and through the
+// clarity stages before it if given; returns the seconds of audio per second taken.
+static double Throughput(const char *path, int percent, double seconds,
+                         const ClaritySettings *clarity = nullptr) {
     Decoder *d = OpenDecoder(path);
     DecodedFormat f = GetDecodedFormat(d);
     uint64_t frames = std::min<uint64_t>(f.frames, uint64_t(seconds * f.rate));
     Stretch s = {};
     s.tempo = percent / 100.0;
     StretchReset(s, f.channels, f.rate, 0);
+    Clarity c;
+    ClarityOpen(c, f.channels, f.rate);
+    if (clarity) ClarityRestart(c, *clarity, 0);
     std::vector<int16_t> in(4096 * size_t(f.channels)), out(8192 * size_t(f.channels));
     double start = Now();
     uint64_t done = 0;
@@ -117,7 +126,7 @@ static double Throughput(const char *path, int percent, double seconds) {
         size_t n = ReadDecoder(d, in.data(), 4096);
         if (!n) break;
         done += n;
-        StretchPut(s, in.data(), n);
+        StretchPut(s, in.data(), clarity ? ClarityProcess(c, in.data(), n) : n);
         double a, b;
         while (StretchTake(s, out.data(), 8192, &a, &b)) {
         }
@@ -233,7 +242,71 @@ static void MediaFigures(const char *path, double nativeSeconds) {
     PlayerFigures("M4A", path);
 }
 
+// What each stage does to generated speech-like sound, as the tests require it, and what the
+// stages cost in front of the decoder and the stretch, as a share of one core while playing.
+static void ClarityFigures(const char *wav) {
+    const ClaritySettings gain = {true, false, false, CLARITY_BOTH},
+                          noise = {false, true, false, CLARITY_BOTH},
+                          cut = {false, false, true, CLARITY_BOTH},
+                          every = {true, true, true, CLARITY_BOTH};
+    auto run = [](const ClaritySettings &s, std::vector<int16_t> v, uint32_t rate) {
+        Clarity c;
+        ClarityOpen(c, 1, rate);
+        ClarityRestart(c, s, 0);
+        v.resize(ClarityProcess(c, v.data(), v.size()));
+        return v;
+    };
+    for (uint32_t rate : {16000u, 44100u}) {
+        SpeechLike loud = MakeSpeechLike(
+            rate, {{1, NO_VOICE, false}, {4, -40, false}, {5, NO_VOICE, false}, {3, -3, true}},
+            -70);
+        std::vector<int16_t> out = run(gain, Mix(loud.voice, loud.noise, 1), rate);
+        int peak = 0;
+        for (int16_t v : out) peak = std::max(peak, abs(v));
+        printf(
+            "%u Hz auto volume: voice at -40 dBFS plays at %.1f dBFS 2-3 s after it starts; a 5 s "
+            "pause raises the noise by %+.1f dB; -3 dBFS peaks play at most at %.1f dBFS\n",
+            rate, Dbfs(out, 1, rate, 3, 4),
+            Dbfs(out, 1, rate, 9.5, 10) - Dbfs(out, 1, rate, 5.5, 6), 20 * log10(peak / 32768.0));
+        SpeechLike s = MakeSpeechLike(rate,
+                                      {{1, NO_VOICE, false},
+                                       {2, -25, false},
+                                       {1, NO_VOICE, false},
+                                       {2, -25, false},
+                                       {2, NO_VOICE, false}},
+                                      -30);
+        std::vector<int16_t> in = Mix(s.voice, s.noise, 1);
+        out = run(noise, in, rate);
+        printf("%u Hz noise reduction at 5 dB SNR: the pauses %+.1f dB, the voice %+.1f dB\n", rate,
+               Dbfs(out, 1, rate, 6.5, 8) - Dbfs(in, 1, rate, 6.5, 8),
+               Dbfs(out, 1, rate, 4, 6) -
+                   Dbfs(Mix(s.voice, std::vector<double>(s.voice.size()), 1), 1, rate, 4, 6));
+        for (double hz : {50.0, 300.0}) {
+            std::vector<double> wave(rate * 2);
+            for (size_t i = 0; i < wave.size(); ++i)
+                wave[i] = 10000 * sin(2 * PI * hz * double(i) / rate);
+            std::vector<int16_t> tone = Mix(wave, std::vector<double>(wave.size()), 1);
+            printf("%u Hz low cut: %.0f Hz %+.1f dB\n", rate, hz,
+                   Dbfs(run(cut, tone, rate), 1, rate, 1, 2) - Dbfs(tone, 1, rate, 1, 2));
+        }
+    }
+    for (int percent : {100, 300}) {
+        double off = Throughput(wav, percent, 1200), on = Throughput(wav, percent, 1200, &every);
+        // A second heard takes percent/100 seconds of the recording.
+        double offCore = 100 * percent / 100.0 / off, onCore = 100 * percent / 100.0 / on;
+        printf(
+            "wav decode+stretch at %d%%: %.3f %% of one core; with every clarity stage on %.3f %% "
+            "(%+.3f, ratio %.2f)\n",
+            percent, offCore, onCore, onCore - offCore, onCore / offCore);
+    }
+}
+
 int main(int argc, char **argv) {
+    if (argc == 3 && strcmp(argv[1], "--clarity") == 0) {
+        setvbuf(stdout, nullptr, _IONBF, 0);
+        ClarityFigures(argv[2]);
+        return 0;
+    }
     if (argc == 4 && strcmp(argv[1], "--media") == 0) {
         setvbuf(stdout, nullptr, _IONBF, 0);
         MediaFigures(argv[2], atof(argv[3]));
@@ -242,7 +315,8 @@ int main(int argc, char **argv) {
     if (argc < 3) {
         fprintf(stderr,
                 "usage: vbmp3_bench long.mp3 long.wav [mpg123-seconds]\n"
-                "       vbmp3_bench --media long.m4a native-decoder-seconds\n");
+                "       vbmp3_bench --media long.m4a native-decoder-seconds\n"
+                "       vbmp3_bench --clarity long.wav\n");
         return 2;
     }
     const char *mp3 = argv[1], *wav = argv[2];

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "audio/vbmp3.h"
+#include "tests/audio/speech_like.h"
 #include "tests/audio/test_files.h"
 
 static const uint32_t kRate = 22050;
@@ -138,7 +139,11 @@ static int32_t State(int32_t *position) {
 
 class Playback : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_EQ(vbmp3_init(), 1); }
+    void SetUp() override {
+        ASSERT_EQ(vbmp3_init(), 1);
+        vbmp3_setClarity(0);  // the library keeps them from test to test
+        vbmp3_setChannel(VBMP3_CHANNEL_BOTH);
+    }
     void TearDown() override { vbmp3_free(); }
 };
 
@@ -398,6 +403,37 @@ TEST_F(Playback, SpeedChangesWhilePlayingAreSmooth) {
     for (size_t i = 1; i < sound.size(); ++i) worst = std::max(worst, abs(sound[i] - sound[i - 1]));
     double toneStep = 10000 * 2 * 3.14159265358979 * ToneOf(kSeconds - 1) / kRate;
     EXPECT_LE(worst, int(toneStep * 1.3));
+}
+
+// The clarity calls change what is heard while playing: a quiet voice on the left, silence on the
+// right; the automatic volume brings the voice up, then the right side alone leaves silence.
+TEST_F(Playback, ClarityChangesWhatIsHeardWhilePlaying) {
+    EXPECT_EQ(vbmp3_setClarity(VBMP3_LOW_CUT * 2), 0);
+    EXPECT_EQ(vbmp3_setChannel(VBMP3_CHANNEL_RIGHT + 1), 0);
+    SpeechLike s = MakeSpeechLike(kRate, {{0.5, NO_VOICE, false}, {7.5, -40, false}}, -70);
+    std::vector<int16_t> stereo = Mix(s.voice, s.noise, 2);
+    for (size_t i = 1; i < stereo.size(); i += 2) stereo[i] = 0;
+    std::string path = WorkDir() + "/voice.wav";
+    ASSERT_TRUE(WriteFile(path, Pcm16Wav(stereo, 2, kRate)));
+    Vbmp3FileInfo info;
+    ASSERT_NE(vbmp3_open(path.c_str(), &info), 0);
+    ASSERT_NE(vbmp3_play(), 0);
+    ASSERT_TRUE(WaitFor(2));
+    ASSERT_NE(vbmp3_setClarity(VBMP3_AUTO_GAIN), 0);
+    ASSERT_TRUE(WaitFor(5));
+    ASSERT_NE(vbmp3_setChannel(VBMP3_CHANNEL_RIGHT), 0);
+    ASSERT_TRUE(WaitFor(7));
+    vbmp3_close();
+    int rate = 0;
+    std::vector<int16_t> sound = Captured(&rate);
+    // The left output's quarter seconds as silent, quiet (as recorded) or loud, in runs.
+    std::string heard;
+    for (double t = 0; t + 0.25 <= double(sound.size()) / rate; t += 0.25) {
+        double db = Dbfs(sound, 1, uint32_t(rate), t, t + 0.25);
+        char kind = db < -60 ? 's' : db > -45 && db < -35 ? 'q' : db > -24 ? 'L' : '-';
+        if (kind != '-' && (heard.empty() || heard.back() != kind)) heard += kind;
+    }
+    EXPECT_EQ(heard, "sqLs");
 }
 
 TEST_F(Playback, CallsThatDoNotApplyChangeNothing) {
