@@ -175,7 +175,7 @@ TEST(Package, UnpackedProgramRunsInAnyFolder) {
     EXPECT_EQ(driver::BoxTexts(boxes), std::vector<std::string>{});
     EXPECT_TRUE(driver::Close(&program).empty());
     EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_opt").size(), 4244u);
-    EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_key").size(), 140u);
+    EXPECT_EQ(driver::ReadBytes(folder + "\\parlomix_key").size(), sizeof(KeyData) * KEY_DATA_ROWS);
 }
 
 }  // namespace
