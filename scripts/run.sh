@@ -8,9 +8,12 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PARLOMIX_BUILD:-$root/build}
-# Where the kernel runs no 32-bit code, Wine's 32-bit loader cannot start: the same program is
-# built for 64-bit Windows and started by the 64-bit loader (see test.sh).
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if [ "${1:-}" != --session ]; then "$root/scripts/setup.sh"; fi
+# Where the kernel runs no 32-bit code, Wine's 32-bit loader cannot start, or starts only through
+# qemu-i386 (i386.sh), twenty times slower, so that sound stutters: the same program is built for
+# 64-bit Windows and started by the 64-bit loader.
+. "$root/scripts/i386.sh"
+if [ "$(i386_mode)" != native ]; then
   build=${PARLOMIX_BUILD64:-$root/build64}
   export PARLOMIX_BUILD=$build PARLOMIX_ARCH=x86_64
   export PATH="$build/winebin:$PATH"
@@ -49,7 +52,6 @@ if [ "${1:-}" = "--session" ]; then
   exit $status
 fi
 
-"$root/scripts/setup.sh"
 file=${1:-}
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   # Only the program, its help file and the demo: the tests are built by the test command.

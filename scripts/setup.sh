@@ -17,6 +17,9 @@ need=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-plugins-ugly
   # Encodes the M4A, MP4, MOV, WMA, FLAC and Ogg test recordings at build time.
   ffmpeg
+  # ALSA's configuration, once PulseAudio is installed, names plugins (the PulseAudio device, the
+  # rate converters) that 32-bit Wine must load as well before it can play anything.
+  libasound2-plugins:i386
 )
 
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
@@ -56,3 +59,45 @@ for wanted in ja_JP en_US; do
   fi
 done
 if [ -n "${generate:-}" ]; then $SUDO locale-gen >/dev/null; fi
+
+# Where the kernel runs no 32-bit code, Wine's 32-bit loader runs through qemu-i386 (see
+# i386.sh), when asked for with PARLOMIX_EMULATE_I386=1 (see test.sh). A machine that runs it
+# natively is left as it is.
+. "$(dirname "$0")/i386.sh"
+if [ "${PARLOMIX_EMULATE_I386:-0}" = 1 ] && { i386_rule_active || ! "$I386_LOADER" --version >/dev/null 2>&1; }; then
+  if [ ! -x "$I386_QEMU" ]; then
+    echo "setup: this machine runs no 32-bit code; fetching qemu-i386 from Debian's bookworm-backports"
+    # Only this one package, with apt lists of its own: the machine's sources stay as they are.
+    apt=$(mktemp -d)
+    mkdir -p "$apt/sources" "$apt/lists/partial" "$apt/cache"
+    cat >"$apt/sources/backports.sources" <<SOURCES
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+    options=(-o Dir::Etc::sourcelist=/dev/null -o Dir::Etc::sourceparts="$apt/sources"
+      -o Dir::State::lists="$apt/lists" -o Dir::Cache="$apt/cache" -o Acquire::Languages=none
+      -o APT::Architectures::="$(dpkg --print-architecture)" -o APT::Sandbox::User="$(id -un)")
+    apt-get "${options[@]}" update -qq
+    (cd "$apt" && apt-get "${options[@]}" download -qq qemu-user)
+    dpkg-deb --fsys-tarfile "$apt"/qemu-user_*.deb | tar -x -C "$apt" ./usr/bin/qemu-i386
+    $SUDO install -D -m 755 "$apt/usr/bin/qemu-i386" "$I386_QEMU"
+    rm -rf "$apt"
+  fi
+  if ! i386_rule_active; then
+    # For the whole machine if root may; otherwise test.sh runs the 32-bit tests in a namespace.
+    if $SUDO sh -c "mountpoint -q $I386_BINFMT || mount -t binfmt_misc binfmt_misc $I386_BINFMT
+        if [ -e $I386_BINFMT/$I386_RULE_NAME ]; then echo -1 >$I386_BINFMT/$I386_RULE_NAME; fi
+        printf '%s' '$I386_RULE' >$I386_BINFMT/register" 2>/dev/null; then
+      echo "setup: i386 programs now run through $I386_QEMU (binfmt_misc rule $I386_RULE_NAME)"
+    else
+      echo "setup: binfmt_misc refused a rule for the whole machine; 32-bit programs are emulated in a namespace of their own"
+    fi
+  fi
+  case $(i386_mode) in
+    machine | namespace) ;;
+    *) echo "setup: qemu-i386 cannot start Wine's 32-bit loader here: the tests fall back to the x86_64 build" >&2 ;;
+  esac
+fi

@@ -1,6 +1,8 @@
 // The release archive: it holds exactly the program, its two libraries and the help file, each
 // the same bytes as in the program folder, and the two settings files as a first start writes
-// them; the binaries need nothing that neither the archive nor Windows supplies; and the
+// them; its name says which Windows its binaries are built for (the 32-bit build's archive and
+// the 64-bit build's "-x64" one); the binaries need nothing that neither the archive nor Windows
+// supplies; and the
 // program, unpacked into a folder whose name has spaces in it, starts there without a box,
 // writes its settings beside itself and closes.
 #include <gtest/gtest.h>
@@ -67,7 +69,7 @@ std::vector<ZipEntry> ZipListing(const std::vector<unsigned char> &zip) {
     return entries;
 }
 
-// Names of the DLLs that a PE32 (or, in the 64-bit test build, PE32+) file imports, or a single
+// Names of the DLLs that a PE32 (or, in the 64-bit build, PE32+) file imports, or a single
 // "?" when it cannot be read.
 std::vector<std::string> Imports(const std::vector<unsigned char> &pe) {
     std::vector<std::string> names;
@@ -95,6 +97,13 @@ std::vector<std::string> Imports(const std::vector<unsigned char> &pe) {
         names.push_back((const char *)&pe[name]);
     }
     return names;
+}
+
+// The machine a PE file is built for, or 0 when it cannot be read.
+uint32_t Machine(const std::vector<unsigned char> &pe) {
+    uint32_t header = Le32(pe, 0x3C);
+    if (Le16(pe, 0) != 0x5A4D || Le32(pe, header) != 0x00004550) return 0;
+    return Le16(pe, header + 4);
 }
 
 std::string Lower(std::string s) {
@@ -136,6 +145,26 @@ TEST(Package, HoldsTheProgramFolderByteForByte) {
         EXPECT_EQ(e.size, built.size()) << e.name;
         EXPECT_EQ(e.crc, Crc32(built)) << e.name;
     }
+}
+
+TEST(Package, NameSaysWhichWindowsItsBinariesRunOn) {
+    // The first row whose ending the archive's name has.
+    const struct {
+        const char *ending;
+        uint32_t machine;
+    } kinds[] = {{"-x64.zip", IMAGE_FILE_MACHINE_AMD64}, {".zip", IMAGE_FILE_MACHINE_I386}};
+    std::string name = PackagePath();
+    uint32_t machine = 0;
+    for (const auto &kind : kinds) {
+        size_t length = strlen(kind.ending);
+        if (name.size() > length && name.compare(name.size() - length, length, kind.ending) == 0) {
+            machine = kind.machine;
+            break;
+        }
+    }
+    ASSERT_NE(machine, 0u) << name;
+    for (const char *file : {"Parlomix.exe", "vbmp3.dll", "duvarore.dll"})
+        EXPECT_EQ(Machine(driver::ReadBytes(driver::DistFolder() + "\\" + file)), machine) << file;
 }
 
 TEST(Package, BinariesNeedOnlyEachOtherAndWindows) {
