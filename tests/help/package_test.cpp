@@ -148,23 +148,40 @@ TEST(Package, HoldsTheProgramFolderByteForByte) {
 }
 
 TEST(Package, NameSaysWhichWindowsItsBinariesRunOn) {
-    // The first row whose ending the archive's name has.
+    // The first row whose ending the archive's name has. The manifest names the same processor,
+    // for the program and for the common controls it asks for: a 64-bit program given the
+    // 32-bit controls does not start wherever both are installed.
     const struct {
         const char *ending;
         uint32_t machine;
-    } kinds[] = {{"-x64.zip", IMAGE_FILE_MACHINE_AMD64}, {".zip", IMAGE_FILE_MACHINE_I386}};
+        const char *processor;
+    } kinds[] = {{"-x64.zip", IMAGE_FILE_MACHINE_AMD64, "amd64"},
+                 {".zip", IMAGE_FILE_MACHINE_I386, "x86"}};
     std::string name = PackagePath();
-    uint32_t machine = 0;
-    for (const auto &kind : kinds) {
-        size_t length = strlen(kind.ending);
-        if (name.size() > length && name.compare(name.size() - length, length, kind.ending) == 0) {
-            machine = kind.machine;
-            break;
-        }
-    }
-    ASSERT_NE(machine, 0u) << name;
+    const auto *kind = std::find_if(std::begin(kinds), std::end(kinds), [&](const auto &k) {
+        size_t length = strlen(k.ending);
+        return name.size() > length && name.compare(name.size() - length, length, k.ending) == 0;
+    });
+    ASSERT_NE(kind, std::end(kinds)) << name;
     for (const char *file : {"Parlomix.exe", "vbmp3.dll", "duvarore.dll"})
-        EXPECT_EQ(Machine(driver::ReadBytes(driver::DistFolder() + "\\" + file)), machine) << file;
+        EXPECT_EQ(Machine(driver::ReadBytes(driver::DistFolder() + "\\" + file)), kind->machine)
+            << file;
+    std::string exe = driver::DistFolder() + "\\Parlomix.exe";
+    HMODULE image = LoadLibraryExA(exe.c_str(), NULL, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(image, (HMODULE)NULL) << exe;
+    HRSRC found = FindResourceA(image, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+    ASSERT_NE(found, (HRSRC)NULL);
+    std::string manifest((const char *)LockResource(LoadResource(image, found)),
+                         SizeofResource(image, found));
+    FreeLibrary(image);
+    const std::string attribute = "processorArchitecture=\"";
+    int named = 0;
+    for (size_t at = manifest.find(attribute); at != std::string::npos;
+         at = manifest.find(attribute, at + 1), ++named) {
+        size_t value = at + attribute.size();
+        EXPECT_EQ(manifest.substr(value, manifest.find('"', value) - value), kind->processor);
+    }
+    EXPECT_EQ(named, 2) << manifest;
 }
 
 TEST(Package, BinariesNeedOnlyEachOtherAndWindows) {
