@@ -33,16 +33,6 @@ static void InsertFileItem(HMENU menu, UINT position, UINT id, const wchar_t *te
     InsertMenuItemW(menu, position, TRUE, &info);
 }
 
-static void InsertTextItem(HMENU menu, UINT position, UINT id, const char *text) {
-    MENUITEMINFOA info;
-    ZeroMemory(&info, sizeof info);
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_ID | MIIM_STRING;
-    info.wID = id;
-    info.dwTypeData = const_cast<char *>(text);
-    InsertMenuItemA(menu, position, TRUE, &info);
-}
-
 void RemoveHistoryMenu(HWND window) {
     HMENU menu = FileMenu(window);
     if (menu == NULL) {
@@ -72,8 +62,8 @@ void BuildHistoryMenu(HWND window) {
         FormatHistoryItemWide(file.widePath, HistoryEntryAt(k)->position, text, HISTORY_ITEM_TEXT);
         InsertFileItem(menu, FILE_MENU_FIXED_ITEMS + 1, IDM_HISTORY_FIRST + k, text);
     }
-    InsertSeparator(menu, GetMenuItemCount(menu));
-    InsertTextItem(menu, GetMenuItemCount(menu), IDM_HISTORY_DELETE, DELETE_ITEM_TEXT);
+    AppendMenuA(menu, MF_SEPARATOR, 0, NULL);
+    AppendMenuA(menu, MF_STRING, IDM_HISTORY_DELETE, DELETE_ITEM_TEXT);
 }
 
 void AddToHistory(HWND window, FileSpec file) {
