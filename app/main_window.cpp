@@ -17,6 +17,7 @@
 #include "app/playback_win.h"
 #include "app/records.h"
 #include "app/settings_dialogs.h"
+#include "app/sound_menu_win.h"
 #include "app/status_text.h"
 #include "app/status_line.h"
 #include "app/text_settings_win.h"
@@ -53,6 +54,8 @@ struct MainWindow {
     TimestampQueue timestamps;
     // The stamp format, offset and snippets of parlomix.ini.
     TextSettings text;
+    // The 音声 menu's choices, in parlomix.ini as well.
+    SoundChoice sound;
     // Why JUMP or GOTO did not move, on the status line until TIMER_STATUS_NOTE; empty otherwise.
     char note[STATUS_NOTE_SIZE];
     // The window placement record, reused for applying and reading the normal rectangle.
@@ -134,6 +137,23 @@ static void OnGoto(MainWindow *w) {
     RefreshAfterOperation(&w->port, &w->playState);
 }
 
+// What CLARITY did, and that a choice could not be stored, shown for a few seconds: the user
+// is typing elsewhere and hears the change, but cannot see the menu.
+static const char CLARITY_SET_ASIDE_NOTE[] = "音声の調整をオフにしました";
+static const char CLARITY_BROUGHT_BACK_NOTE[] = "音声の調整を元に戻しました";
+static const char SOUND_NOT_SAVED_NOTE[] = "音声の設定を保存できません";
+
+static void OnClarity(MainWindow *w) {
+    ClarityToggle toggle = ToggleClarity(&w->sound);
+    if (toggle == CLARITY_NOTHING) return;
+    ApplySoundChoice(w->window, &w->sound);
+    if (!SaveSoundChoice(&w->sound))
+        ShowNote(w, SOUND_NOT_SAVED_NOTE);
+    else
+        ShowNote(w,
+                 toggle == CLARITY_SET_ASIDE ? CLARITY_SET_ASIDE_NOTE : CLARITY_BROUGHT_BACK_NOTE);
+}
+
 static void OnZtCommand(MainWindow *w, int32_t operationOrKey, int32_t flags) {
     int32_t operation = ResolveOperation(operationOrKey, flags, &optionData);
     if (operation == OP_INVALID) return;
@@ -145,6 +165,7 @@ static void OnZtCommand(MainWindow *w, int32_t operationOrKey, int32_t flags) {
     }
     if (operation == OP_JUMP) return OnJump(w);
     if (operation == OP_GOTO) return OnGoto(w);
+    if (operation == OP_CLARITY) return OnClarity(w);
     RunOperation(&w->port, &w->repeats, w->fileOpen, operation, &w->playState, &optionData);
     RefreshAfterOperation(&w->port, &w->playState);
 }
@@ -185,6 +206,8 @@ static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
         return;
     }
     SendStoredPitch(&w->port, &optionData);
+    LoadSoundChoice(&w->sound);
+    ApplySoundChoice(window, &w->sound);
     CreateOptionControls(window, &optionData);
     memset(&w->placement, 0, sizeof w->placement);
     w->placement.length = sizeof w->placement;
@@ -258,6 +281,11 @@ static void OnCommand(MainWindow *w, int id) {
     }
     if (OnPlayMenuCommand(&w->port, &w->repeats, id, w->fileOpen, &w->playState, &optionData))
         return;
+    bool saved = true;
+    if (OnSoundMenuCommand(w->window, id, &w->sound, &saved)) {
+        if (!saved) ShowNote(w, SOUND_NOT_SAVED_NOTE);
+        return;
+    }
     switch (id) {
     case IDM_EXIT: SendMessageA(w->window, WM_CLOSE, 0, 0); break;
     case IDM_ABOUT: ShowAboutBox(w->window); break;

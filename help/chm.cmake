@@ -12,7 +12,7 @@ set(CHM_STAGE ${CMAKE_CURRENT_BINARY_DIR}/chm-pages)
 set(CHM_OUT ${CMAKE_CURRENT_BINARY_DIR}/chm-out)
 set(HELP_CHM ${PARLOMIX_DIST}/help.chm)
 set(CHM_INPUTS parlomix.hhp toc.hhc index.hhk style.css
-  index.htm start.htm keys.htm pedals.htm history.htm settings.htm trouble.htm place.htm)
+  index.htm start.htm keys.htm pedals.htm history.htm settings.htm trouble.htm place.htm sound.htm)
 list(TRANSFORM CHM_INPUTS PREPEND ${CHM_SOURCE}/ OUTPUT_VARIABLE CHM_DEPENDS)
 file(MAKE_DIRECTORY ${CHM_OUT})
 

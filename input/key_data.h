@@ -23,11 +23,12 @@ static_assert(offsetof(KeyData, vkey) == 0 && offsetof(KeyData, shift) == 4 &&
                   offsetof(KeyData, reserved) == 14 && offsetof(KeyData, operation) == 16,
               "KeyData field offsets");
 
-// The table has eighteen rows. Files and hook clients from before the seventh row (TIMESTAMP)
-// hold the first six, byte for byte as they are now, and files from before the eighth (JUMP) the
-// first seven; such a file still loads, and gains the later rows from the defaults.
-enum { KEY_DATA_ROWS = 18, KEY_DATA_BASE_ROWS = 6, KEY_DATA_STAMP_ROWS = 7 };
-static_assert(sizeof(KeyData) * KEY_DATA_ROWS == 360, "parlomix_key is 360 bytes");
+// The table has nineteen rows. Files and hook clients from before the seventh row (TIMESTAMP)
+// hold the first six, byte for byte as they are now, files from before the eighth (JUMP) the
+// first seven, and files from before the nineteenth (CLARITY) the first eighteen; such a file
+// still loads, and gains the later rows from the defaults.
+enum { KEY_DATA_ROWS = 19, KEY_DATA_BASE_ROWS = 6, KEY_DATA_STAMP_ROWS = 7 };
+static_assert(sizeof(KeyData) * KEY_DATA_ROWS == 380, "parlomix_key is 380 bytes");
 static_assert(sizeof(KeyData) * KEY_DATA_STAMP_ROWS == 140,
               "a seven-row parlomix_key is 140 bytes");
 static_assert(sizeof(KeyData) * KEY_DATA_BASE_ROWS == 120, "a six-row parlomix_key is 120 bytes");

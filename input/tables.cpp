@@ -33,6 +33,7 @@ const OperationEntry OperationTable[OPERATION_TABLE_ROWS] = {
     {OP_SNIPPET1 + 5, "SNIPPET6"},
     {OP_SNIPPET1 + 6, "SNIPPET7"},
     {OP_SNIPPET8, "SNIPPET8"},
+    {OP_CLARITY, "CLARITY"},
 };
 const int32_t OperationTableCount = OPERATION_TABLE_ROWS;
 
@@ -213,6 +214,7 @@ static const struct {
     {0, 0, 0, 0, OP_GOTO},          {0, 0, 0, 0, OP_SNIPPET1},     {0, 0, 0, 0, OP_SNIPPET1 + 1},
     {0, 0, 0, 0, OP_SNIPPET1 + 2},  {0, 0, 0, 0, OP_SNIPPET1 + 3}, {0, 0, 0, 0, OP_SNIPPET1 + 4},
     {0, 0, 0, 0, OP_SNIPPET1 + 5},  {0, 0, 0, 0, OP_SNIPPET1 + 6}, {0, 0, 0, 0, OP_SNIPPET8},
+    {0, 0, 0, 0, OP_CLARITY},
 };
 
 static void SetDefaultRow(KeyData *table, int i) {

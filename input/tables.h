@@ -33,7 +33,9 @@ enum {
     // Type the eight text snippets, OP_SNIPPET1 + i for snippet i, as TIMESTAMP types.
     OP_SNIPPET1 = 19,
     OP_SNIPPET8 = 26,
-    OP_LAST = OP_SNIPPET8
+    // Sets the clarity stages aside and, pressed again, brings them back.
+    OP_CLARITY = 27,
+    OP_LAST = OP_CLARITY
 };
 
 struct OperationEntry {
@@ -51,7 +53,7 @@ struct KeyNameEntry {
     const char *name;
 };
 
-enum { OPERATION_TABLE_ROWS = 26, JOY_BUTTON_TABLE_ROWS = 5, KEY_NAME_TABLE_ROWS = 115 };
+enum { OPERATION_TABLE_ROWS = 27, JOY_BUTTON_TABLE_ROWS = 5, KEY_NAME_TABLE_ROWS = 115 };
 
 extern const OperationEntry OperationTable[OPERATION_TABLE_ROWS];
 extern const int32_t OperationTableCount;

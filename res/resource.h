@@ -28,6 +28,13 @@
 #define IDM_LOOP 40041
 #define IDM_GOTO 40042
 #define IDM_TEXT_SETTINGS 40043
+// The 音声 menu: three check items, then the channel's radio items in the library's order.
+#define IDM_AUTO_GAIN 40060
+#define IDM_NOISE_REDUCTION 40061
+#define IDM_LOW_CUT 40062
+#define IDM_CHANNEL_BOTH 40063
+#define IDM_CHANNEL_LEFT 40064
+#define IDM_CHANNEL_RIGHT 40065
 #define IDM_HISTORY_DELETE 40100
 // The history's items take the ids from IDM_HISTORY_FIRST on, one per slot (HISTORY_SLOTS).
 #define IDM_HISTORY_FIRST 41000

@@ -124,6 +124,11 @@ bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs) {
     }
 }
 
+void Operation(HWND mainWindow, int32_t operation, bool released) {
+    static const UINT ztCommand = RegisterWindowMessageA("ZT_Command");
+    Send(mainWindow, ztCommand, (WPARAM)operation, released ? (LPARAM)0x80000000 : 0);
+}
+
 int32_t Thumb(HWND mainWindow) {
     return (int32_t)Send(GetDlgItem(mainWindow, IDC_SEEK_BAR), TBM_GETPOS);
 }

@@ -98,6 +98,10 @@ void Pump(DWORD ms);
 // as it holds, false after `timeoutMs`.
 bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = 5000);
 
+// A bound key or button as the hook library reports it to `mainWindow`: the operation, pressed
+// or released. Sent rather than posted, so that it has been handled when this returns.
+void Operation(HWND mainWindow, int32_t operation, bool released = false);
+
 // The main window's seek bar: the thumb, which the refresh timer keeps at the heard position,
 // and the range's end, the file's length.
 int32_t Thumb(HWND mainWindow);

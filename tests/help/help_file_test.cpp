@@ -154,7 +154,8 @@ std::string HelpFile() { return LocalPath(Env("PARLOMIX_DIST") + "/help.chm"); }
 std::string PageFolder() { return LocalPath(Env("PARLOMIX_SOURCE") + "/help/chm"); }
 
 const char *const kPages[] = {"index.htm",   "start.htm",    "keys.htm",    "pedals.htm",
-                              "history.htm", "settings.htm", "trouble.htm", "place.htm"};
+                              "history.htm", "settings.htm", "trouble.htm", "place.htm",
+                              "sound.htm"};
 
 TEST(HelpFile, IsAnItsfFileListingEveryPage) {
     Chm chm;

@@ -18,7 +18,8 @@ TEST(OperationTable, NamesInNumberOrderAndMisses) {
         "FF",         "FF_END",   "PITCH_UP",  "PITCH_UP_END", "PITCH_DOWN", "PITCH_DOWN_END",
         "SEEK",       "INVALID",  "TIMESTAMP", "JUMP",         "LOOP",       "GOTO",
         "SNIPPET1",   "SNIPPET2", "SNIPPET3",  "SNIPPET4",     "SNIPPET5",   "SNIPPET6",
-        "SNIPPET7",   "SNIPPET8"};
+        "SNIPPET7",   "SNIPPET8", "CLARITY"};
+    static_assert(sizeof names / sizeof names[0] == OP_LAST, "a name for each operation");
     ASSERT_EQ(OperationTableCount, OP_LAST);
     for (int i = 0; i < OP_LAST; ++i) {
         EXPECT_EQ(OperationTable[i].operation, i + 1);

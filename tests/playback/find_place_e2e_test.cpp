@@ -31,8 +31,7 @@ const wchar_t INI[] =
     L"[Snippets]\r\nText1=\"{time} 話者: \"\r\n";
 
 void Binding(const Program &program, int32_t operation) {
-    static const UINT ztCommand = RegisterWindowMessageA("ZT_Command");
-    driver::Send(program.window, ztCommand, (WPARAM)operation, 0);
+    driver::Operation(program.window, operation);
 }
 
 bool SetClipboard(const wchar_t *text) {

@@ -349,11 +349,8 @@ TEST(PlaybackE2e, PlayMenuStepsOnceAndTheSeekBarAndPitchReachTheLibrary) {
     EXPECT_EQ(150, ReadOptions(folder).pitch);
 }
 
-// A bound key or button as the hook library reports it: the operation, pressed or released.
-// Sent rather than posted, so that it has been handled when this returns.
-void Binding(const Program &program, WPARAM operation, bool released) {
-    static const UINT ztCommand = RegisterWindowMessageA("ZT_Command");
-    driver::Send(program.window, ztCommand, operation, released ? (LPARAM)0x80000000 : 0);
+void Binding(const Program &program, int32_t operation, bool released) {
+    driver::Operation(program.window, operation, released);
 }
 
 TEST(PlaybackE2e, HeldStepsRepeatUntilReleasedAndAHeldPitchHaltsAtNormal) {
