@@ -26,6 +26,13 @@ void ComputeLayout(int32_t w, int32_t h, int32_t a, Layout *layout) {
     Set(&r[LAYOUT_STEP_UPDOWN], 14 * a, 4 * h, 16 * a, t);
 }
 
+int32_t LayoutHeight(const Layout *layout) {
+    int32_t height = 0;
+    for (const LayoutRect &r : layout->rects)
+        if (r.bottom > height) height = r.bottom;
+    return height;
+}
+
 LayoutRect InitialWindowRect(const OptionData *options, int32_t systemDpi) {
     LayoutRect rect = {options->windowLeft, options->windowTop, options->windowRight,
                        options->windowBottom};

@@ -34,6 +34,9 @@ static_assert(sizeof(Layout) == 160, "ten rectangles of four int32");
 void ComputeLayout(int32_t clientWidth, int32_t textHeight, int32_t averageCharWidth,
                    Layout *layout);
 
+// The client height the rectangles need: the lowest bottom.
+int32_t LayoutHeight(const Layout *layout);
+
 // The normal rectangle the main window first takes, in screen pixels. The untouched default
 // rectangle is made for DEFAULT_WINDOW_DPI and is scaled to `systemDpi`, so that the controls,
 // which follow the font, fit at every DPI; any other stored rectangle is the user's own and comes

@@ -179,6 +179,21 @@ static void PostPedalEvent(void *window, const JoyEvent *event) {
                      (LPARAM)event->flags);
 }
 
+// The menu bar wraps onto a second line where the window is too narrow for its titles (a large
+// font, a translated menu): the client area then loses a line that the controls need, and the
+// window grows by it, keeping its width and place. A taller rectangle stays as it is.
+static void GrowToFitLayout(MainWindow *w) {
+    RECT client, frame;
+    if (!GetClientRect(w->window, &client) || !GetWindowRect(w->window, &frame)) return;
+    TEXTMETRICA metrics = WindowTextMetrics(w->window);
+    Layout needed;
+    ComputeLayout(client.right, metrics.tmHeight, metrics.tmAveCharWidth, &needed);
+    int32_t missing = LayoutHeight(&needed) - client.bottom;
+    if (missing <= 0) return;
+    SetWindowPos(w->window, NULL, 0, 0, frame.right - frame.left,
+                 frame.bottom - frame.top + missing, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
     w->window = window;
     w->instance = create->hInstance;
@@ -213,6 +228,7 @@ static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
     w->placement.length = sizeof w->placement;
     w->placement.rcNormalPosition = ToRect(InitialWindowRect(&optionData, SystemDpi()));
     SetWindowPlacement(window, &w->placement);
+    GrowToFitLayout(w);
     LoadHistory(window, &optionData);
     w->fullyCreated = true;
     if (GetCommandLineFile(&currentFile))

@@ -199,6 +199,8 @@ TEST_F(DialogTest, SettingsListShowsTheTableAndChangeFollowsTheSelection) {
                                                       {"GOTO", "(なし)", "(なし)"}};
     for (int i = 1; i <= 8; ++i)
         expected.push_back({"SNIPPET" + std::to_string(i), "(なし)", "(なし)"});
+    expected.push_back({"CLARITY", "(なし)", "(なし)"});
+    ASSERT_EQ(expected.size(), size_t(KEY_DATA_ROWS));
     for (int i = 0; i < KEY_DATA_ROWS; ++i) EXPECT_EQ(Row(list, i), expected[i]) << "row " << i;
     // Every row shows without scrolling, with room for a click below the last one.
     EXPECT_GT(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0), KEY_DATA_ROWS);

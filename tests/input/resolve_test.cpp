@@ -45,7 +45,7 @@ TEST_F(Resolve, StopTimestampAndTheRepeatingOperations) {
         EXPECT_EQ(ResolveOperation(OP_STOP, RELEASED, &options), OP_INVALID);
         EXPECT_EQ(ResolveOperation(OP_TIMESTAMP, PRESSED, &options), OP_TIMESTAMP);
         EXPECT_EQ(ResolveOperation(OP_TIMESTAMP, RELEASED, &options), OP_INVALID);
-        for (int32_t once : {OP_JUMP, OP_LOOP, OP_GOTO, OP_SNIPPET1, OP_SNIPPET8}) {
+        for (int32_t once : {OP_JUMP, OP_LOOP, OP_GOTO, OP_SNIPPET1, OP_SNIPPET8, OP_CLARITY}) {
             EXPECT_EQ(ResolveOperation(once, PRESSED, &options), once);
             EXPECT_EQ(ResolveOperation(once, RELEASED, &options), OP_INVALID);
         }
