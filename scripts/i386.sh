@@ -40,12 +40,25 @@ i386_namespace() {
     exec "$@"' i386 "$I386_BINFMT" "$I386_RULE" "$@"
 }
 
+# PARLOMIX_EMULATE_I386: unset or 1, 32-bit programs are emulated where the kernel cannot run
+# them; 0, never (the x86_64 build stands in); force, emulated even where they run natively, in
+# a namespace of their own (to check the emulated path on such a machine).
+i386_wanted() { echo "${PARLOMIX_EMULATE_I386:-1}"; }
+
 # Prints how Wine's 32-bit loader starts here: native, machine (emulated through a rule for the
 # whole machine), namespace (emulated, only inside i386_namespace) or none.
 i386_mode() {
-  if "$I386_LOADER" --version >/dev/null 2>&1; then
+  local wanted
+  wanted=$(i386_wanted)
+  if [ "$wanted" = force ]; then
+    if i386_rule_active; then echo machine
+    elif [ -x "$I386_QEMU" ] && i386_namespace "$I386_LOADER" --version >/dev/null 2>&1; then echo namespace
+    else echo none
+    fi
+  elif "$I386_LOADER" --version >/dev/null 2>&1; then
     if i386_rule_active; then echo machine; else echo native; fi
-  elif [ -x "$I386_QEMU" ] && i386_namespace "$I386_LOADER" --version >/dev/null 2>&1; then
+  elif [ "$wanted" != 0 ] && [ -x "$I386_QEMU" ] &&
+    i386_namespace "$I386_LOADER" --version >/dev/null 2>&1; then
     echo namespace
   else
     echo none

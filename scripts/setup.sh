@@ -61,12 +61,14 @@ done
 if [ -n "${generate:-}" ]; then $SUDO locale-gen >/dev/null; fi
 
 # Where the kernel runs no 32-bit code, Wine's 32-bit loader runs through qemu-i386 (see
-# i386.sh), when asked for with PARLOMIX_EMULATE_I386=1 (see test.sh). A machine that runs it
-# natively is left as it is.
+# i386.sh; PARLOMIX_EMULATE_I386=0 refuses it). A machine that runs it natively is left as it is,
+# unless PARLOMIX_EMULATE_I386=force asks for the emulated path there too.
 . "$(dirname "$0")/i386.sh"
-if [ "${PARLOMIX_EMULATE_I386:-0}" = 1 ] && { i386_rule_active || ! "$I386_LOADER" --version >/dev/null 2>&1; }; then
+wanted=$(i386_wanted)
+if [ "$wanted" = force ] || { [ "$wanted" != 0 ] &&
+  { i386_rule_active || ! "$I386_LOADER" --version >/dev/null 2>&1; }; }; then
   if [ ! -x "$I386_QEMU" ]; then
-    echo "setup: this machine runs no 32-bit code; fetching qemu-i386 from Debian's bookworm-backports"
+    echo "setup: 32-bit programs are to be emulated here; fetching qemu-i386 from Debian's bookworm-backports"
     # Only this one package, with apt lists of its own: the machine's sources stay as they are.
     apt=$(mktemp -d)
     mkdir -p "$apt/sources" "$apt/lists/partial" "$apt/cache"
@@ -86,7 +88,7 @@ SOURCES
     $SUDO install -D -m 755 "$apt/usr/bin/qemu-i386" "$I386_QEMU"
     rm -rf "$apt"
   fi
-  if ! i386_rule_active; then
+  if [ "$wanted" != force ] && ! i386_rule_active; then
     # For the whole machine if root may; otherwise test.sh runs the 32-bit tests in a namespace.
     if $SUDO sh -c "mountpoint -q $I386_BINFMT || mount -t binfmt_misc binfmt_misc $I386_BINFMT
         if [ -e $I386_BINFMT/$I386_RULE_NAME ]; then echo -1 >$I386_BINFMT/$I386_RULE_NAME; fi

@@ -37,10 +37,6 @@ suite() {
 }
 
 mode=$(i386_mode)
-# The emulated 32-bit run is taken only when asked for (PARLOMIX_EMULATE_I386=1): the tests added
-# since it was measured are not yet sorted into realtime or not, and under emulation those that
-# judge heard sound fail from its speed alone.
-if [ "$mode" != native ] && [ "${PARLOMIX_EMULATE_I386:-0}" != 1 ]; then mode=none; fi
 case $mode in
   native)
     suite "32-bit build (native)" "$build" native
@@ -52,7 +48,7 @@ case $mode in
     suite "x86_64 build (realtime, its release archive)" "$build64" native -L 'realtime|package'
     ;;
   *)
-    echo "test: 32-bit code does not run here natively (PARLOMIX_EMULATE_I386=1 runs it through qemu-i386): every Windows test runs from the x86_64 build" >&2
+    echo "test: 32-bit code runs here neither natively nor through qemu-i386: every Windows test runs from the x86_64 build" >&2
     suite "x86_64 build (in place of the 32-bit one)" "$build64" native
     ;;
 esac
