@@ -117,6 +117,8 @@ struct MediaDecoder {
 };
 
 static volatile LONG threadsRunning;
+// Set once the platform has answered an open, success or failure: it has started.
+static volatile LONG platformAnswered;
 
 static void Release(MediaDecoder *m) {
     if (InterlockedDecrement(&m->refs) != 0) return;
@@ -519,9 +521,11 @@ MediaDecoder *OpenMediaDecoderW(const wchar_t *path, MediaKind kind, MediaReader
     bool answered, ok;
     {
         ScopedLock hold(&m->lock);
-        answered = WaitUntil(m, MEDIA_OPEN_TIMEOUT_MS, [m] { return m->opened; });
+        DWORD wait = platformAnswered ? MEDIA_OPEN_TIMEOUT_MS : MEDIA_FIRST_OPEN_TIMEOUT_MS;
+        answered = WaitUntil(m, wait, [m] { return m->opened; });
         ok = answered && !m->openFailed;
     }
+    if (answered) InterlockedExchange(&platformAnswered, 1);
     if (!ok) {
         EndThread(m, answered ? DWORD(MEDIA_CLOSE_WAIT_MS) : 0);
         return nullptr;

@@ -30,6 +30,9 @@ typedef long (*MediaReaderMaker)(const wchar_t *path, IMFSourceReader **reader);
 
 enum {
     MEDIA_OPEN_TIMEOUT_MS = 4000,  // a platform that has not opened the file by then has failed
+    // ...except at the first open of a run, which may wait for the platform's own start (under
+    // Wine, GStreamer's first scan of its plugins takes seconds on a slow machine).
+    MEDIA_FIRST_OPEN_TIMEOUT_MS = 15000,
     MEDIA_SEEK_WAIT_MS = 250,      // a seek the platform has not answered by then is taken as done
     MEDIA_CLOSE_WAIT_MS = 3000,    // a thread not ended by then is left to end by itself
 };
@@ -42,7 +45,8 @@ static const wchar_t MEDIA_THREAD_NAME[] = L"media decoder";
 bool MediaPlatformPresent();
 
 // Null when the platform cannot open or decode the file, has no sound stream in it, or does not
-// answer within MEDIA_OPEN_TIMEOUT_MS. `kind` is what the file's first bytes showed.
+// answer within MEDIA_OPEN_TIMEOUT_MS (MEDIA_FIRST_OPEN_TIMEOUT_MS until the platform has
+// answered an open once in this process). `kind` is what the file's first bytes showed.
 MediaDecoder *OpenMediaDecoderW(const wchar_t *path, MediaKind kind,
                                 MediaReaderMaker maker = nullptr);
 MediaDecoder *OpenMediaDecoder(const char *path, MediaKind kind, MediaReaderMaker maker = nullptr);

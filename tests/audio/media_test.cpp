@@ -219,6 +219,8 @@ static long StallingMaker(const wchar_t *, IMFSourceReader **) {
 // A platform that does not answer: the open gives up in time, and the thread it left behind
 // ends by itself once the platform lets go.
 TEST(Media, AnOpenThePlatformHoldsGivesUpInTime) {
+    // Once the platform has answered: the first open of a run may wait longer.
+    CloseMediaDecoder(OpenMediaDecoder(FixturePath("tones.flac").c_str(), MEDIA_FLAC));
     DWORD start = GetTickCount();
     EXPECT_EQ(OpenMediaDecoder(FixturePath("tones.flac").c_str(), MEDIA_FLAC, StallingMaker),
               nullptr);
