@@ -11,13 +11,6 @@ void SetDefaultSoundChoice(SoundChoice *choice) {
     choice->setAside = 0;
 }
 
-void RepairSoundChoice(SoundChoice *choice) {
-    choice->clarity &= ALL_STAGES;
-    choice->setAside &= ALL_STAGES;
-    if (choice->channel < VBMP3_CHANNEL_BOTH || choice->channel > VBMP3_CHANNEL_RIGHT)
-        choice->channel = VBMP3_CHANNEL_BOTH;
-}
-
 void SetClarityStage(SoundChoice *choice, int32_t stage, bool on) {
     choice->clarity = on ? (choice->clarity | stage) : (choice->clarity & ~stage);
     choice->clarity &= ALL_STAGES;

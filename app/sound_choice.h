@@ -19,9 +19,6 @@ enum ClarityToggle { CLARITY_NOTHING, CLARITY_SET_ASIDE, CLARITY_BROUGHT_BACK };
 
 // Every stage off, both channels.
 void SetDefaultSoundChoice(SoundChoice *choice);
-// Values read from a settings file: bits outside the three stages and unknown channels are
-// dropped, so a damaged file gives a choice the library takes.
-void RepairSoundChoice(SoundChoice *choice);
 // A menu check: `stage` (one flag) on or off. A choice made by hand ends what CLARITY set aside.
 void SetClarityStage(SoundChoice *choice, int32_t stage, bool on);
 // CLARITY: the checked stages off, remembered; pressed again, the remembered ones back. With

@@ -31,8 +31,8 @@ void LoadSoundChoice(SoundChoice *choice) {
         if (IniReadInt(path, SECTION, stage.key, 0, 0, 1) != 0) choice->clarity |= stage.stage;
     choice->channel = IniReadInt(path, SECTION, L"Channel", VBMP3_CHANNEL_BOTH, VBMP3_CHANNEL_BOTH,
                                  VBMP3_CHANNEL_RIGHT);
+    // Any combination of the three stages' flags lies within 0..ALL_STAGES.
     choice->setAside = IniReadInt(path, SECTION, L"SetAside", 0, 0, ALL_STAGES);
-    RepairSoundChoice(choice);
 }
 
 bool SaveSoundChoice(const SoundChoice *choice) {

@@ -71,23 +71,29 @@ static BiquadCoefficients HighPass(double hz, double q, uint32_t rate) {
     return k;
 }
 
+// Both sections in one pass, each channel's memory in registers for the whole block.
 static void LowCut(Clarity &c, float *x, size_t frames) {
-    int n = c.channels;
-    for (int s = 0; s < 2; ++s) {
-        const BiquadCoefficients &k = c.cut[s];
-        for (int ch = 0; ch < n; ++ch) {
-            BiquadMemory m = c.cutMemory[s][ch];
-            for (size_t i = 0; i < frames; ++i) {
-                double in = x[i * size_t(n) + size_t(ch)];
-                double y = k.b0 * in + k.b1 * m.x1 + k.b2 * m.x2 - k.a1 * m.y1 - k.a2 * m.y2;
-                m.x2 = m.x1;
-                m.x1 = in;
-                m.y2 = m.y1;
-                m.y1 = y;
-                x[i * size_t(n) + size_t(ch)] = float(y);
-            }
-            c.cutMemory[s][ch] = m;
+    const size_t n = size_t(c.channels);
+    const BiquadCoefficients k0 = c.cut[0], k1 = c.cut[1];
+    for (size_t ch = 0; ch < n; ++ch) {
+        BiquadMemory m0 = c.cutMemory[0][ch], m1 = c.cutMemory[1][ch];
+        float *p = x + ch;
+        for (size_t i = 0; i < frames; ++i, p += n) {
+            double in = *p;
+            double y0 = k0.b0 * in + k0.b1 * m0.x1 + k0.b2 * m0.x2 - k0.a1 * m0.y1 - k0.a2 * m0.y2;
+            m0.x2 = m0.x1;
+            m0.x1 = in;
+            m0.y2 = m0.y1;
+            m0.y1 = y0;
+            double y1 = k1.b0 * y0 + k1.b1 * m1.x1 + k1.b2 * m1.x2 - k1.a1 * m1.y1 - k1.a2 * m1.y2;
+            m1.x2 = m1.x1;
+            m1.x1 = y0;
+            m1.y2 = m1.y1;
+            m1.y1 = y1;
+            *p = float(y1);
         }
+        c.cutMemory[0][ch] = m0;
+        c.cutMemory[1][ch] = m1;
     }
 }
 

@@ -38,35 +38,64 @@ bool FftInit(Fft &f, size_t size) {
     return true;
 }
 
+// One stage's butterflies over a block: a (the first half) and b (the second), twiddles in a
+// row. A function of its own, so that the compiler sees the four rows cannot overlap and
+// vectorises it.
+static inline void Butterflies(float *__restrict ar, float *__restrict ai, float *__restrict br,
+                               float *__restrict bi, const float *__restrict wc,
+                               const float *__restrict ws, float conjugate, size_t span) {
+    for (size_t j = 0; j < span; ++j) {
+        // The table holds e^(-i...); the inverse takes its conjugate.
+        float wr = wc[j], wi = conjugate * ws[j];
+        float tr = br[j] * wr - bi[j] * wi, ti = br[j] * wi + bi[j] * wr;
+        br[j] = ar[j] - tr;
+        bi[j] = ai[j] - ti;
+        ar[j] += tr;
+        ai[j] += ti;
+    }
+}
+
 // In place on f.re / f.im, which hold the input in bit-reversed order; `sign` -1 forward, +1
-// inverse (unscaled). The first stage needs no twiddles; the others read theirs in a row, which
-// lets the compiler vectorise the butterflies.
+// inverse (unscaled). The first two stages are done together as radix-4 butterflies, whose
+// twiddles are 1 and -+i; the others read theirs in a row.
 static void Complex(Fft &f, float sign) {
     size_t half = f.size / 2;
     float *__restrict re = f.re.data(), *__restrict im = f.im.data();
-    for (size_t a = 0; a < half; a += 2) {
-        float tr = re[a + 1], ti = im[a + 1];
-        re[a + 1] = re[a] - tr;
-        im[a + 1] = im[a] - ti;
-        re[a] += tr;
-        im[a] += ti;
-    }
     const float *wc = f.stageCos.data(), *ws = f.stageSin.data();
-    for (size_t span = 2; span < half; wc += span, ws += span, span <<= 1) {
-        for (size_t start = 0; start < half; start += 2 * span) {
-            float *__restrict ar = re + start, *__restrict ai = im + start;
-            float *__restrict br = ar + span, *__restrict bi = ai + span;
-            for (size_t j = 0; j < span; ++j) {
-                // The table holds e^(-i...); the inverse takes its conjugate.
-                float wr = wc[j], wi = -sign * ws[j];
-                float tr = br[j] * wr - bi[j] * wi, ti = br[j] * wi + bi[j] * wr;
-                br[j] = ar[j] - tr;
-                bi[j] = ai[j] - ti;
-                ar[j] += tr;
-                ai[j] += ti;
-            }
+    size_t span = 2;
+    if (half >= 4) {
+        for (size_t a = 0; a < half; a += 4) {
+            float r0 = re[a] + re[a + 1], i0 = im[a] + im[a + 1];
+            float r1 = re[a] - re[a + 1], i1 = im[a] - im[a + 1];
+            float r2 = re[a + 2] + re[a + 3], i2 = im[a + 2] + im[a + 3];
+            float r3 = re[a + 2] - re[a + 3], i3 = im[a + 2] - im[a + 3];
+            // The third input times -i (forward) or +i (inverse).
+            float tr = -sign * i3, ti = sign * r3;
+            re[a] = r0 + r2;
+            im[a] = i0 + i2;
+            re[a + 2] = r0 - r2;
+            im[a + 2] = i0 - i2;
+            re[a + 1] = r1 + tr;
+            im[a + 1] = i1 + ti;
+            re[a + 3] = r1 - tr;
+            im[a + 3] = i1 - ti;
+        }
+        wc += 2;
+        ws += 2;
+        span = 4;
+    } else {
+        for (size_t a = 0; a < half; a += 2) {
+            float tr = re[a + 1], ti = im[a + 1];
+            re[a + 1] = re[a] - tr;
+            im[a + 1] = im[a] - ti;
+            re[a] += tr;
+            im[a] += ti;
         }
     }
+    for (; span < half; wc += span, ws += span, span <<= 1)
+        for (size_t start = 0; start < half; start += 2 * span)
+            Butterflies(re + start, im + start, re + start + span, im + start + span, wc, ws, -sign,
+                        span);
 }
 
 void FftForward(Fft &f, const float *in, float *re, float *im) {

@@ -1,11 +1,9 @@
-// CLARITY setting the stages aside and back, hand-made choices ending what was set aside, and
-// damaged stored values.
+// CLARITY setting the stages aside and back, and hand-made choices ending what was set aside.
 #include <gtest/gtest.h>
 
 #include "app/sound_choice.h"
-#include "audio/vbmp3.h"
 
-TEST(SoundChoice, ClarityAndHandMadeChoicesThenRepair) {
+TEST(SoundChoice, ClarityAndHandMadeChoices) {
     // Steps: "+n"/"-n" checks or unchecks stage flags n, "C" is CLARITY; after each step the
     // stages on, as flags.
     const struct {
@@ -33,9 +31,4 @@ TEST(SoundChoice, ClarityAndHandMadeChoicesThenRepair) {
             EXPECT_EQ(choice.clarity, c.after[step++]) << c.steps << " step " << step;
         }
     }
-    SoundChoice damaged = {0x7FFFFFF8 | VBMP3_AUTO_GAIN, 3, -1};
-    RepairSoundChoice(&damaged);
-    EXPECT_EQ(damaged.clarity, VBMP3_AUTO_GAIN);
-    EXPECT_EQ(damaged.channel, VBMP3_CHANNEL_BOTH);
-    EXPECT_EQ(damaged.setAside, VBMP3_AUTO_GAIN | VBMP3_NOISE_REDUCTION | VBMP3_LOW_CUT);
 }
