@@ -111,6 +111,7 @@ void PlaceControls(HWND window, const Layout *layout) {
     Place(window, IDC_STEP_UPDOWN, r[LAYOUT_STEP_UPDOWN]);
     Place(window, IDC_ALWAYS_TOP, r[LAYOUT_ALWAYS_TOP]);
     Place(window, IDC_PLAY_MODE, r[LAYOUT_PLAY_MODE]);
+    Place(window, IDC_OUTLINE, r[LAYOUT_OUTLINE]);
 }
 
 void SetSeekBar(HWND seekBar, int32_t position, int32_t length) {
