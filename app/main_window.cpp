@@ -265,21 +265,18 @@ static void OnOperationSettings(MainWindow *w) {
     CopyKeyRows(KeyDataTable, KEY_DATA_ROWS);
 }
 
-// The band comes or goes and the window's height follows it, its width kept; a maximised window
-// keeps its size and only lays out again.
+// The band comes or goes and the window's normal height follows it, its width kept; a maximised
+// window keeps its size on the screen and only lays out again.
 static void OnViewOutline(MainWindow *w) {
     bool shown = !w->outline.shown;
     SaveOutlineShown(shown);
     CheckMenuItem(GetMenu(w->window), IDM_VIEW_OUTLINE, shown ? MF_CHECKED : MF_UNCHECKED);
     ShowOutlineBand(&w->outline, shown);
-    RECT frame, client;
-    GetWindowRect(w->window, &frame);
-    if (!IsZoomed(w->window) && !IsIconic(w->window)) {
-        int32_t band = OutlineBandHeight(w);
-        SetWindowPos(w->window, NULL, 0, 0, frame.right - frame.left,
-                     frame.bottom - frame.top + (shown ? band : -band),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    int32_t band = OutlineBandHeight(w);
+    GetWindowPlacement(w->window, &w->placement);
+    w->placement.rcNormalPosition.bottom += shown ? band : -band;
+    SetWindowPlacement(w->window, &w->placement);
+    RECT client;
     GetClientRect(w->window, &client);
     OnSize(w, client.right);
 }
