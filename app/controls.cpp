@@ -51,9 +51,9 @@ TEXTMETRICA WindowTextMetrics(HWND window) {
 }
 
 HWND CreateSeekBar(HWND window) {
-    HWND bar = CreateChild(window, 0, TRACKBAR_CLASSA, "Trackbar Control",
-                           TBS_AUTOTICKS | TBS_TOP | TBS_FIXEDLENGTH | TBS_ENABLESELRANGE,
-                           IDC_SEEK_BAR);
+    HWND bar =
+        CreateChild(window, 0, TRACKBAR_CLASSA, "Trackbar Control",
+                    TBS_AUTOTICKS | TBS_TOP | TBS_FIXEDLENGTH | TBS_ENABLESELRANGE, IDC_SEEK_BAR);
     if (!bar) return NULL;
     SendMessageA(bar, TBM_SETTHUMBLENGTH, WindowTextMetrics(window).tmHeight, 0);
     SendMessageA(bar, TBM_SETPAGESIZE, 0, 0);

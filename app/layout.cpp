@@ -45,6 +45,7 @@ LayoutRect InitialWindowRect(const OptionData *options, int32_t systemDpi, int32
         rect.bottom = Scaled(DEFAULT_WINDOW_BOTTOM, dpi);
     }
     int32_t tallEnough = Scaled(DEFAULT_WINDOW_BOTTOM, dpi) + outlineHeight;
-    if (outlineHeight > 0 && rect.bottom - rect.top < tallEnough) rect.bottom = rect.top + tallEnough;
+    if (outlineHeight > 0 && rect.bottom - rect.top < tallEnough)
+        rect.bottom = rect.top + tallEnough;
     return rect;
 }

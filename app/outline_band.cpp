@@ -123,8 +123,7 @@ static void InvalidateColumns(OutlineBand *band, int32_t first, int32_t last) {
 }
 
 static int32_t PositionColumn(const OutlineBand *band) {
-    return band->length > 0 ? OutlineColumnOfSecond(band->position, band->length, Width(band))
-                            : -1;
+    return band->length > 0 ? OutlineColumnOfSecond(band->position, band->length, Width(band)) : -1;
 }
 
 static void FillColumn(HDC dc, int32_t x, int32_t top, int32_t bottom, HBRUSH brush) {
@@ -139,7 +138,8 @@ static void OnBandPaint(OutlineBand *band) {
     GetClientRect(band->window, &client);
     int32_t width = client.right, height = client.bottom, middle = height / 2;
     // Nothing of the record is read before the thread has published it.
-    uint32_t ready = band->length > 0 ? uint32_t(InterlockedCompareExchange(&band->published, 0, 0)) : 0;
+    uint32_t ready =
+        band->length > 0 ? uint32_t(InterlockedCompareExchange(&band->published, 0, 0)) : 0;
     int32_t heard = PositionColumn(band);
     bool looping = band->length > 0 && band->loopTo > band->loopFrom;
     int32_t loopFirst = looping ? OutlineColumnOfSecond(band->loopFrom, band->length, width) : 0;

@@ -70,9 +70,9 @@ TEST(SetFileSpecName, UnterminatedPathStaysWithinItsField) {
 
 TEST(ComputeLayout, FollowsTheFontMetrics) {
     const LayoutRect expected[LAYOUT_COUNT] = {
-        {0, 0, 252, 16},  {0, 16, 252, 48}, {0, 88, 98, 104}, {98, 88, 252, 104}, {0, 64, 28, 88},
-        {28, 64, 42, 88}, {42, 64, 63, 88}, {63, 64, 77, 88}, {77, 64, 98, 88},   {98, 64, 112, 88},
-        {0, 16, 252, 16},
+        {0, 0, 252, 16},  {0, 16, 252, 48},  {0, 88, 98, 104}, {98, 88, 252, 104},
+        {0, 64, 28, 88},  {28, 64, 42, 88},  {42, 64, 63, 88}, {63, 64, 77, 88},
+        {77, 64, 98, 88}, {98, 64, 112, 88}, {0, 16, 252, 16},
     };
     // The band takes OUTLINE_BAND_LINES lines under the status line and pushes the rest down.
     const int32_t band = OUTLINE_BAND_LINES * 16;

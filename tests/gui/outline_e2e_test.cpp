@@ -73,8 +73,8 @@ class Outline : public ::testing::Test {
             ASSERT_TRUE(driver::WriteBytes(folder_ + "\\parlomix.ini", ini.data(), ini.size()));
         }
         ASSERT_TRUE(WriteRecording(folder_ + "\\take.wav", paused));
-        EXPECT_TRUE(
-            driver::StartAndSettle(folder_, "\"" + folder_ + "\\take.wav\"", &run_.program).empty());
+        EXPECT_TRUE(driver::StartAndSettle(folder_, "\"" + folder_ + "\\take.wav\"", &run_.program)
+                        .empty());
         window_ = run_.program.window;
         ASSERT_NE(window_, (HWND)NULL);
         band_ = GetDlgItem(window_, IDC_OUTLINE);
@@ -125,11 +125,11 @@ TEST_F(Outline, ALongPauseShowsFlatAndAClickSeeksToTheSecondUnderIt) {
     EXPECT_TRUE(driver::Close(&run_.program).empty());
 }
 
-
 TEST_F(Outline, TurnedOffTheWindowIsAsBeforeAndTheMenuBringsTheBandBack) {
     // UTF-16LE with its byte-order mark, as the program writes it.
-    static const char ini[] = "\xFF\xFE[\0V\0i\0e\0w\0]\0\r\0\n\0O\0u\0t\0l\0i\0n\0e\0=\0"
-                              "0\0\r\0\n\0";
+    static const char ini[] =
+        "\xFF\xFE[\0V\0i\0e\0w\0]\0\r\0\n\0O\0u\0t\0l\0i\0n\0e\0=\0"
+        "0\0\r\0\n\0";
     Start("outline-off", false, std::string(ini, sizeof ini - 1));
     EXPECT_FALSE(IsWindowVisible(band_));
     RECT off = NormalRect(window_);

@@ -247,7 +247,8 @@ TEST(Shell, TheFirstWindowAtEachDpiShowsEveryControlAndAUsersRectangleStays) {
         // Nothing is cut off: the controls, which grow with the font, lie inside the client area.
         RECT client;
         GetClientRect(window, &client);
-        for (int id : {IDC_PLAY_MODE, IDC_ALWAYS_TOP, IDC_PITCH_BOX, IDC_STEP_UPDOWN, IDC_OUTLINE}) {
+        for (int id :
+             {IDC_PLAY_MODE, IDC_ALWAYS_TOP, IDC_PITCH_BOX, IDC_STEP_UPDOWN, IDC_OUTLINE}) {
             // At 96 DPI under Xvfb the frame is 46 pixels tall and the check boxes' row ends a
             // pixel below the default window's client area; the rows above it are checked.
             if (row.dpi == 96 && (id == IDC_PLAY_MODE || id == IDC_ALWAYS_TOP)) continue;
