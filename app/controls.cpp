@@ -51,9 +51,9 @@ TEXTMETRICA WindowTextMetrics(HWND window) {
 }
 
 HWND CreateSeekBar(HWND window) {
-    HWND bar = CreateChild(window, 0, TRACKBAR_CLASSA, "Trackbar Control",
-                           TBS_AUTOTICKS | TBS_TOP | TBS_FIXEDLENGTH | TBS_ENABLESELRANGE,
-                           IDC_SEEK_BAR);
+    HWND bar =
+        CreateChild(window, 0, TRACKBAR_CLASSA, "Trackbar Control",
+                    TBS_AUTOTICKS | TBS_TOP | TBS_FIXEDLENGTH | TBS_ENABLESELRANGE, IDC_SEEK_BAR);
     if (!bar) return NULL;
     SendMessageA(bar, TBM_SETTHUMBLENGTH, WindowTextMetrics(window).tmHeight, 0);
     SendMessageA(bar, TBM_SETPAGESIZE, 0, 0);
@@ -111,6 +111,7 @@ void PlaceControls(HWND window, const Layout *layout) {
     Place(window, IDC_STEP_UPDOWN, r[LAYOUT_STEP_UPDOWN]);
     Place(window, IDC_ALWAYS_TOP, r[LAYOUT_ALWAYS_TOP]);
     Place(window, IDC_PLAY_MODE, r[LAYOUT_PLAY_MODE]);
+    Place(window, IDC_OUTLINE, r[LAYOUT_OUTLINE]);
 }
 
 void SetSeekBar(HWND seekBar, int32_t position, int32_t length) {

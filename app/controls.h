@@ -1,5 +1,6 @@
-// The main window's nine child controls: creation, placement and the seek bar's range; and the
-// two small conversions the window's drawing and layout share.
+// The main window's child controls: creation of the nine standard ones, placement of those and of
+// the outline band, and the seek bar's range; and the two small conversions the window's drawing
+// and layout share.
 #ifndef PARLOMIX_CONTROLS_H
 #define PARLOMIX_CONTROLS_H
 

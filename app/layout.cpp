@@ -9,21 +9,24 @@ static void Set(LayoutRect *r, int32_t left, int32_t top, int32_t right, int32_t
     r->bottom = bottom;
 }
 
-void ComputeLayout(int32_t w, int32_t h, int32_t a, Layout *layout) {
+void ComputeLayout(int32_t w, int32_t h, int32_t a, bool outline, Layout *layout) {
+    // Everything under the band moves down by its height.
+    const int32_t b = outline ? OUTLINE_BAND_LINES * h : 0;
     // The check boxes sit two and a half lines below the value row's top; kept in floating
     // point and truncated so that odd heights round the same way every time.
-    const int32_t t = (int32_t)(3.0 * h + 2.5 * h);
+    const int32_t t = (int32_t)(3.0 * h + 2.5 * h) + b;
     LayoutRect *r = layout->rects;
     Set(&r[LAYOUT_STATUS], 0, 0, w, h);
-    Set(&r[LAYOUT_SEEK_BAR], 0, h, w, 3 * h);
+    Set(&r[LAYOUT_OUTLINE], 0, h, w, h + b);
+    Set(&r[LAYOUT_SEEK_BAR], 0, h + b, w, 3 * h + b);
     Set(&r[LAYOUT_ALWAYS_TOP], 0, t, 14 * a, t + h);
     Set(&r[LAYOUT_PLAY_MODE], 14 * a, t, w, t + h);
-    Set(&r[LAYOUT_PITCH_BOX], 0, 4 * h, 4 * a, t);
-    Set(&r[LAYOUT_PITCH_UPDOWN], 4 * a, 4 * h, 6 * a, t);
-    Set(&r[LAYOUT_REV_BOX], 6 * a, 4 * h, 9 * a, t);
-    Set(&r[LAYOUT_REV_UPDOWN], 9 * a, 4 * h, 11 * a, t);
-    Set(&r[LAYOUT_STEP_BOX], 11 * a, 4 * h, 14 * a, t);
-    Set(&r[LAYOUT_STEP_UPDOWN], 14 * a, 4 * h, 16 * a, t);
+    Set(&r[LAYOUT_PITCH_BOX], 0, 4 * h + b, 4 * a, t);
+    Set(&r[LAYOUT_PITCH_UPDOWN], 4 * a, 4 * h + b, 6 * a, t);
+    Set(&r[LAYOUT_REV_BOX], 6 * a, 4 * h + b, 9 * a, t);
+    Set(&r[LAYOUT_REV_UPDOWN], 9 * a, 4 * h + b, 11 * a, t);
+    Set(&r[LAYOUT_STEP_BOX], 11 * a, 4 * h + b, 14 * a, t);
+    Set(&r[LAYOUT_STEP_UPDOWN], 14 * a, 4 * h + b, 16 * a, t);
 }
 
 int32_t LayoutHeight(const Layout *layout) {
@@ -33,17 +36,23 @@ int32_t LayoutHeight(const Layout *layout) {
     return height;
 }
 
-LayoutRect InitialWindowRect(const OptionData *options, int32_t systemDpi) {
+// Rounded to the nearest pixel, as MulDiv does.
+static int32_t Scaled(int32_t pixels, int32_t dpi) {
+    return (pixels * dpi + DEFAULT_WINDOW_DPI / 2) / DEFAULT_WINDOW_DPI;
+}
+
+LayoutRect InitialWindowRect(const OptionData *options, int32_t systemDpi, int32_t outlineHeight) {
     LayoutRect rect = {options->windowLeft, options->windowTop, options->windowRight,
                        options->windowBottom};
     bool untouched = rect.left == 0 && rect.top == 0 && rect.right == DEFAULT_WINDOW_RIGHT &&
                      rect.bottom == DEFAULT_WINDOW_BOTTOM;
-    if (untouched && systemDpi > 0) {
-        // Rounded to the nearest pixel, as MulDiv does.
-        rect.right =
-            (DEFAULT_WINDOW_RIGHT * systemDpi + DEFAULT_WINDOW_DPI / 2) / DEFAULT_WINDOW_DPI;
-        rect.bottom =
-            (DEFAULT_WINDOW_BOTTOM * systemDpi + DEFAULT_WINDOW_DPI / 2) / DEFAULT_WINDOW_DPI;
+    int32_t dpi = systemDpi > 0 ? systemDpi : DEFAULT_WINDOW_DPI;
+    if (untouched) {
+        rect.right = Scaled(DEFAULT_WINDOW_RIGHT, dpi);
+        rect.bottom = Scaled(DEFAULT_WINDOW_BOTTOM, dpi);
     }
+    int32_t tallEnough = Scaled(DEFAULT_WINDOW_BOTTOM, dpi) + outlineHeight;
+    if (outlineHeight > 0 && rect.bottom - rect.top < tallEnough)
+        rect.bottom = rect.top + tallEnough;
     return rect;
 }

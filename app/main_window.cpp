@@ -13,6 +13,7 @@
 #include "app/controls.h"
 #include "app/history_menu.h"
 #include "app/open_file.h"
+#include "app/outline_band.h"
 #include "app/playback_bind.h"
 #include "app/playback_win.h"
 #include "app/records.h"
@@ -69,6 +70,7 @@ struct MainWindow {
     PlaybackWindow binding;
     PlaybackPort port;
     HelpViewer helpViewer;
+    OutlineBand outline;
 };
 static_assert(sizeof(WINDOWPLACEMENT) == 44, "WINDOWPLACEMENT is 44 bytes");
 
@@ -77,7 +79,9 @@ static void OpenCurrentFile(MainWindow *w) {
     FileSpec file;
     memcpy(&file, &currentFile, sizeof file);
     CompleteWidePath(&file);
+    OutlineFileClosed(&w->outline);
     OpenFileSequence(&w->port, &w->repeats, &w->fileOpen, &w->playState, &file, &optionData);
+    if (w->fileOpen) OutlineFileOpened(&w->outline, file.widePath);
     if (w->fileOpen && file.path[0] == '\0' && !w->toldNotRemembered) {
         w->toldNotRemembered = true;
         w->binding.statusNote = NOT_REMEMBERED_NOTE;
@@ -179,6 +183,11 @@ static void PostPedalEvent(void *window, const JoyEvent *event) {
                      (LPARAM)event->flags);
 }
 
+// The band's height in pixels: a few lines of the window's font, so it follows the DPI.
+static int32_t OutlineBandHeight(MainWindow *w) {
+    return OUTLINE_BAND_LINES * WindowTextMetrics(w->window).tmHeight;
+}
+
 // The menu bar wraps onto a second line where the window is too narrow for its titles (a large
 // font, a translated menu): the client area then loses a line that the controls need, and the
 // window grows by it, keeping its width and place. A taller rectangle stays as it is.
@@ -187,7 +196,8 @@ static void GrowToFitLayout(MainWindow *w) {
     if (!GetClientRect(w->window, &client) || !GetWindowRect(w->window, &frame)) return;
     TEXTMETRICA metrics = WindowTextMetrics(w->window);
     Layout needed;
-    ComputeLayout(client.right, metrics.tmHeight, metrics.tmAveCharWidth, &needed);
+    ComputeLayout(client.right, metrics.tmHeight, metrics.tmAveCharWidth, w->outline.shown,
+                  &needed);
     int32_t missing = LayoutHeight(&needed) - client.bottom;
     if (missing <= 0) return;
     SetWindowPos(w->window, NULL, 0, 0, frame.right - frame.left,
@@ -224,9 +234,15 @@ static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
     LoadSoundChoice(&w->sound);
     ApplySoundChoice(window, &w->sound);
     CreateOptionControls(window, &optionData);
+    CreateOutlineBand(&w->outline, window);
+    w->binding.outline = &w->outline;
+    bool outlineShown = LoadOutlineShown();
+    CheckMenuItem(GetMenu(window), IDM_VIEW_OUTLINE, outlineShown ? MF_CHECKED : MF_UNCHECKED);
+    ShowOutlineBand(&w->outline, outlineShown);
     memset(&w->placement, 0, sizeof w->placement);
     w->placement.length = sizeof w->placement;
-    w->placement.rcNormalPosition = ToRect(InitialWindowRect(&optionData, SystemDpi()));
+    w->placement.rcNormalPosition = ToRect(
+        InitialWindowRect(&optionData, SystemDpi(), outlineShown ? OutlineBandHeight(w) : 0));
     SetWindowPlacement(window, &w->placement);
     GrowToFitLayout(w);
     LoadHistory(window, &optionData);
@@ -239,6 +255,7 @@ static void OnCreate(MainWindow *w, HWND window, const CREATESTRUCTA *create) {
 
 static void OnClose(MainWindow *w) {
     KillTimer(w->window, TIMER_REFRESH);
+    OutlineFileClosed(&w->outline);
     if (w->fileOpen) {
         vbmp3_getState(&HistoryEntryAt(0)->position);
         vbmp3_close();
@@ -254,7 +271,8 @@ static void OnClose(MainWindow *w) {
 
 static void OnSize(MainWindow *w, int clientWidth) {
     TEXTMETRICA metrics = WindowTextMetrics(w->window);
-    ComputeLayout(clientWidth, metrics.tmHeight, metrics.tmAveCharWidth, &w->layout);
+    ComputeLayout(clientWidth, metrics.tmHeight, metrics.tmAveCharWidth, w->outline.shown,
+                  &w->layout);
     PlaceControls(w->window, &w->layout);
 }
 
@@ -287,6 +305,22 @@ static void OnOperationSettings(MainWindow *w) {
     CopyKeyRows(KeyDataTable, KEY_DATA_ROWS);
 }
 
+// The band comes or goes and the window's normal height follows it, its width kept; a maximised
+// window keeps its size on the screen and only lays out again.
+static void OnViewOutline(MainWindow *w) {
+    bool shown = !w->outline.shown;
+    SaveOutlineShown(shown);
+    CheckMenuItem(GetMenu(w->window), IDM_VIEW_OUTLINE, shown ? MF_CHECKED : MF_UNCHECKED);
+    ShowOutlineBand(&w->outline, shown);
+    int32_t band = OutlineBandHeight(w);
+    GetWindowPlacement(w->window, &w->placement);
+    w->placement.rcNormalPosition.bottom += shown ? band : -band;
+    SetWindowPlacement(w->window, &w->placement);
+    RECT client;
+    GetClientRect(w->window, &client);
+    OnSize(w, client.right);
+}
+
 static void OnCommand(MainWindow *w, int id) {
     ClearStatusNote(w);
     int32_t historyIndex = HistoryIndexOfCommand(id);
@@ -314,6 +348,7 @@ static void OnCommand(MainWindow *w, int id) {
     case IDM_JUMP: OnJump(w); break;
     case IDM_GOTO: OnGoto(w); break;
     case IDM_HISTORY_DELETE: OnHistoryDeleteCommand(w->window); break;
+    case IDM_VIEW_OUTLINE: OnViewOutline(w); break;
     case IDC_ALWAYS_TOP:
         optionData.alwaysOnTop =
             (int32_t)SendDlgItemMessageA(w->window, IDC_ALWAYS_TOP, BM_GETCHECK, 0, 0);
@@ -329,6 +364,13 @@ static void OnCommand(MainWindow *w, int id) {
 // The seek bar is the only horizontal scroller: the sender is not examined.
 static void OnHScroll(MainWindow *w, int scrollCode) {
     OnSeekBarScroll(&w->port, scrollCode, w->fileOpen, &w->playState);
+}
+
+// A click or drag on the outline band moves the seek bar's thumb there and goes the seek bar's way.
+static void OnOutlineSeek(MainWindow *w, int32_t second, SeekBarEvent event) {
+    if (!w->seekBar) return;
+    w->port.setThumb(w->port.context, second);
+    SeekBarScrolled(&w->port, w->fileOpen, event, &w->playState);
 }
 
 static void OnVScroll(MainWindow *w, HWND upDown) {
@@ -380,6 +422,7 @@ static bool OnNcCreate(HWND window) {
 }
 
 static void OnNcDestroy(HWND window, MainWindow *w) {
+    OutlineFileClosed(&w->outline);
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     delete w;
 }
@@ -418,6 +461,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_INPUT_DEVICE_CHANGE: OnInputDeviceChange(&w, wParam, (HANDLE)lParam); return 0;
     case WM_WTSSESSION_CHANGE: OnSessionChange(&w, wParam); return 0;
     case WM_PITCH_CHANGED: OnPitchChanged(&w, (int32_t)wParam); return 0;
+    case WM_OUTLINE_PROGRESS: OnOutlineProgress(&w.outline, wParam); return 0;
+    case WM_OUTLINE_SEEK: OnOutlineSeek(&w, (int32_t)wParam, (SeekBarEvent)lParam); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/layout.h"
+#include "app/outline_band.h"
 #include "playback/playback_port.h"
 
 struct PlaybackWindow {
@@ -17,6 +18,8 @@ struct PlaybackWindow {
     const wchar_t *statusNote;
     // The status line's note, owned by the window; empty when there is none.
     const char *note;
+    // Shows the position, the range and the loop beside the seek bar; null: none.
+    OutlineBand *outline;
 };
 
 // Fills `port` so that it acts on the library and on `binding`, which must outlive `port`.

@@ -44,6 +44,7 @@ static int32_t LibraryClose(void *) { return vbmp3_close(); }
 static void LibrarySetLoop(void *context, int32_t from, int32_t to) {
     vbmp3_setLoop(from, to);
     HWND bar = Bound(context)->seekBar;
+    if (Bound(context)->outline) SetOutlineLoop(Bound(context)->outline, from, to);
     if (to > from)
         SendMessageA(bar, TBM_SETSEL, TRUE, MAKELPARAM(from, to));
     else
@@ -80,6 +81,7 @@ static void WindowInvalidateStatus(void *context) {
 
 static void WindowSetThumb(void *context, int32_t position) {
     SendMessageA(Bound(context)->seekBar, TBM_SETPOS, TRUE, (LPARAM)position);
+    if (Bound(context)->outline) SetOutlinePosition(Bound(context)->outline, position);
 }
 
 static int32_t WindowGetThumb(void *context) {
@@ -88,6 +90,7 @@ static int32_t WindowGetThumb(void *context) {
 
 static void WindowSetSeekBar(void *context, int32_t position, int32_t length) {
     SetSeekBar(Bound(context)->seekBar, position, length);
+    if (Bound(context)->outline) SetOutlineRange(Bound(context)->outline, position, length);
 }
 
 static void WindowSetTitle(void *context, const FileSpec *file) {
@@ -123,6 +126,7 @@ void BindPlaybackPort(PlaybackPort *port, PlaybackWindow *binding, HWND window, 
     binding->layout = layout;
     binding->statusNote = nullptr;
     binding->note = "";
+    binding->outline = nullptr;
     port->context = binding;
     port->getState = LibraryGetState;
     port->play = LibraryPlay;

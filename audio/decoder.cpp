@@ -156,12 +156,14 @@ static void StartPrefetch(Decoder *d) {
     p->memory.resize(size_t(Prefetch::SLOTS) * (Prefetch::OVERLAP + Prefetch::BLOCK));
     InitializeCriticalSection(&p->lock);
     InitializeConditionVariable(&p->changed);
-    p->thread = CreateThread(nullptr, 0, PrefetchMain, p, 0, nullptr);
+    p->thread = CreateThread(nullptr, 0, PrefetchMain, p, CREATE_SUSPENDED, nullptr);
     if (!p->thread) {
         DeleteCriticalSection(&p->lock);
         delete p;
         return;
     }
+    SetThreadPriority(p->thread, GetThreadPriority(GetCurrentThread()));
+    ResumeThread(p->thread);
     d->prefetch = p;
     d->source.viewAt = ViewPrefetched;
 }

@@ -511,13 +511,16 @@ MediaDecoder *OpenMediaDecoderW(const wchar_t *path, MediaKind kind, MediaReader
     InitializeCriticalSection(&m->lock);
     InitializeConditionVariable(&m->changed);
     InterlockedIncrement(&threadsRunning);
-    m->thread = CreateThread(nullptr, 0, MediaMain, m, 0, nullptr);
+    m->thread = CreateThread(nullptr, 0, MediaMain, m, CREATE_SUSPENDED, nullptr);
     if (!m->thread) {
         InterlockedDecrement(&threadsRunning);
         DeleteCriticalSection(&m->lock);
         delete m;
         return nullptr;
     }
+    // A reader opened on a background thread must not decode at the player's priority.
+    SetThreadPriority(m->thread, GetThreadPriority(GetCurrentThread()));
+    ResumeThread(m->thread);
     bool answered, ok;
     {
         ScopedLock hold(&m->lock);

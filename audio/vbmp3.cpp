@@ -98,6 +98,14 @@ struct Player {
 };
 }  // namespace
 
+// A reader's own decoder, never touched by the player or its lock.
+struct Vbmp3Reader {
+    Decoder *decoder;
+    HANDLE wake;  // set by a decoder that kept the reader waiting and has more
+    DWORD waitingSince;
+    bool waiting;
+};
+
 static CRITICAL_SECTION lock;
 static bool started;
 static HANDLE wake;
@@ -804,5 +812,51 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_setClarity(int32_t flags) {
 
 VBMP3_API int32_t VBMP3_CALL vbmp3_setChannel(int32_t value) {
     return Choose(&channel, value, value >= VBMP3_CHANNEL_BOTH && value <= VBMP3_CHANNEL_RIGHT);
+}
+// reader
+VBMP3_API Vbmp3Reader *VBMP3_CALL vbmp3_openReaderW(const wchar_t *path, Vbmp3ReaderInfo *info) {
+    if (!path || !info) return nullptr;
+    HANDLE wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    Decoder *decoder = wake ? OpenDecoderW(path) : nullptr;
+    if (!decoder) {
+        if (wake) CloseHandle(wake);
+        return nullptr;
+    }
+    SetDecoderWake(decoder, wake);
+    DecodedFormat f = GetDecodedFormat(decoder);
+    info->rate = int32_t(f.rate);
+    info->channels = f.channels;
+    info->frames = int64_t(f.frames);
+    return new Vbmp3Reader{decoder, wake, 0, false};
+}
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_seekReader(Vbmp3Reader *reader, int64_t frame) {
+    if (!reader) return 0;
+    reader->waiting = false;
+    return SeekDecoder(reader->decoder, frame < 0 ? 0 : uint64_t(frame)) ? 1 : 0;
+}
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_readReader(Vbmp3Reader *reader, int16_t *out, int32_t frames) {
+    if (!reader || !out || frames <= 0) return 0;
+    size_t n = ReadDecoder(reader->decoder, out, size_t(frames));
+    if (n == 0 && DecoderWaiting(reader->decoder)) {
+        DWORD now = GetTickCount();
+        if (!reader->waiting) reader->waitingSince = now;
+        reader->waiting = true;
+        if (now - reader->waitingSince >= VBMP3_READER_STALL_MS) return 0;
+        WaitForSingleObject(reader->wake, VBMP3_READER_WAIT_MS);
+        n = ReadDecoder(reader->decoder, out, size_t(frames));
+        if (n == 0 && DecoderWaiting(reader->decoder)) return VBMP3_READER_WAITING;
+    }
+    reader->waiting = false;
+    return int32_t(n);
+}
+
+VBMP3_API int32_t VBMP3_CALL vbmp3_closeReader(Vbmp3Reader *reader) {
+    if (!reader) return 0;
+    CloseDecoder(reader->decoder);
+    CloseHandle(reader->wake);
+    delete reader;
+    return 1;
 }
 }

@@ -82,4 +82,37 @@ VBMP3_API int32_t VBMP3_CALL vbmp3_setChannel(int32_t channel);
 }
 #endif
 
+// reader: an independent decoder of any file the library plays, as 16-bit frames (interleaved,
+// the file's own rate and channels), for reading a whole file through while another plays. It
+// shares nothing with the player and needs no vbmp3_init; each reader is used by one thread at a
+// time. Its platform threads run at the priority of the thread that opens it.
+struct Vbmp3Reader;
+struct Vbmp3ReaderInfo {
+    int32_t rate;
+    int32_t channels;  // 1 or 2
+    int64_t frames;    // the whole length
+};
+static_assert(sizeof(Vbmp3ReaderInfo) == 16, "reader information block is 16 bytes");
+
+// What vbmp3_readReader returns when the platform has not decoded more within VBMP3_READER_WAIT_MS:
+// call again. A platform that delivers nothing for VBMP3_READER_STALL_MS has given up: the read
+// returns 0, as at the end.
+enum { VBMP3_READER_WAITING = -1, VBMP3_READER_WAIT_MS = 50, VBMP3_READER_STALL_MS = 5000 };
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+// Null when the file cannot be opened or decoded.
+VBMP3_API Vbmp3Reader *VBMP3_CALL vbmp3_openReaderW(const wchar_t *path, Vbmp3ReaderInfo *info);
+// Moves to `frame` (clamped to the end); 0 when the platform refused (the reader goes on from
+// where it was).
+VBMP3_API int32_t VBMP3_CALL vbmp3_seekReader(Vbmp3Reader *reader, int64_t frame);
+// Up to `frames` frames into `out`: how many, 0 at the end or where the decoder gave up, or
+// VBMP3_READER_WAITING.
+VBMP3_API int32_t VBMP3_CALL vbmp3_readReader(Vbmp3Reader *reader, int16_t *out, int32_t frames);
+VBMP3_API int32_t VBMP3_CALL vbmp3_closeReader(Vbmp3Reader *reader);
+#ifdef __cplusplus
+}
+#endif
+
 #endif

@@ -51,6 +51,10 @@ echo "ffmpeg (native, one thread) decoding the 1-hour M4A: ${ffmpeg_seconds} s"
 "$build/wine-run.sh" "$build/bench/vbmp3_bench.exe" --media "$(winpath "$data/long.m4a")" \
   "$ffmpeg_seconds" 2>&1 | grep -v setlocale
 
+# The outline band's reading of both long files, and playing with and without it.
+"$build/wine-run.sh" "$build/bench/vbmp3_bench.exe" --outline "$(winpath "$data/long.mp3")" \
+  "$(winpath "$data/long.m4a")" 2>&1 | grep -v setlocale
+
 # Sound devices that come and go, on PulseAudio null sinks of a server of this run's own. The
 # figures timed from an unplug include the script's own pactl calls, timed here first.
 pulse="$here/../tests/driver/pulse.sh"

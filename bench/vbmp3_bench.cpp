@@ -1,7 +1,9 @@
 // Benchmark of the audio library on long files: open time against one plain read of the file,
 // seek time and accuracy, decode-and-stretch throughput at three speeds, play-to-first-sample
 // latency at the sound sink, and peak memory while playing; the clarity stages' figures and cost.
-// Prints one line per figure.
+// The outline band's reading: its time on long files against a plain decode of the whole file,
+// its memory, and what it does to playing (CPU, pause/restart) in the same run. Prints one line
+// per figure.
 #include <windows.h>
 #include <psapi.h>
 
@@ -16,6 +18,7 @@
 
 #include "audio/clarity.h"
 #include "audio/decoder.h"
+#include "audio/outline.h"
 #include "audio/stretch.h"
 #include "audio/vbmp3.h"
 #include "tests/audio/speech_like.h"
@@ -301,10 +304,161 @@ static void ClarityFigures(const char *wav) {
     }
 }
 
+// ---- the outline --------------------------------------------------------------------------------
+
+static double ThreadSeconds(HANDLE thread) {
+    FILETIME a, b, kernel, user;
+    GetThreadTimes(thread, &a, &b, &kernel, &user);
+    auto seconds = [](FILETIME t) {
+        return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+static double ProcessSeconds() {
+    FILETIME a, b, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &a, &b, &kernel, &user);
+    auto seconds = [](FILETIME t) {
+        return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+struct OutlineRun {
+    std::wstring path;
+    Outline outline;
+    volatile LONG cancel;
+    double seconds;  // until complete
+    uint64_t read;   // frames decoded
+};
+
+// The band's reading, step for step, at the band's priority.
+static DWORD WINAPI OutlineMain(void *context) {
+    OutlineRun &run = *static_cast<OutlineRun *>(context);
+    double start = Now();
+    Vbmp3ReaderInfo info;
+    Vbmp3Reader *reader = vbmp3_openReaderW(run.path.c_str(), &info);
+    if (!reader) return 1;
+    OutlineStart(&run.outline, PlanOutline(uint64_t(info.frames), uint32_t(info.rate)),
+                 info.channels);
+    std::vector<int16_t> chunk(4096 * 2);
+    uint64_t at = 0, from, want;
+    run.read = 0;
+    while (!run.cancel && OutlineNextRead(&run.outline, at, &from, &want)) {
+        if (from != at) vbmp3_seekReader(reader, int64_t(from));
+        int32_t got = vbmp3_readReader(reader, chunk.data(), want < 4096 ? int32_t(want) : 4096);
+        at = from;
+        if (got == VBMP3_READER_WAITING) continue;
+        if (got <= 0) break;
+        OutlineAdd(&run.outline, from, chunk.data(), size_t(got));
+        at = from + uint64_t(got);
+        run.read += uint64_t(got);
+    }
+    OutlineFinish(&run.outline);
+    vbmp3_closeReader(reader);
+    run.seconds = Now() - start;
+    return 0;
+}
+
+static HANDLE StartOutline(OutlineRun *run) {
+    run->cancel = 0;
+    HANDLE thread = CreateThread(nullptr, 0, OutlineMain, run, CREATE_SUSPENDED, nullptr);
+    SetThreadPriority(thread, THREAD_PRIORITY_LOWEST);
+    ResumeThread(thread);
+    return thread;
+}
+
+static std::wstring Wide(const char *path) {
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH);
+    return wide;
+}
+
+// What playing costs the process over `ms` (share of one core, the outline thread's own time
+// left out), and 10 pauses and restarts: how long the calls take and how far the heard second
+// moves across them (0 or 1 is continuous).
+static void PlayingFigures(const char *label, HANDLE outline) {
+    vbmp3_play();
+    Sleep(500);
+    double cpu0 = ProcessSeconds() - (outline ? ThreadSeconds(outline) : 0), t0 = Now();
+    Sleep(3000);
+    double cpu = ProcessSeconds() - (outline ? ThreadSeconds(outline) : 0) - cpu0;
+    double wall = Now() - t0;
+    double worstCall = 0;
+    int worstJump = 0;
+    for (int i = 0; i < 10; ++i) {
+        int32_t before = 0, after = 0;
+        Sleep(200);
+        double start = Now();
+        vbmp3_pause();
+        vbmp3_getState(&before);
+        vbmp3_restart();
+        worstCall = std::max(worstCall, Now() - start);
+        Sleep(200);
+        vbmp3_getState(&after);
+        // A resume goes back by nothing here (the library's restart keeps the place).
+        worstJump = std::max(worstJump, abs(after - before));
+    }
+    vbmp3_stop();
+    printf(
+        "playing %s: %.1f %% of one core for the player; pause+restart worst %.1f ms, heard "
+        "second moved at most %d s across it\n",
+        label, 100 * cpu / wall, worstCall * 1000, worstJump);
+}
+
+static void OutlineFigures(const char *mp3, const char *m4a) {
+    for (const char *path : {mp3, m4a}) {
+        Decoder *d = OpenDecoder(path);
+        DecodedFormat f = GetDecodedFormat(d);
+        std::vector<int16_t> buffer(4096 * size_t(f.channels));
+        double start = Now();
+        while (ReadDecoder(d, buffer.data(), 4096) || DecoderWaiting(d)) {
+        }
+        double plain = Now() - start;
+        CloseDecoder(d);
+        OutlineRun *run = new OutlineRun();
+        run->path = Wide(path);
+        size_t before = PrivateBytes();
+        HANDLE thread = StartOutline(run);
+        size_t peak = before;
+        while (WaitForSingleObject(thread, 20) == WAIT_TIMEOUT)
+            peak = std::max(peak, PrivateBytes());
+        CloseHandle(thread);
+        printf(
+            "outline of %s (%.0f s): %.2f s, %.0f s of sound decoded (a plain decode of the "
+            "whole file %.2f s, ratio %.2f); the record %zu bytes, %.1f MB above the process "
+            "while reading\n",
+            path, double(f.frames) / f.rate, run->seconds, double(run->read) / f.rate, plain,
+            run->seconds / plain, sizeof(Outline), double(peak - before) / (1 << 20));
+        delete run;
+    }
+    if (!vbmp3_init()) return;
+    Vbmp3FileInfo info;
+    if (!vbmp3_open(mp3, &info)) return;
+    PlayingFigures("the 3-hour MP3 alone", nullptr);
+    OutlineRun *run = new OutlineRun();
+    run->path = Wide(mp3);
+    HANDLE thread = StartOutline(run);
+    PlayingFigures("it while its outline is read", thread);
+    run->cancel = 1;
+    double start = Now();
+    WaitForSingleObject(thread, INFINITE);
+    printf("outline cancelled in %.1f ms\n", (Now() - start) * 1000);
+    CloseHandle(thread);
+    delete run;
+    vbmp3_close();
+    vbmp3_free();
+}
+
 int main(int argc, char **argv) {
     if (argc == 3 && strcmp(argv[1], "--clarity") == 0) {
         setvbuf(stdout, nullptr, _IONBF, 0);
         ClarityFigures(argv[2]);
+        return 0;
+    }
+    if (argc == 4 && strcmp(argv[1], "--outline") == 0) {
+        setvbuf(stdout, nullptr, _IONBF, 0);
+        OutlineFigures(argv[2], argv[3]);
         return 0;
     }
     if (argc == 4 && strcmp(argv[1], "--media") == 0) {
@@ -316,7 +470,8 @@ int main(int argc, char **argv) {
         fprintf(stderr,
                 "usage: vbmp3_bench long.mp3 long.wav [mpg123-seconds]\n"
                 "       vbmp3_bench --media long.m4a native-decoder-seconds\n"
-                "       vbmp3_bench --clarity long.wav\n");
+                "       vbmp3_bench --clarity long.wav\n"
+                "       vbmp3_bench --outline long.mp3 long.m4a\n");
         return 2;
     }
     const char *mp3 = argv[1], *wav = argv[2];

@@ -1,5 +1,5 @@
 // Resource and command ids of Parlomix: menus, accelerators, dialogs, icon, strings, the main
-// window's controls, timers and private message, and the controls of the two settings dialogs.
+// window's controls, timers and private messages, and the controls of the two settings dialogs.
 #ifndef PARLOMIX_RESOURCE_H
 #define PARLOMIX_RESOURCE_H
 
@@ -28,6 +28,7 @@
 #define IDM_LOOP 40041
 #define IDM_GOTO 40042
 #define IDM_TEXT_SETTINGS 40043
+#define IDM_VIEW_OUTLINE 40050
 // The 音声 menu: three check items, then the channel's radio items in the library's order.
 #define IDM_AUTO_GAIN 40060
 #define IDM_NOISE_REDUCTION 40061
@@ -49,6 +50,7 @@
 #define IDC_PITCH_BOX 7
 #define IDC_STEP_UPDOWN 8
 #define IDC_STEP_BOX 9
+#define IDC_OUTLINE 10
 
 // The main window's timers. The refresh runs while a file plays; the four repeats, consecutive
 // from TIMER_REW_REPEAT to TIMER_PITCH_DOWN_REPEAT, while a REW, FF or pitch binding is held; the
@@ -64,6 +66,12 @@
 
 // Posted to the main window to carry a new pitch to the pitch box: wParam = the pitch, lParam 0.
 #define WM_PITCH_CHANGED (WM_USER + 1)
+// Posted by the outline's reading thread when more of the outline is ready: wParam = the reading's
+// number (a stale one is ignored), lParam 0.
+#define WM_OUTLINE_PROGRESS (WM_USER + 5)
+// Sent by the outline band to the main window for a click or drag on it: wParam = the second
+// under the mouse, lParam = SEEK_BAR_DRAG or SEEK_BAR_RELEASE (playback/controller.h).
+#define WM_OUTLINE_SEEK (WM_USER + 6)
 
 // Operation settings dialog (IDD_OPERATION_SETTINGS)
 #define IDC_CHANGE 1003

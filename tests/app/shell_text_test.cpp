@@ -69,24 +69,31 @@ TEST(SetFileSpecName, UnterminatedPathStaysWithinItsField) {
 }
 
 TEST(ComputeLayout, FollowsTheFontMetrics) {
-    Layout layout;
-    ComputeLayout(252, 16, 7, &layout);
     const LayoutRect expected[LAYOUT_COUNT] = {
-        {0, 0, 252, 16},  {0, 16, 252, 48}, {0, 88, 98, 104}, {98, 88, 252, 104}, {0, 64, 28, 88},
-        {28, 64, 42, 88}, {42, 64, 63, 88}, {63, 64, 77, 88}, {77, 64, 98, 88},   {98, 64, 112, 88},
+        {0, 0, 252, 16},  {0, 16, 252, 48},  {0, 88, 98, 104}, {98, 88, 252, 104},
+        {0, 64, 28, 88},  {28, 64, 42, 88},  {42, 64, 63, 88}, {63, 64, 77, 88},
+        {77, 64, 98, 88}, {98, 64, 112, 88}, {0, 16, 252, 16},
     };
-    for (int i = 0; i < LAYOUT_COUNT; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(layout.rects[i].left, expected[i].left);
-        EXPECT_EQ(layout.rects[i].top, expected[i].top);
-        EXPECT_EQ(layout.rects[i].right, expected[i].right);
-        EXPECT_EQ(layout.rects[i].bottom, expected[i].bottom);
+    // The band takes OUTLINE_BAND_LINES lines under the status line and pushes the rest down.
+    const int32_t band = OUTLINE_BAND_LINES * 16;
+    for (bool outline : {false, true}) {
+        Layout layout;
+        ComputeLayout(252, 16, 7, outline, &layout);
+        for (int i = 0; i < LAYOUT_COUNT; ++i) {
+            SCOPED_TRACE(testing::Message() << "outline " << outline << ", rectangle " << i);
+            int32_t down = outline && i != LAYOUT_STATUS && i != LAYOUT_OUTLINE ? band : 0;
+            int32_t grown = outline && i == LAYOUT_OUTLINE ? band : 0;
+            EXPECT_EQ(layout.rects[i].left, expected[i].left);
+            EXPECT_EQ(layout.rects[i].top, expected[i].top + down);
+            EXPECT_EQ(layout.rects[i].right, expected[i].right);
+            EXPECT_EQ(layout.rects[i].bottom, expected[i].bottom + down + grown);
+        }
     }
 }
 
 TEST(ComputeLayout, OddHeightTruncatesTheCheckBoxRow) {
     Layout layout;
-    ComputeLayout(300, 13, 6, &layout);
+    ComputeLayout(300, 13, 6, false, &layout);
     EXPECT_EQ(layout.rects[LAYOUT_ALWAYS_TOP].top, 71);  // 3*13 + 32.5
     EXPECT_EQ(layout.rects[LAYOUT_ALWAYS_TOP].bottom, 84);
     EXPECT_EQ(layout.rects[LAYOUT_PITCH_BOX].bottom, 71);
@@ -144,22 +151,28 @@ TEST(TitleText, NameDashDisplayName) {
     }
 }
 
-TEST(InitialWindowRect, OnlyTheUntouchedDefaultFollowsTheDpi) {
+TEST(InitialWindowRect, OnlyTheUntouchedDefaultFollowsTheDpiAndTheBandAddsItsHeight) {
     const struct {
         const char *name;
         LayoutRect stored;
         int32_t dpi;
+        int32_t band;
         LayoutRect applied;
     } rows[] = {
-        {"DEFAULT_AT_96_DPI", {0, 0, 260, 162}, 96, {0, 0, 260, 162}},
-        {"DEFAULT_AT_144_DPI", {0, 0, 260, 162}, 144, {0, 0, 390, 243}},
-        {"DEFAULT_AT_120_DPI_ROUNDED", {0, 0, 260, 162}, 120, {0, 0, 325, 203}},
-        {"DEFAULT_AT_192_DPI", {0, 0, 260, 162}, 192, {0, 0, 520, 324}},
-        {"DEFAULT_WITH_DPI_UNKNOWN", {0, 0, 260, 162}, 0, {0, 0, 260, 162}},
-        {"USERS_RECTANGLE", {10, 20, 300, 200}, 144, {10, 20, 300, 200}},
-        {"DEFAULT_SIZE_MOVED", {5, 0, 265, 162}, 144, {5, 0, 265, 162}},
+        {"DEFAULT_AT_96_DPI", {0, 0, 260, 162}, 96, 0, {0, 0, 260, 162}},
+        {"DEFAULT_AT_144_DPI", {0, 0, 260, 162}, 144, 0, {0, 0, 390, 243}},
+        {"DEFAULT_AT_120_DPI_ROUNDED", {0, 0, 260, 162}, 120, 0, {0, 0, 325, 203}},
+        {"DEFAULT_AT_192_DPI", {0, 0, 260, 162}, 192, 0, {0, 0, 520, 324}},
+        {"DEFAULT_WITH_DPI_UNKNOWN", {0, 0, 260, 162}, 0, 0, {0, 0, 260, 162}},
+        {"USERS_RECTANGLE", {10, 20, 300, 200}, 144, 0, {10, 20, 300, 200}},
+        {"DEFAULT_SIZE_MOVED", {5, 0, 265, 162}, 144, 0, {5, 0, 265, 162}},
         // Saved after a first start at 144 DPI: it is the user's now and is not scaled again.
-        {"SCALED_DEFAULT_SAVED", {0, 0, 390, 243}, 144, {0, 0, 390, 243}},
+        {"SCALED_DEFAULT_SAVED", {0, 0, 390, 243}, 144, 0, {0, 0, 390, 243}},
+        {"DEFAULT_WITH_BAND_AT_96_DPI", {0, 0, 260, 162}, 96, 48, {0, 0, 260, 210}},
+        {"DEFAULT_WITH_BAND_AT_192_DPI", {0, 0, 260, 162}, 192, 96, {0, 0, 520, 420}},
+        {"USERS_SHORT_RECTANGLE_GROWS_DOWN", {10, 20, 300, 200}, 144, 72, {10, 20, 300, 335}},
+        {"USERS_TALL_RECTANGLE_KEPT", {10, 20, 300, 400}, 144, 72, {10, 20, 300, 400}},
+        {"SAVED_WITH_BAND_KEPT", {0, 0, 260, 210}, 96, 48, {0, 0, 260, 210}},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
@@ -169,7 +182,7 @@ TEST(InitialWindowRect, OnlyTheUntouchedDefaultFollowsTheDpi) {
         options.windowTop = row.stored.top;
         options.windowRight = row.stored.right;
         options.windowBottom = row.stored.bottom;
-        LayoutRect applied = InitialWindowRect(&options, row.dpi);
+        LayoutRect applied = InitialWindowRect(&options, row.dpi, row.band);
         EXPECT_EQ(applied.left, row.applied.left);
         EXPECT_EQ(applied.top, row.applied.top);
         EXPECT_EQ(applied.right, row.applied.right);

@@ -11,7 +11,7 @@ cp "$build/demo/demo.mp3" "$folder/demo.mp3"
 winfolder="Z:${folder//\//\\}"
 "$run" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
 trap '"$run" reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1 || true' EXIT
-w=$((300 * dpi / 96)) h=$((190 * dpi / 96))
+w=$((300 * dpi / 96)) h=$((240 * dpi / 96))
 desk=parlomix$dpi
 "$run" "$build/testbin/poke.exe" - settings "$winfolder" $((w - 20)) $((h - 20))
 "$run" explorer "/desktop=$desk,${w}x${h}" "$winfolder\\Parlomix.exe" "$winfolder\\demo.mp3" \

@@ -116,6 +116,8 @@ TEST(Shell, MenuTextsArriveAsCodePage932) {
     }
     EXPECT_EQ(MenuText(GetSubMenu(menu, 3), 0), "操作設定(&S)...");
     EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 3), 0), (UINT)IDM_OPERATION_SETTINGS);
+    EXPECT_EQ(MenuText(GetSubMenu(menu, 3), 3), "波形を表示(&W)");
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 3), 3), (UINT)IDM_VIEW_OUTLINE);
     EXPECT_EQ(MenuText(GetSubMenu(menu, 4), 0), "ヘルプ(&H)\tF1");
     EXPECT_EQ(MenuText(GetSubMenu(menu, 4), 1), "バージョン情報(&A)...");
     char title[32] = "";
@@ -230,43 +232,58 @@ static RECT NormalRect(HWND window) {
     return placement.rcNormalPosition;
 }
 
-TEST(Shell, TheFirstWindowAt144DpiShowsEveryControlAndAUsersRectangleStays) {
-    std::string folder = driver::Install("dpi");
-    driver::WriteDefaultSettings(folder);
-    SystemDpi dpi(144);
-    driver::Running first;
-    EXPECT_TRUE(driver::StartAndSettle(folder, "", &first.program).empty());
-    HWND window = first.program.window;
-    ASSERT_NE(window, (HWND)NULL);
-    RECT normal = NormalRect(window);
-    EXPECT_EQ(normal.left, 0);
-    EXPECT_EQ(normal.top, 0);
-    EXPECT_EQ(normal.right, 390);
-    // Nothing is cut off: the controls, which grow with the font, lie inside the client area,
-    // the window growing where the menu bar takes a second line.
-    EXPECT_GE(normal.bottom, 243);
-    RECT client;
-    GetClientRect(window, &client);
-    for (int id : {IDC_PLAY_MODE, IDC_ALWAYS_TOP, IDC_PITCH_BOX, IDC_STEP_UPDOWN}) {
-        RECT control;
-        GetWindowRect(GetDlgItem(window, id), &control);
-        MapWindowPoints(NULL, window, (POINT *)&control, 2);
-        EXPECT_LE(control.bottom, client.bottom) << id;
-        EXPECT_LE(control.right, client.right) << id;
+// The default rectangle follows the DPI and grows by the outline band, whose height follows the
+// font; every control lies inside the client area.
+TEST(Shell, TheFirstWindowAtEachDpiShowsEveryControlAndAUsersRectangleStays) {
+    const struct {
+        DWORD dpi;
+        LONG right, bottom;  // the default rectangle scaled, without the band
+    } rows[] = {{96, 260, 162}, {120, 325, 203}, {144, 390, 243}, {192, 520, 324}};
+    std::string folder;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.dpi);
+        folder = driver::Install("dpi" + std::to_string(row.dpi));
+        driver::WriteDefaultSettings(folder);
+        SystemDpi dpi(row.dpi);
+        driver::Running first;
+        EXPECT_TRUE(driver::StartAndSettle(folder, "", &first.program).empty());
+        HWND window = first.program.window;
+        ASSERT_NE(window, (HWND)NULL);
+        RECT normal = NormalRect(window), band;
+        GetClientRect(GetDlgItem(window, IDC_OUTLINE), &band);
+        EXPECT_GT(band.bottom, 0);
+        EXPECT_EQ(normal.left, 0);
+        EXPECT_EQ(normal.top, 0);
+        EXPECT_EQ(normal.right, row.right);
+        // Nothing is cut off: the controls, which grow with the font, lie inside the client area,
+        // the window growing further where the menu bar takes a second line.
+        EXPECT_GE(normal.bottom, row.bottom + band.bottom);
+        RECT client;
+        GetClientRect(window, &client);
+        for (int id :
+             {IDC_PLAY_MODE, IDC_ALWAYS_TOP, IDC_PITCH_BOX, IDC_STEP_UPDOWN, IDC_OUTLINE}) {
+            RECT control;
+            GetWindowRect(GetDlgItem(window, id), &control);
+            MapWindowPoints(NULL, window, (POINT *)&control, 2);
+            EXPECT_LE(control.bottom, client.bottom) << id;
+            EXPECT_LE(control.right, client.right) << id;
+        }
+        EXPECT_TRUE(driver::Close(&first.program).empty());
     }
-    EXPECT_TRUE(driver::Close(&first.program).empty());
 
+    // A rectangle the user made taller than the default and the band is kept as it is.
+    SystemDpi dpi(192);
     OptionData options = driver::ReadOptions(folder);
-    options.windowLeft = 30, options.windowTop = 40, options.windowRight = 630;
-    options.windowBottom = 340;
+    options.windowLeft = 30, options.windowTop = 40, options.windowRight = 330;
+    options.windowBottom = 640;
     ASSERT_TRUE(driver::WriteSettings(folder, options));
     driver::Running again;
     EXPECT_TRUE(driver::StartAndSettle(folder, "", &again.program).empty());
-    normal = NormalRect(again.program.window);
+    RECT normal = NormalRect(again.program.window);
     EXPECT_EQ(normal.left, 30);
     EXPECT_EQ(normal.top, 40);
-    EXPECT_EQ(normal.right, 630);
-    EXPECT_EQ(normal.bottom, 340);
+    EXPECT_EQ(normal.right, 330);
+    EXPECT_EQ(normal.bottom, 640);
     EXPECT_TRUE(driver::Close(&again.program).empty());
 }
 
