@@ -43,7 +43,7 @@ case $mode in
     suite "x86_64 build (its release archive)" "$build64" native -L package
     ;;
   machine | namespace)
-    echo "test: this machine runs no 32-bit code: the 32-bit build runs through qemu-i386 ($mode), the tests labelled realtime from the x86_64 build"
+    echo "test: the 32-bit build runs through qemu-i386 ($mode, PARLOMIX_EMULATE_I386=${PARLOMIX_EMULATE_I386:-1}); the tests labelled realtime run from the x86_64 build"
     suite "32-bit build (qemu-i386)" "$build" "$mode" -LE realtime
     suite "x86_64 build (realtime, its release archive)" "$build64" native -L 'realtime|package'
     ;;
