@@ -124,6 +124,13 @@ bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs) {
     }
 }
 
+RECT NormalRect(HWND window) {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    GetWindowPlacement(window, &placement);
+    return placement.rcNormalPosition;
+}
+
 void Operation(HWND mainWindow, int32_t operation, bool released) {
     static const UINT ztCommand = RegisterWindowMessageA("ZT_Command");
     Send(mainWindow, ztCommand, (WPARAM)operation, released ? (LPARAM)0x80000000 : 0);

@@ -98,6 +98,9 @@ void Pump(DWORD ms);
 // as it holds, false after `timeoutMs`.
 bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = 5000);
 
+// The rectangle `window` has when neither minimised nor maximised, in screen pixels.
+RECT NormalRect(HWND window);
+
 // A bound key or button as the hook library reports it to `mainWindow`: the operation, pressed
 // or released. Sent rather than posted, so that it has been handled when this returns.
 void Operation(HWND mainWindow, int32_t operation, bool released = false);

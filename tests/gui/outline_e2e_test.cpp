@@ -57,13 +57,6 @@ static std::vector<int> ColumnHeights(HWND band) {
     return heights;
 }
 
-static RECT NormalRect(HWND window) {
-    WINDOWPLACEMENT placement = {};
-    placement.length = sizeof placement;
-    GetWindowPlacement(window, &placement);
-    return placement.rcNormalPosition;
-}
-
 class Outline : public ::testing::Test {
   protected:
     void Start(const char *sub, bool paused, const std::string &ini = "") {
@@ -132,7 +125,7 @@ TEST_F(Outline, TurnedOffTheWindowIsAsBeforeAndTheMenuBringsTheBandBack) {
         "0\0\r\0\n\0";
     Start("outline-off", false, std::string(ini, sizeof ini - 1));
     EXPECT_FALSE(IsWindowVisible(band_));
-    RECT off = NormalRect(window_);
+    RECT off = driver::NormalRect(window_);
     // The default rectangle, taller only by a second line of the menu bar where it wraps.
     EXPECT_EQ(off.right - off.left, DEFAULT_WINDOW_RIGHT);
     EXPECT_GE(off.bottom - off.top, DEFAULT_WINDOW_BOTTOM);

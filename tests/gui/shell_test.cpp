@@ -225,13 +225,6 @@ struct SystemDpi {
     }
 };
 
-static RECT NormalRect(HWND window) {
-    WINDOWPLACEMENT placement = {};
-    placement.length = sizeof placement;
-    GetWindowPlacement(window, &placement);
-    return placement.rcNormalPosition;
-}
-
 // The default rectangle follows the DPI and grows by the outline band, whose height follows the
 // font; every control lies inside the client area.
 TEST(Shell, TheFirstWindowAtEachDpiShowsEveryControlAndAUsersRectangleStays) {
@@ -249,7 +242,7 @@ TEST(Shell, TheFirstWindowAtEachDpiShowsEveryControlAndAUsersRectangleStays) {
         EXPECT_TRUE(driver::StartAndSettle(folder, "", &first.program).empty());
         HWND window = first.program.window;
         ASSERT_NE(window, (HWND)NULL);
-        RECT normal = NormalRect(window), band;
+        RECT normal = driver::NormalRect(window), band;
         GetClientRect(GetDlgItem(window, IDC_OUTLINE), &band);
         EXPECT_GT(band.bottom, 0);
         EXPECT_EQ(normal.left, 0);
@@ -279,7 +272,7 @@ TEST(Shell, TheFirstWindowAtEachDpiShowsEveryControlAndAUsersRectangleStays) {
     ASSERT_TRUE(driver::WriteSettings(folder, options));
     driver::Running again;
     EXPECT_TRUE(driver::StartAndSettle(folder, "", &again.program).empty());
-    RECT normal = NormalRect(again.program.window);
+    RECT normal = driver::NormalRect(again.program.window);
     EXPECT_EQ(normal.left, 30);
     EXPECT_EQ(normal.top, 40);
     EXPECT_EQ(normal.right, 330);
