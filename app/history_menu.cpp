@@ -73,9 +73,8 @@ void AddToHistory(HWND window, FileSpec file) {
 
 void LoadHistory(HWND window, const OptionData *options) {
     if (HistoryLoadFrom(options) > 0) {
-        wchar_t iniPath[INI_PATH_SIZE];
-        if (!IniPathBesideProgram(iniPath, INI_PATH_SIZE)) iniPath[0] = L'\0';
-        LoadHistoryNames(iniPath);
+        const wchar_t *iniPath = IniPath();
+        LoadHistoryNames(iniPath ? iniPath : L"");
         BuildHistoryMenu(window);
     }
 }

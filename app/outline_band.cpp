@@ -25,15 +25,13 @@ static const COLORREF HEARD = RGB(35, 60, 120);
 static const COLORREF POSITION = RGB(220, 30, 30);
 
 bool LoadOutlineShown() {
-    static wchar_t path[INI_PATH_SIZE];
-    if (!IniPathBesideProgram(path, INI_PATH_SIZE)) return true;
-    return IniReadInt(path, VIEW_SECTION, OUTLINE_KEY, 1, 0, 1) != 0;
+    const wchar_t *path = IniPath();
+    return !path || IniReadInt(path, VIEW_SECTION, OUTLINE_KEY, 1, 0, 1) != 0;
 }
 
 bool SaveOutlineShown(bool shown) {
-    static wchar_t path[INI_PATH_SIZE];
-    return IniPathBesideProgram(path, INI_PATH_SIZE) &&
-           IniWriteInt(path, VIEW_SECTION, OUTLINE_KEY, shown ? 1 : 0);
+    const wchar_t *path = IniPath();
+    return path && IniWriteInt(path, VIEW_SECTION, OUTLINE_KEY, shown ? 1 : 0);
 }
 
 // ---- the reading thread --------------------------------------------------------------------

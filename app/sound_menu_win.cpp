@@ -25,8 +25,8 @@ static_assert(IDM_CHANNEL_LEFT - IDM_CHANNEL_BOTH == VBMP3_CHANNEL_LEFT &&
 
 void LoadSoundChoice(SoundChoice *choice) {
     SetDefaultSoundChoice(choice);
-    static wchar_t path[INI_PATH_SIZE];
-    if (!IniPathBesideProgram(path, INI_PATH_SIZE)) return;
+    const wchar_t *path = IniPath();
+    if (!path) return;
     for (const auto &stage : STAGES)
         if (IniReadInt(path, SECTION, stage.key, 0, 0, 1) != 0) choice->clarity |= stage.stage;
     choice->channel = IniReadInt(path, SECTION, L"Channel", VBMP3_CHANNEL_BOTH, VBMP3_CHANNEL_BOTH,
@@ -36,8 +36,8 @@ void LoadSoundChoice(SoundChoice *choice) {
 }
 
 bool SaveSoundChoice(const SoundChoice *choice) {
-    static wchar_t path[INI_PATH_SIZE];
-    if (!IniPathBesideProgram(path, INI_PATH_SIZE)) return false;
+    const wchar_t *path = IniPath();
+    if (!path) return false;
     bool ok = true;
     for (const auto &stage : STAGES)
         ok = IniWriteInt(path, SECTION, stage.key, (choice->clarity & stage.stage) ? 1 : 0) && ok;

@@ -49,8 +49,8 @@ static void SnippetKey(wchar_t *key, size_t size, int i) { swprintf(key, size, L
 
 void LoadTextSettings(TextSettings *settings) {
     SetDefaultTextSettings(settings);
-    static wchar_t path[INI_PATH_SIZE];
-    if (!IniPathBesideProgram(path, INI_PATH_SIZE)) return;
+    const wchar_t *path = IniPath();
+    if (!path) return;
     char text[SNIPPET_TEXT_SIZE];
     ReadIniText(path, STAMP_SECTION, L"Format", text, STAMP_FORMAT_SIZE);
     if (text[0] != '\0') snprintf(settings->format, sizeof settings->format, "%s", text);
@@ -65,8 +65,8 @@ void LoadTextSettings(TextSettings *settings) {
 }
 
 bool SaveTextSettings(const TextSettings *settings) {
-    static wchar_t path[INI_PATH_SIZE];
-    if (!IniPathBesideProgram(path, INI_PATH_SIZE)) return false;
+    const wchar_t *path = IniPath();
+    if (!path) return false;
     char offset[STAMP_TEXT_SIZE];
     FormatStampOffset(offset, sizeof offset, settings->offsetSeconds);
     bool ok = WriteIniText(path, STAMP_SECTION, L"Format", settings->format);

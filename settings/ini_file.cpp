@@ -8,7 +8,7 @@
 
 enum { INI_CONVERT_LIMIT = 1 << 20 };
 
-bool IniPathBesideProgram(wchar_t *path, size_t size) {
+static bool IniPathBesideProgram(wchar_t *path, size_t size) {
     if (size == 0) return false;
     path[0] = L'\0';
     std::vector<wchar_t> module(INI_PATH_SIZE);
@@ -20,6 +20,13 @@ bool IniPathBesideProgram(wchar_t *path, size_t size) {
     wmemcpy(path, module.data(), end);
     wcscpy(path + end, INI_FILE_NAME);
     return true;
+}
+
+const wchar_t *IniPath() {
+    static wchar_t path[INI_PATH_SIZE];
+    static bool found;
+    if (!found) found = IniPathBesideProgram(path, INI_PATH_SIZE);
+    return found ? path : nullptr;
 }
 
 int IniReadInt(const wchar_t *path, const wchar_t *section, const wchar_t *key, int fallback,

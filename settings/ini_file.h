@@ -12,9 +12,9 @@
 // Room for the program's folder (in UTF-16 units, as long as the system allows) and the name.
 enum { INI_PATH_SIZE = 32768 + 16 };
 
-// "<program folder>\parlomix.ini" from the executable's own path. Returns false, leaving `path`
-// empty, when the module path cannot be had.
-bool IniPathBesideProgram(wchar_t *path, size_t size);
+// "<program folder>\parlomix.ini", found from the executable's own path at the first call and
+// kept for the run; null when the module path cannot be had. For the program's window thread.
+const wchar_t *IniPath();
 
 // The integer of `key`, or `fallback` when the file, the section or the key is missing, the text
 // is not a whole decimal number, or it lies outside [low, high].

@@ -153,9 +153,8 @@ void SaveSettings(HWND window, bool placementAndHistory, OptionData *options, co
             options->windowBottom = placement.rcNormalPosition.bottom;
         }
         StoreHistory(options);
-        wchar_t iniPath[INI_PATH_SIZE];
         // The real names are kept where the system allows; the stored entries open without them.
-        if (IniPathBesideProgram(iniPath, INI_PATH_SIZE)) SaveHistoryNames(iniPath);
+        if (const wchar_t *iniPath = IniPath()) SaveHistoryNames(iniPath);
     }
     if (!WriteSettingsFile(window, options, sizeof *options, 1, programDirectory, OPTION_FILE_NAME))
         ShowError(window, "Cannot save file");
