@@ -1,6 +1,6 @@
 // Finding the place again in the real Parlomix.exe, in one run: a snippet and a custom stamp
 // typed into an edit box of this process, JUMP to the clipboard's stamp while playing and while
-// paused, the loop A-B heard wrapping, and a key file of an older version loading as it was.
+// paused, and the loop A-B heard wrapping.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -88,11 +88,6 @@ TEST(FindPlaceE2e, SnippetStampJumpAndLoopInOneRun) {
     SetDefaultOptionData(&options);
     options.revSeconds = 0;
     ASSERT_TRUE(driver::WriteSettings(folder, options));
-    // parlomix_key as the version before these operations wrote it: seven rows, one rebound.
-    KeyData older[KEY_DATA_STAMP_ROWS];
-    SetDefaultKeyData(older);
-    SetKeyData(&older[KEY_DATA_STAMP_ROWS - 1], 0x74, 0, 1, 0, 0, 0, OP_TIMESTAMP);
-    ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix_key", older, sizeof older));
     ASSERT_TRUE(driver::WriteBytes(folder + "\\parlomix.ini", INI, sizeof INI - sizeof INI[0]));
     std::string tone = folder + "\\tone.wav";
     ASSERT_TRUE(driver::WriteToneFile(tone, 30));
@@ -164,16 +159,6 @@ TEST(FindPlaceE2e, SnippetStampJumpAndLoopInOneRun) {
         if (seconds[i - 1] == b - 1 && seconds[i] == a) ++wraps;
     EXPECT_GE(wraps, 2);
     EXPECT_GE(seconds.back(), b) << "went on past B";
-
-    // The older key file's rows stay as they were and the new rows come from the defaults.
-    std::vector<unsigned char> keys = driver::ReadBytes(folder + "\\parlomix_key");
-    KeyData defaults[KEY_DATA_ROWS];
-    SetDefaultKeyData(defaults);
-    ASSERT_EQ(keys.size(), sizeof defaults);
-    EXPECT_EQ(memcmp(keys.data(), older, sizeof older), 0);
-    EXPECT_EQ(memcmp(keys.data() + sizeof older, &defaults[KEY_DATA_STAMP_ROWS],
-                     sizeof defaults - sizeof older),
-              0);
 }
 
 }  // namespace
